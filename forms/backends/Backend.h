@@ -1,0 +1,125 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "../graphics/Bitmap.h"
+#include "../graphics/Geometry.h"
+
+namespace forms {
+
+using WindowId = std::uintptr_t;  // 0 is no window
+using TimerId = std::uintptr_t;   // 0 is no timer
+
+enum class TBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+
+struct WindowStyle {
+    TBorderStyle Border = TBorderStyle::bsSizeable;
+    bool SystemMenu = true;
+    bool MinimizeBox = true;
+    bool MaximizeBox = true;
+    bool StayOnTop = false;
+};
+
+struct WindowParams {
+    std::string Caption;
+    int32_t Left = 0;  // outer top-left corner on the screen
+    int32_t Top = 0;
+    int32_t ClientWidth = 0;
+    int32_t ClientHeight = 0;
+    WindowStyle Style;
+    WindowId Owner = 0;  // owned windows stay above their owner
+    bool HasIcon = false;  // show the tool's own icon
+};
+
+enum class ShowMode : uint8_t { Hide, Normal, Minimized };
+
+enum TShiftFlag : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
+using TShiftState = uint8_t;
+enum class TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
+
+// Virtual-key codes, with Windows' values.
+enum VirtualKey : uint16_t {
+    VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12,
+    VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26,
+    VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_F4 = 0x73
+};
+
+// Message box style flags and answers, with Windows' values.
+enum : uint32_t { MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ICONERROR = 0x10, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40 };
+enum : int32_t { IDOK = 1, IDCANCEL = 2 };
+
+// Shell request, as ShellExecute takes it.
+struct ShellRequest {
+    WindowId Owner = 0;
+    std::string Verb;
+    std::string File;
+    std::string Parameters;
+    std::string Directory;
+    int32_t ShowCommand = 1;
+};
+constexpr int32_t SW_SHOWNORMAL = 1;
+constexpr int32_t SW_SHOWMAXIMIZED = 3;
+
+// What a backend reports, all on the one user-interface thread. The application
+// implements it; backends never see forms or controls.
+class EventSink {
+public:
+    virtual ~EventSink() = default;
+    virtual void Paint(WindowId w, const TRect& dirty) = 0;
+    virtual void MouseDown(WindowId w, TMouseButton b, TShiftState s, int32_t x, int32_t y) = 0;
+    virtual void MouseUp(WindowId w, TMouseButton b, TShiftState s, int32_t x, int32_t y) = 0;
+    virtual void MouseMove(WindowId w, TShiftState s, int32_t x, int32_t y) = 0;
+    virtual void KeyDown(WindowId w, uint16_t key, TShiftState s) = 0;
+    virtual void KeyUp(WindowId w, uint16_t key, TShiftState s) = 0;
+    virtual void Char(WindowId w, char32_t c) = 0;
+    virtual void CloseRequest(WindowId w) = 0;
+    virtual void Activated(WindowId w, bool active) = 0;
+    virtual void Moved(WindowId w, int32_t left, int32_t top) = 0;
+    virtual void Timer(TimerId t) = 0;
+};
+
+// The narrow interface between the form library and a window system.
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    void SetSink(EventSink* sink) { sink_ = sink; }
+    EventSink* Sink() const { return sink_; }
+
+    // Windows: created hidden; sizes are client sizes, positions outer corners.
+    virtual WindowId CreateWindow(const WindowParams& p) = 0;
+    virtual void DestroyWindow(WindowId w) = 0;
+    virtual void SetCaption(WindowId w, const std::string& caption) = 0;
+    virtual void SetBounds(WindowId w, int32_t left, int32_t top, int32_t clientWidth, int32_t clientHeight) = 0;
+    virtual void Show(WindowId w, ShowMode mode) = 0;
+    virtual void Enable(WindowId w, bool enabled) = 0;
+    virtual void Activate(WindowId w) = 0;
+    // Outer size of a window with this style and client size (frame and caption added).
+    virtual TSize OuterSize(const WindowStyle& style, int32_t clientWidth, int32_t clientHeight) = 0;
+    virtual TRect ScreenRect() = 0;
+    // Puts the window's composed client image on screen; dirty is the part that changed.
+    virtual void Present(WindowId w, const TBitmap& image, const TRect& dirty) = 0;
+
+    // Waits for at least one event when wait is true, then hands every pending
+    // event to the sink. Returns false once the process has been told to quit.
+    virtual bool ProcessEvents(bool wait) = 0;
+    virtual void PostQuit() = 0;
+
+    virtual TimerId StartTimer(uint32_t intervalMs) = 0;
+    virtual void StopTimer(TimerId t) = 0;
+
+    // Modal for its owner; returns the pressed button's code (IDOK, ...).
+    virtual int32_t MessageBox(WindowId owner, const std::string& text, const std::string& caption, uint32_t flags) = 0;
+    // Opens a program or document; the result is the platform's, often ignored.
+    virtual bool ShellExecute(const ShellRequest& r) = 0;
+
+    virtual std::string ClipboardText() { return clipboard_; }
+    virtual void SetClipboardText(const std::string& text) { clipboard_ = text; }
+
+private:
+    EventSink* sink_ = nullptr;
+    std::string clipboard_;
+};
+
+}  // namespace forms

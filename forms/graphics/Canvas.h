@@ -1,0 +1,80 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "Color.h"
+#include "Font.h"
+#include "Geometry.h"
+
+namespace forms {
+
+class TBitmap;
+
+enum class TBrushStyle : uint8_t { bsSolid, bsClear };
+
+// A drawing surface with Windows GDI pixel rules. Two implementations stand behind
+// it: our software rasteriser (Linux) and real GDI on a DIB section (Windows); the
+// same pixel tables test both.
+//
+// Coverage rules, in the surface's current coordinates (origin moved by PushClip):
+// - FillRect(r): every pixel of the half-open rectangle r in the brush colour;
+//   nothing when r is empty. The brush style is ignored (GDI's FillRect does too).
+// - Rectangle(r): with the 1-pixel pen, columns r.Left and r.Right-1 over rows
+//   r.Top..r.Bottom-1 and rows r.Top and r.Bottom-1 over columns r.Left..r.Right-1 in
+//   the pen colour; with a solid brush the inside (r shrunk by one) in the brush colour.
+//   Nothing when r is empty. A 1-pixel-wide rectangle is one column of pen colour.
+// - MoveTo(p): sets the current position; draws nothing.
+// - LineTo(p): every pixel from the current position up to but excluding p (Bresenham
+//   as GDI does it for diagonal lines); p becomes the current position.
+// - TextRect(clip, x, y, text): the glyph pixels of the text cell whose top-left
+//   corner is (x, y), inside clip only, in the font colour; no background, ever.
+//   Text is UTF-8; underline and strike-out are part of the glyph pixels.
+// - TextExtent(text): width and height of the text's cell in the current font; the
+//   height is the font's line height even for an empty text.
+// - Draw(x, y, bitmap): one block copy of every pixel of the bitmap, unscaled.
+// Anything that falls outside the surface or outside the current clip is discarded.
+// System colours are resolved at the moment of each drawing call.
+class TCanvas {
+public:
+    virtual ~TCanvas() = default;
+
+    TColor PenColor = clBlack;
+    TColor BrushColor = clWhite;
+    TBrushStyle BrushStyle = TBrushStyle::bsSolid;
+    TFontSpec Font;
+
+    virtual void FillRect(const TRect& r) = 0;
+    virtual void Rectangle(const TRect& r) = 0;
+    virtual void MoveTo(int32_t x, int32_t y) = 0;
+    virtual void LineTo(int32_t x, int32_t y) = 0;
+    virtual void TextRect(const TRect& clip, int32_t x, int32_t y, std::string_view text) = 0;
+    virtual TSize TextExtent(std::string_view text) = 0;
+    virtual void Draw(int32_t x, int32_t y, const TBitmap& source) = 0;
+    virtual void SetPixel(int32_t x, int32_t y, TColor color) = 0;
+    virtual TColor GetPixel(int32_t x, int32_t y) const = 0;
+
+    // Moves the origin by (dx, dy) and narrows the clip to r (given in the new
+    // coordinates) until the matching PopClip. Pen, brush and font are not saved.
+    virtual void PushClip(int32_t dx, int32_t dy, const TRect& r) = 0;
+    virtual void PopClip() = 0;
+
+    int32_t TextWidth(std::string_view text) { return TextExtent(text).cx; }
+    int32_t TextHeight(std::string_view text) { return TextExtent(text).cy; }
+};
+
+// Saves and restores the canvas's origin and clip for one scope.
+class TClipScope {
+public:
+    TClipScope(TCanvas& canvas, int32_t dx, int32_t dy, const TRect& clip) : canvas_(canvas) {
+        canvas_.PushClip(dx, dy, clip);
+    }
+    ~TClipScope() { canvas_.PopClip(); }
+    TClipScope(const TClipScope&) = delete;
+    TClipScope& operator=(const TClipScope&) = delete;
+
+private:
+    TCanvas& canvas_;
+};
+
+}  // namespace forms
