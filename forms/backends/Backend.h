@@ -114,6 +114,9 @@ public:
     // Opens a program or document; the result is the platform's, often ignored.
     virtual bool ShellExecute(const ShellRequest& r) = 0;
 
+    // Whether the user asked the process to start with its main window minimised.
+    virtual bool StartMinimized() { return false; }
+
     virtual std::string ClipboardText() { return clipboard_; }
     virtual void SetClipboardText(const std::string& text) { clipboard_ = text; }
 

@@ -1,0 +1,217 @@
+#include "HeadlessBackend.h"
+
+#include <stdexcept>
+
+namespace forms {
+
+HeadlessBackend::HeadlessBackend() = default;
+HeadlessBackend::~HeadlessBackend() = default;
+
+WindowId HeadlessBackend::CreateWindow(const WindowParams& p) {
+    const WindowId id = nextWindow_++;
+    Window& w = windows_[id];
+    w.Params = p;
+    w.Image = CreateBitmap(p.ClientWidth, p.ClientHeight);
+    return id;
+}
+
+void HeadlessBackend::DestroyWindow(WindowId w) {
+    windows_.erase(w);
+    if (active_ == w) active_ = 0;
+}
+
+void HeadlessBackend::SetCaption(WindowId w, const std::string& caption) {
+    auto it = windows_.find(w);
+    if (it != windows_.end()) it->second.Params.Caption = caption;
+}
+
+void HeadlessBackend::SetBounds(WindowId w, int32_t left, int32_t top, int32_t clientWidth, int32_t clientHeight) {
+    auto it = windows_.find(w);
+    if (it == windows_.end()) return;
+    WindowParams& p = it->second.Params;
+    p.Left = left;
+    p.Top = top;
+    if (p.ClientWidth != clientWidth || p.ClientHeight != clientHeight) {
+        p.ClientWidth = clientWidth;
+        p.ClientHeight = clientHeight;
+        it->second.Image->SetSize(clientWidth, clientHeight);
+    }
+}
+
+void HeadlessBackend::Show(WindowId w, ShowMode mode) {
+    auto it = windows_.find(w);
+    if (it == windows_.end()) return;
+    it->second.Visible = mode != ShowMode::Hide;
+    it->second.Minimized = mode == ShowMode::Minimized;
+    if (mode == ShowMode::Hide && active_ == w) active_ = 0;
+}
+
+void HeadlessBackend::Enable(WindowId w, bool enabled) {
+    auto it = windows_.find(w);
+    if (it != windows_.end()) it->second.Enabled = enabled;
+}
+
+void HeadlessBackend::Activate(WindowId w) {
+    if (windows_.count(w)) active_ = w;
+}
+
+// Classic Windows metrics: a 3-pixel sizing frame, 1-pixel thin frames, an
+// 18-pixel caption (15 for tool windows) plus its 1-pixel edge.
+TSize HeadlessBackend::OuterSize(const WindowStyle& style, int32_t clientWidth, int32_t clientHeight) {
+    int32_t frame = 0, caption = 0;
+    switch (style.Border) {
+        case TBorderStyle::bsNone: break;
+        case TBorderStyle::bsSingle:
+        case TBorderStyle::bsDialog: frame = 3; caption = 19; break;
+        case TBorderStyle::bsToolWindow: frame = 3; caption = 16; break;
+        case TBorderStyle::bsSizeable: frame = 4; caption = 19; break;
+        case TBorderStyle::bsSizeToolWin: frame = 4; caption = 16; break;
+    }
+    return {clientWidth + 2 * frame, clientHeight + 2 * frame + caption};
+}
+
+void HeadlessBackend::Present(WindowId w, const TBitmap& image, const TRect& dirty) {
+    auto it = windows_.find(w);
+    if (it == windows_.end()) return;
+    TBitmap& target = *it->second.Image;
+    if (target.Width() != image.Width() || target.Height() != image.Height()) target.SetSize(image.Width(), image.Height());
+    const TRect r = dirty.Intersect({0, 0, image.Width(), image.Height()});
+    for (int32_t y = r.Top; y < r.Bottom; ++y)
+        for (int32_t x = r.Left; x < r.Right; ++x)
+            target.Bits()[static_cast<size_t>(y) * static_cast<size_t>(image.Width()) + static_cast<size_t>(x)] =
+                image.Bits()[static_cast<size_t>(y) * static_cast<size_t>(image.Width()) + static_cast<size_t>(x)];
+    ++it->second.Presents;
+}
+
+bool HeadlessBackend::ProcessEvents(bool wait) {
+    if (quit_) return false;
+    if (wait && queue_.empty()) {
+        while (queue_.empty() && !quit_) {
+            if (!OnIdle || !OnIdle())
+                throw std::logic_error("headless: the message loop waits for input that never comes");
+        }
+    }
+    // Only what was queued before this call: a handler's own posts wait for the next one.
+    size_t n = queue_.size();
+    while (n-- > 0 && !queue_.empty() && !quit_) {
+        auto event = std::move(queue_.front());
+        queue_.pop_front();
+        if (Sink()) event(*Sink());
+    }
+    return !quit_;
+}
+
+TimerId HeadlessBackend::StartTimer(uint32_t intervalMs) {
+    const TimerId id = nextTimer_++;
+    timers_[id] = {intervalMs == 0 ? 1u : intervalMs, now_ + (intervalMs == 0 ? 1u : intervalMs)};
+    return id;
+}
+
+void HeadlessBackend::StopTimer(TimerId t) { timers_.erase(t); }
+
+void HeadlessBackend::Advance(uint32_t ms) {
+    for (uint32_t i = 0; i < ms; ++i) {
+        ++now_;
+        std::vector<TimerId> due;
+        for (const auto& [id, t] : timers_)
+            if (t.Due <= now_) due.push_back(id);
+        for (TimerId id : due) {
+            auto it = timers_.find(id);
+            if (it == timers_.end()) continue;  // stopped by an earlier tick
+            it->second.Due = now_ + it->second.Interval;
+            if (Sink()) Sink()->Timer(id);
+        }
+    }
+}
+
+int32_t HeadlessBackend::MessageBox(WindowId owner, const std::string& text, const std::string& caption, uint32_t flags) {
+    MessageBoxes.push_back({owner, text, caption, flags});
+    return OnMessageBox ? OnMessageBox(MessageBoxes.back()) : IDOK;
+}
+
+bool HeadlessBackend::ShellExecute(const ShellRequest& r) {
+    ShellRequests.push_back(r);
+    return ShellResult;
+}
+
+const HeadlessBackend::Window* HeadlessBackend::Find(WindowId w) const {
+    auto it = windows_.find(w);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+std::vector<WindowId> HeadlessBackend::Windows() const {
+    std::vector<WindowId> out;
+    for (const auto& entry : windows_) out.push_back(entry.first);
+    return out;
+}
+
+void HeadlessBackend::Click(WindowId w, int32_t x, int32_t y) {
+    MouseMove(w, x, y);
+    MouseDown(w, x, y);
+    MouseUp(w, x, y);
+}
+
+void HeadlessBackend::MouseDown(WindowId w, int32_t x, int32_t y, TMouseButton b) {
+    Post([=](EventSink& s) { s.MouseDown(w, b, b == TMouseButton::mbLeft ? ssLeft : ssRight, x, y); });
+}
+
+void HeadlessBackend::MouseUp(WindowId w, int32_t x, int32_t y, TMouseButton b) {
+    Post([=](EventSink& s) { s.MouseUp(w, b, 0, x, y); });
+}
+
+void HeadlessBackend::MouseMove(WindowId w, int32_t x, int32_t y) {
+    Post([=](EventSink& s) { s.MouseMove(w, 0, x, y); });
+}
+
+void HeadlessBackend::KeyDown(uint16_t key, TShiftState st) {
+    Post([this, key, st](EventSink& s) { s.KeyDown(active_, key, st); });
+}
+
+void HeadlessBackend::KeyUp(uint16_t key, TShiftState st) {
+    Post([this, key, st](EventSink& s) { s.KeyUp(active_, key, st); });
+}
+
+void HeadlessBackend::Char(char32_t c) {
+    Post([this, c](EventSink& s) { s.Char(active_, c); });
+}
+
+void HeadlessBackend::PressKey(uint16_t key, TShiftState st) {
+    KeyDown(key, st);
+    if ((st & (ssCtrl | ssAlt)) == 0) {
+        if (key == VK_RETURN) Char(U'\r');
+        else if (key == VK_ESCAPE) Char(U'\x1b');
+        else if (key == VK_BACK) Char(U'\b');
+        else if (key == VK_TAB) Char(U'\t');
+        else if (key == VK_SPACE) Char(U' ');
+    }
+    KeyUp(key, st);
+}
+
+void HeadlessBackend::Type(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        const size_t len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+        for (size_t k = 1; k < len && i + k < text.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        i += len;
+        Char(cp);
+    }
+}
+
+void HeadlessBackend::CloseBox(WindowId w) {
+    Post([w](EventSink& s) { s.CloseRequest(w); });
+}
+
+void HeadlessBackend::DragTo(WindowId w, int32_t left, int32_t top) {
+    Post([this, w, left, top](EventSink& s) {
+        auto it = windows_.find(w);
+        if (it != windows_.end()) {
+            it->second.Params.Left = left;
+            it->second.Params.Top = top;
+        }
+        s.Moved(w, left, top);
+    });
+}
+
+}  // namespace forms

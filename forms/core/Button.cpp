@@ -1,0 +1,115 @@
+#include "Button.h"
+
+#include "Draw3D.h"
+#include "Form.h"
+
+namespace forms {
+
+const TClassInfo& TButton::StaticClass() {
+    static const TClassInfo info = TClassBuilder<TButton>("TButton", &TWinControl::StaticClass())
+                                       .Creatable()
+                                       .Publish(TControl::Protected("Caption"))
+                                       .Bool("Cancel", &TButton::SetCancel, false)
+                                       .Bool("Default", &TButton::SetDefault, false)
+                                       .Publish(TControl::Protected("Enabled"))
+                                       .Publish(TControl::Protected("Font"))
+                                       .Int<int32_t>("ModalResult", &TButton::SetModalResult, 0, "TModalResult")
+                                       .Publish(TControl::Protected("ParentFont"))
+                                       .Publish(TControl::Protected("ParentShowHint"))
+                                       .Publish(TControl::Protected("ShowHint"))
+                                       .Publish(TControl::Protected("Visible"))
+                                       .Event("OnClick", &TButton::OnClick)
+                                       .Build();
+    return info;
+}
+
+TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
+    SetBounds(0, 0, 75, 25);
+    SetTabStop(true);
+}
+
+void TButton::SetDefault(bool v) {
+    if (v == default_) return;
+    default_ = v;
+    Invalidate();
+}
+
+void TButton::Click() {
+    if (TForm* f = ParentForm())
+        if (modalResult_ != 0) f->SetModalResult(modalResult_);
+    TWinControl::Click();
+}
+
+bool TButton::ShowsAsDefault() const {
+    if (Focused()) return true;
+    const TForm* f = ParentForm();
+    if (!default_ || !f || !f->Active()) return default_;
+    return dynamic_cast<TButton*>(f->ActiveControl()) == nullptr;
+}
+
+void TButton::Paint() {
+    TCanvas& c = *Canvas();
+    TRect r = ClientRect();
+    DrawButtonFace(c, r, down_, ShowsAsDefault());
+    PaintContent(c, r);
+    if (Focused()) DrawFocusRect(c, {4, 4, Width() - 4, Height() - 4});
+}
+
+void TButton::PaintContent(TCanvas& c, const TRect& r) {
+    c.Font = Font()->Spec();
+    if (!Enabled()) c.Font.Color = clGrayText;
+    else if (c.Font.Color == clWindowText) c.Font.Color = clBtnText;
+    const TSize size = c.TextExtent(Caption());
+    const int32_t shift = down_ ? 1 : 0;
+    const int32_t x = (Width() - size.cx) / 2 + shift;
+    const int32_t y = (Height() - size.cy) / 2 + shift;
+    c.BrushStyle = TBrushStyle::bsClear;
+    c.TextRect(r, x, y, Caption());
+}
+
+void TButton::SetDown(bool v) {
+    if (v == down_) return;
+    down_ = v;
+    Repaint();
+}
+
+void TButton::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    TWinControl::MouseDown(button, shift, x, y);
+    if (button == TMouseButton::mbLeft) SetDown(true);
+}
+
+void TButton::MouseMove(TShiftState, int32_t x, int32_t y) {
+    if (mousePressed_) SetDown(ClientRect().Contains(x, y));
+}
+
+void TButton::MouseUp(TMouseButton button, TShiftState, int32_t x, int32_t y) {
+    if (button != TMouseButton::mbLeft || !mousePressed_) return;
+    mousePressed_ = false;
+    SetDown(false);
+    if (ClientRect().Contains(x, y)) Click();
+}
+
+void TButton::KeyDown(uint16_t& key, TShiftState) {
+    if (key == VK_SPACE) {
+        spaceDown_ = true;
+        SetDown(true);
+        key = 0;
+    }
+}
+
+void TButton::KeyUp(uint16_t& key, TShiftState) {
+    if (key == VK_SPACE && spaceDown_) {
+        spaceDown_ = false;
+        SetDown(false);
+        key = 0;
+        Click();
+    }
+}
+
+void TButton::DoExit() {
+    spaceDown_ = false;
+    down_ = false;
+    TWinControl::DoExit();
+}
+
+}  // namespace forms

@@ -1,0 +1,214 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Component.h"
+#include "FontObject.h"
+#include "../backends/Backend.h"
+#include "../graphics/Canvas.h"
+
+namespace forms {
+
+class TWinControl;
+class TForm;
+
+enum TControlStyleFlag : uint32_t {
+    csAcceptsControls = 1, csCaptureMouse = 2, csClickEvents = 4, csFramed = 8,
+    csSetCaption = 16, csOpaque = 32, csDoubleClicks = 64
+};
+using TControlStyle = uint32_t;
+
+enum class TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAnchorKind : uint8_t { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = uint8_t;
+enum class THelpType : uint8_t { htKeyword, htContext };
+
+// Mouse pointer shapes, with the library's numbers.
+constexpr int32_t crDefault = 0;
+constexpr int32_t crArrow = -2;
+constexpr int32_t crIBeam = -4;
+constexpr int32_t crHandPoint = -21;
+
+// The base of every control: owner and parent, bounds, visibility, font, style flags,
+// a canvas while it paints, and an immediate repaint.
+class TControl : public TComponent {
+    FORMS_CLASS(TControl)
+public:
+    explicit TControl(TComponent* AOwner);
+    ~TControl() override;
+
+    TWinControl* Parent() const { return parent_; }
+    virtual void SetParent(TWinControl* parent);
+
+    int32_t Left() const { return left_; }
+    int32_t Top() const { return top_; }
+    int32_t Width() const { return width_; }
+    int32_t Height() const { return height_; }
+    int32_t ClientWidth() const { return width_; }
+    int32_t ClientHeight() const { return height_; }
+    void SetLeft(int32_t v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int32_t v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int32_t v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int32_t v) { SetBounds(left_, top_, width_, v); }
+    virtual void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+    TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
+    TRect ClientRect() const { return {0, 0, width_, height_}; }
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool v);
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool v);
+    // Visible itself and every parent up to its form.
+    bool Showing() const;
+
+    TFont* Font() { return font_.get(); }
+    const TFont* Font() const { return font_.get(); }
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool v);
+    TColor Color() const { return color_; }
+    void SetColor(TColor c);
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool v);
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& text);
+
+    int32_t Cursor() const { return cursor_; }
+    void SetCursor(int32_t c) { cursor_ = c; }
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& h) { hint_ = h; }
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool v) { showHint_ = v; parentShowHint_ = false; }
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool v);
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign a) { align_ = a; }
+    TAnchors Anchors() const { return anchors_; }
+    void SetAnchors(TAnchors a) { anchors_ = a; }
+    void SetHelpType(THelpType t) { helpType_ = t; }
+    void SetHelpKeyword(const std::string& k) { helpKeyword_ = k; }
+    void SetHelpContext(int32_t c) { helpContext_ = c; }
+
+    TControlStyle ControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
+
+    TNotifyEvent OnClick;
+
+    // Valid only while the control paints.
+    TCanvas* Canvas() const { return canvas_; }
+    virtual void Paint() {}
+    // Paints this control (and, for containers, its children) on a canvas whose
+    // origin is the control's top-left corner.
+    virtual void PaintTo(TCanvas& canvas);
+
+    // Marks the control's area for the next paint.
+    void Invalidate();
+    // Paints the control at once when it is showing and its form has a window:
+    // an opaque control straight onto the window, others through its parent.
+    virtual void Repaint();
+    void Refresh() { Repaint(); }
+
+    TForm* ParentForm() const;
+    // The control's top-left corner in its form's client coordinates.
+    TPoint FormOrigin() const;
+
+    virtual void Click();
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
+    virtual void MouseMove(TShiftState shift, int32_t x, int32_t y);
+    virtual void MouseLeave() {}
+    virtual void KeyDown(uint16_t& key, TShiftState shift);
+    virtual void KeyUp(uint16_t& key, TShiftState shift);
+    virtual void KeyPress(char32_t& key);
+
+    // Called when the parent's font or colour changes and this control follows them.
+    virtual void ParentFontChanged();
+    virtual void ParentColorChanged();
+    virtual void FontChanged() { Invalidate(); }
+    virtual void TextChanged() { Invalidate(); }
+    virtual void VisibleChanged();
+
+    // Properties that subclasses publish by name (the library's standard set).
+    static const TPropInfo& Protected(const std::string& name);
+
+protected:
+    // Sets the flag alone, for forms that show and hide through their window.
+    void SetVisibleFlag(bool v) { visible_ = v; }
+    void SetEnabledFlag(bool v) { enabled_ = v; }
+    TCanvas* canvas_ = nullptr;
+    bool mouseInside_ = false;
+    bool mousePressed_ = false;
+
+private:
+    friend class TWinControl;
+    TWinControl* parent_ = nullptr;
+    int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    bool visible_ = true;
+    bool enabled_ = true;
+    std::unique_ptr<TFont> font_;
+    bool parentFont_ = true;
+    TColor color_ = clBtnFace;
+    bool parentColor_ = false;
+    std::string caption_;
+    int32_t cursor_ = crDefault;
+    std::string hint_;
+    bool showHint_ = false;
+    bool parentShowHint_ = true;
+    TAlign align_ = TAlign::alNone;
+    TAnchors anchors_ = akLeft | akTop;
+    THelpType helpType_ = THelpType::htContext;
+    std::string helpKeyword_;
+    int32_t helpContext_ = 0;
+    bool followingParentFont_ = false;
+};
+
+// A control without a window of its own: it paints on its parent's surface.
+class TGraphicControl : public TControl {
+    FORMS_CLASS(TGraphicControl)
+public:
+    explicit TGraphicControl(TComponent* AOwner) : TControl(AOwner) {}
+};
+
+// A control that contains controls and takes the keyboard focus.
+class TWinControl : public TControl {
+    FORMS_CLASS(TWinControl)
+public:
+    explicit TWinControl(TComponent* AOwner);
+    ~TWinControl() override;
+
+    const std::vector<TControl*>& Controls() const { return controls_; }
+    void InsertControl(TControl* c);
+    void RemoveControl(TControl* c);
+
+    int32_t TabOrder() const;
+    void SetTabOrder(int32_t order);
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool v) { tabStop_ = v; }
+    const std::vector<TWinControl*>& TabList() const { return tabList_; }
+
+    virtual bool CanFocus() const;
+    // Whether a click on the control moves the focus to it (edits and buttons do).
+    virtual bool FocusOnClick() const { return false; }
+    bool Focused() const;
+    void SetFocus();
+    virtual void DoEnter();
+    virtual void DoExit();
+
+    void PaintTo(TCanvas& canvas) override;
+    // Paints the children that meet clip (client coordinates), windowless ones first.
+    void PaintChildren(TCanvas& canvas, const TRect& clip);
+    // The visible, enabled control under a point of the client area, or nullptr.
+    TControl* ControlAt(int32_t x, int32_t y);
+
+    void ParentFontChanged() override;
+    void ParentColorChanged() override;
+    void FontChanged() override;
+
+private:
+    friend class TControl;
+    std::vector<TControl*> controls_;
+    std::vector<TWinControl*> tabList_;
+    bool tabStop_ = false;
+};
+
+}  // namespace forms
