@@ -1,0 +1,82 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <system_error>
+
+// The file-system operations the conversion pass relies on, with Windows' meanings on
+// every system. Paths and names are UTF-8 text. On Windows a name may also hold a
+// UTF-16 unit that pairs with nothing; it travels as its own three-byte sequence, so
+// every name a listing yields can be handed back to the other operations unchanged.
+//
+// Windows: every absolute path is given to the wide-character API in its `\\?\` form,
+// so no length limit short of the system's own applies and no path component is
+// trimmed: the caller names exactly the entry it means.
+namespace platform {
+
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr char kSeparator = '/';
+#endif
+
+// The attribute word, in Windows' bit values.
+inline constexpr std::uint32_t kAttributeReadOnly = 0x01;
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kAttributeArchive = 0x20;
+inline constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFF;
+
+// One folder's names, in the system's order. "." and ".." are yielded like any other
+// name wherever the system reports them (Windows reports neither at a drive's root).
+// An entry added or removed while the listing is open may or may not be yielded;
+// every other entry is yielded exactly once.
+class FolderListing {
+public:
+    FolderListing();
+    ~FolderListing();
+    FolderListing(const FolderListing&) = delete;
+    FolderListing& operator=(const FolderListing&) = delete;
+
+    // False when the path names no folder, or a folder that cannot be read.
+    bool Open(const std::string& folder);
+    // False at the end of the listing, and when no listing is open.
+    bool Next(std::string& name);
+    void Close();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Windows: the system's attribute word. Linux: 16 for a folder, 32 for anything else,
+// plus 1 when the owner lacks write permission. kInvalidAttributes when the entry
+// cannot be read. Symbolic links are followed.
+std::uint32_t Attributes(const std::string& path);
+
+// Clears the read-only attribute. Linux: adds the owner's write permission and changes
+// no other permission bit; a symbolic link is left alone, as its target may lie
+// outside the folder being worked on.
+bool MakeWritable(const std::string& path);
+
+// Moves or renames a file or folder within one file system. Never replaces an existing
+// target and never copies: a move onto a taken name or across devices fails and leaves
+// the entry where it was.
+bool Move(const std::string& from, const std::string& to);
+
+// Removes a folder only when it is empty.
+bool RemoveEmptyFolder(const std::string& path);
+
+// Creates one folder; fails when the name is taken or the parent is missing.
+bool MakeFolder(const std::string& path);
+
+// The process's current folder as the system reports it: absolute, UTF-8. On failure
+// the result is empty and `error` holds the system's reason.
+std::string CurrentFolder(std::error_code& error);
+
+// Test-only: called after every write operation (MakeWritable, Move, RemoveEmptyFolder,
+// MakeFolder) has been attempted, so that a test can end the process at each one in
+// turn. The tool never sets it.
+using WriteObserver = void (*)();
+void SetWriteObserver(WriteObserver observer);
+
+}  // namespace platform

@@ -1,0 +1,111 @@
+#include "platform/Utf8.h"
+
+namespace platform {
+
+namespace {
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Decodes the character at `text`; returns its length (0 when none starts there).
+std::size_t Decode(std::string_view text, bool surrogates, char32_t& code) {
+    if (text.empty()) return 0;
+    const auto b0 = static_cast<unsigned char>(text[0]);
+    if (b0 < 0x80) {
+        code = b0;
+        return 1;
+    }
+    std::size_t length;
+    char32_t minimum;
+    if ((b0 & 0xE0) == 0xC0) {
+        length = 2;
+        minimum = 0x80;
+        code = b0 & 0x1F;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        length = 3;
+        minimum = 0x800;
+        code = b0 & 0x0F;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        length = 4;
+        minimum = 0x10000;
+        code = b0 & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (!IsContinuation(b)) return 0;
+        code = (code << 6) | (b & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF) return 0;
+    if (code >= 0xD800 && code <= 0xDFFF && !surrogates) return 0;
+    return length;
+}
+
+void Append(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::size_t FirstCharacterLength(std::string_view text, bool surrogates) {
+    if (text.empty()) return 0;
+    char32_t code;
+    const std::size_t length = Decode(text, surrogates, code);
+    return length ? length : 1;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        char32_t code;
+        std::size_t length = Decode(text, true, code);
+        if (length == 0) {
+            code = 0xFFFD;
+            length = 1;
+        }
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out += static_cast<char16_t>(0xD800 | (code >> 10));
+            out += static_cast<char16_t>(0xDC00 | (code & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+        text.remove_prefix(length);
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        Append(out, code);
+    }
+    return out;
+}
+
+}  // namespace platform
