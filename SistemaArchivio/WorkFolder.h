@@ -1,0 +1,23 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+// The folder whose archive the conversion pass works on: the process's current folder
+// when the main window was shown.
+//   Windows: drive-qualified, "C:\Programs\Songs"; "D:\" at a drive's root.
+//   Linux:   absolute, "/srv/karaoke"; "/" at the root.
+// Written by CaptureWorkFolder (the main window's FormShow), read by the pass. Empty
+// while no folder could be determined; WorkFolderError then holds the system's reason.
+extern std::string WorkFolder;
+extern std::error_code WorkFolderError;
+
+// Fills WorkFolder from the current folder. On failure WorkFolder is left empty, and
+// the pass, handed that empty folder, reports WorkFolderError instead of guessing one.
+bool CaptureWorkFolder();
+
+// The WorkFolder for a current folder as the system reports it; nothing when that
+// report has no such form (a folder of no drive, such as "\\server\share").
+std::optional<std::string> WindowsWorkFolder(std::string_view current);
+std::optional<std::string> PosixWorkFolder(std::string_view current);
