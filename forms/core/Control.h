@@ -21,6 +21,8 @@ enum TControlStyleFlag : uint32_t {
 using TControlStyle = uint32_t;
 
 enum class TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// Horizontal placement of a control's text.
+enum class TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 enum TAnchorKind : uint8_t { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 using TAnchors = uint8_t;
 enum class THelpType : uint8_t { htKeyword, htContext };
