@@ -8,6 +8,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// The library's own MessageBox, not the system's macro for MessageBoxW.
+#undef MessageBox
 #else
 #include <unistd.h>
 #endif
