@@ -1,5 +1,11 @@
+#include "BitBtn.h"
 #include "Button.h"
 #include "ClassInfo.h"
+#include "Edit.h"
+#include "Image.h"
+#include "Label.h"
+#include "Shape.h"
+#include "StaticText.h"
 #include "Timer.h"
 
 namespace forms {
@@ -8,6 +14,12 @@ namespace forms {
 void RegisterStandardClasses() {
     RegisterClass(TButton::StaticClass());
     RegisterClass(TTimer::StaticClass());
+    RegisterClass(TShape::StaticClass());
+    RegisterClass(TBitBtn::StaticClass());
+    RegisterClass(TEdit::StaticClass());
+    RegisterClass(TLabel::StaticClass());
+    RegisterClass(TStaticText::StaticClass());
+    RegisterClass(TImage::StaticClass());
 }
 
 }  // namespace forms

@@ -1,0 +1,324 @@
+#include "Edit.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "Application.h"
+#include "Draw3D.h"
+#include "Label.h"
+
+namespace forms {
+
+namespace {
+
+// A malformed sequence gives U+FFFD and moves on by one byte.
+std::u32string Decode(const std::string& s) {
+    std::u32string out;
+    for (size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+        bool ok = len != 0 && i + len <= s.size();
+        char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1Fu) : len == 3 ? (b & 0x0Fu) : (b & 0x07u);
+        for (size_t k = 1; ok && k < len; ++k) {
+            const auto c = static_cast<unsigned char>(s[i + k]);
+            ok = (c & 0xC0) == 0x80;
+            cp = (cp << 6) | (c & 0x3Fu);
+        }
+        if (ok && len > 1) {
+            static const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+            ok = cp >= least[len] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+        }
+        out += ok ? cp : U'\xFFFD';
+        i += ok ? len : 1;
+    }
+    return out;
+}
+
+std::string Encode(std::u32string_view s) {
+    std::string out;
+    for (char32_t cp : s) {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+bool IsControl(char32_t c) { return c < 0x20 || c == 0x7F; }
+
+constexpr uint16_t kKeyC = 'C', kKeyV = 'V', kKeyX = 'X';
+
+}  // namespace
+
+const TClassInfo& TEdit::StaticClass() {
+    static const TClassInfo info = TClassBuilder<TEdit>("TEdit", &TWinControl::StaticClass())
+                                       .Creatable()
+                                       .Bool("AutoSelect", &TEdit::SetAutoSelect, true)
+                                       .Color("Color", &TControl::SetColor, clWindow)
+                                       .Publish(TControl::Protected("Enabled"))
+                                       .Publish(TControl::Protected("Font"))
+                                       .Int<int32_t>("MaxLength", &TEdit::SetMaxLength, 0)
+                                       .Publish(TControl::Protected("ParentColor"))
+                                       .Publish(TControl::Protected("ParentFont"))
+                                       .Publish(TControl::Protected("ParentShowHint"))
+                                       .Publish(TControl::Protected("ShowHint"))
+                                       .Bool("TabStop", &TWinControl::SetTabStop, true)
+                                       .String("Text", &TEdit::SetText)
+                                       .Publish(TControl::Protected("Visible"))
+                                       .Event("OnChange", &TEdit::OnChange)
+                                       .Event("OnClick", &TEdit::OnClick)
+                                       .Event("OnKeyPress", &TEdit::OnKeyPress)
+                                       .Build();
+    return info;
+}
+
+TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
+    SetBounds(0, 0, 121, 21);
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetCursor(crIBeam);
+}
+
+std::string TEdit::Text() const { return Encode(text_); }
+
+void TEdit::SetText(const std::string& text) {
+    std::u32string decoded = Decode(text);
+    if (decoded == text_) return;
+    text_ = std::move(decoded);
+    anchor_ = caret_ = 0;
+    Changed();
+}
+
+int32_t TEdit::SelStart() const { return static_cast<int32_t>(SelFrom()); }
+int32_t TEdit::SelLength() const { return static_cast<int32_t>(SelTo() - SelFrom()); }
+
+void TEdit::SetSelStart(int32_t pos) {
+    const size_t p = std::min<size_t>(static_cast<size_t>(std::max(pos, 0)), text_.size());
+    MoveCaret(p, false);
+}
+
+void TEdit::SetSelLength(int32_t length) {
+    const size_t from = SelFrom();
+    anchor_ = from;
+    MoveCaret(std::min(text_.size(), from + static_cast<size_t>(std::max(length, 0))), true);
+}
+
+std::string TEdit::SelText() const { return Encode(std::u32string_view(text_).substr(SelFrom(), SelTo() - SelFrom())); }
+
+void TEdit::SelectAll() {
+    anchor_ = 0;
+    MoveCaret(text_.size(), true);
+}
+
+void TEdit::ClearSelection() { DeleteRange(SelFrom(), SelTo()); }
+
+void TEdit::CopyToClipboard() {
+    if (SelTo() > SelFrom() && Application) Application->GetBackend().SetClipboardText(SelText());
+}
+
+void TEdit::CutToClipboard() {
+    CopyToClipboard();
+    ClearSelection();
+}
+
+void TEdit::PasteFromClipboard() {
+    if (!Application) return;
+    std::u32string text = Decode(Application->GetBackend().ClipboardText());
+    const size_t lineEnd = text.find_first_of(U"\r\n");
+    if (lineEnd != std::u32string::npos) text.erase(lineEnd);
+    text.erase(std::remove_if(text.begin(), text.end(), IsControl), text.end());
+    Replace(text);
+}
+
+void TEdit::Replace(const std::u32string& insert) {
+    const size_t from = SelFrom(), to = SelTo();
+    const size_t kept = text_.size() - (to - from);
+    size_t room = insert.size();
+    if (maxLength_ > 0) room = kept >= static_cast<size_t>(maxLength_) ? 0 : static_cast<size_t>(maxLength_) - kept;
+    const size_t n = std::min(room, insert.size());
+    // Nothing to put in, or no room for it: the selection stays as it is.
+    if (n == 0) return;
+    text_.replace(from, to - from, insert, 0, n);
+    anchor_ = caret_ = from + n;
+    Changed();
+}
+
+void TEdit::DeleteRange(size_t from, size_t to) {
+    if (to <= from) return;
+    text_.erase(from, to - from);
+    anchor_ = caret_ = from;
+    Changed();
+}
+
+void TEdit::MoveCaret(size_t pos, bool extend) {
+    caret_ = pos;
+    if (!extend) anchor_ = pos;
+    ScrollToCaret();
+    Invalidate();
+}
+
+void TEdit::Changed() {
+    ScrollToCaret();
+    Invalidate();
+    if (OnChange) OnChange(this);
+}
+
+// Advance(i) is the width of the first i characters less the overhang that a
+// synthesised bold adds after a text's last character: measured as the extent of
+// the prefix with one more character minus that character's own extent.
+int32_t TEdit::Advance(size_t i) const {
+    if (i == 0) return 0;
+    const TFontSpec& font = Font()->Spec();
+    const std::string prefix = Encode(std::u32string_view(text_).substr(0, i));
+    return MeasureText(font, prefix + "0").cx - MeasureText(font, "0").cx;
+}
+
+void TEdit::ScrollToCaret() {
+    const int32_t inner = TextArea().Width();
+    if (inner <= 0) return;
+    const int32_t caret = Advance(caret_);
+    if (Advance(text_.size()) < inner) scroll_ = 0;
+    if (caret < scroll_) scroll_ = caret;
+    else if (caret > scroll_ + inner - 1) scroll_ = caret - inner + 1;
+}
+
+size_t TEdit::PositionAt(int32_t x) const {
+    const int32_t target = x - TextArea().Left + scroll_;
+    size_t best = 0;
+    int32_t bestDistance = std::abs(target);
+    for (size_t i = 1; i <= text_.size(); ++i) {
+        const int32_t d = std::abs(Advance(i) - target);
+        if (d < bestDistance) {
+            best = i;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+void TEdit::FontChanged() {
+    TWinControl::FontChanged();
+    ScrollToCaret();
+}
+
+void TEdit::DoEnter() {
+    if (autoSelect_) SelectAll();
+    TWinControl::DoEnter();
+}
+
+void TEdit::KeyDown(uint16_t& key, TShiftState shift) {
+    const bool extend = (shift & ssShift) != 0;
+    const bool ctrl = (shift & (ssCtrl | ssAlt)) == ssCtrl;
+    const bool plain = (shift & (ssCtrl | ssAlt)) == 0;
+    switch (key) {
+        case VK_LEFT:
+            if (extend) MoveCaret(caret_ > 0 ? caret_ - 1 : 0, true);
+            else MoveCaret(SelTo() > SelFrom() ? SelFrom() : (caret_ > 0 ? caret_ - 1 : 0), false);
+            break;
+        case VK_RIGHT:
+            if (extend) MoveCaret(std::min(caret_ + 1, text_.size()), true);
+            else MoveCaret(SelTo() > SelFrom() ? SelTo() : std::min(caret_ + 1, text_.size()), false);
+            break;
+        case VK_HOME: MoveCaret(0, extend); break;
+        case VK_END: MoveCaret(text_.size(), extend); break;
+        case VK_DELETE:
+            if (extend && plain) CutToClipboard();
+            else if (SelTo() > SelFrom()) ClearSelection();
+            else DeleteRange(caret_, std::min(caret_ + 1, text_.size()));
+            break;
+        case VK_INSERT:
+            if (ctrl) CopyToClipboard();
+            else if (extend && plain) PasteFromClipboard();
+            else return;
+            break;
+        case kKeyC:
+        case kKeyX:
+        case kKeyV:
+            if (!ctrl) return;
+            if (key == kKeyC) CopyToClipboard();
+            else if (key == kKeyX) CutToClipboard();
+            else PasteFromClipboard();
+            break;
+        default: return;
+    }
+    key = 0;
+}
+
+void TEdit::KeyPress(char32_t& key) {
+    if (OnKeyPress) OnKeyPress(this, key);
+    if (key == 0) return;
+    if (key == U'\b') {
+        if (SelTo() > SelFrom()) ClearSelection();
+        else if (caret_ > 0) DeleteRange(caret_ - 1, caret_);
+        return;
+    }
+    if (IsControl(key)) return;
+    Replace(std::u32string(1, key));
+}
+
+void TEdit::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    TWinControl::MouseDown(button, shift, x, y);
+    if (button != TMouseButton::mbLeft) return;
+    selecting_ = true;
+    MoveCaret(PositionAt(x), (shift & ssShift) != 0);
+}
+
+void TEdit::MouseMove(TShiftState shift, int32_t x, int32_t y) {
+    TWinControl::MouseMove(shift, x, y);
+    if (selecting_) MoveCaret(PositionAt(x), true);
+}
+
+void TEdit::MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
+    if (button == TMouseButton::mbLeft) selecting_ = false;
+    TWinControl::MouseUp(button, shift, x, y);
+}
+
+void TEdit::Paint() {
+    TCanvas& c = *Canvas();
+    TRect r = ClientRect();
+    Frame3D(c, r, clBtnShadow, clBtnHighlight);
+    Frame3D(c, r, cl3DDkShadow, cl3DLight);
+    c.BrushStyle = TBrushStyle::bsSolid;
+    c.BrushColor = Color();
+    c.FillRect(r);
+
+    const TRect area = TextArea().Intersect(r);
+    const std::string text = Text();
+    const int32_t x0 = area.Left - scroll_;
+    const int32_t y0 = area.Top;
+    c.Font = Font()->Spec();
+    if (!Enabled()) c.Font.Color = clGrayText;
+    const int32_t lineHeight = c.TextHeight(text);
+    c.TextRect(area, x0, y0, text);
+
+    const bool focused = Focused() && Enabled();
+    if (focused && SelTo() > SelFrom()) {
+        // The selected characters are drawn again in the highlight colours, clipped
+        // to their cells, so each glyph stands where the plain text put it.
+        const TRect sel = TRect{x0 + Advance(SelFrom()), y0, x0 + Advance(SelTo()), y0 + lineHeight}.Intersect(area);
+        c.BrushColor = clHighlight;
+        c.FillRect(sel);
+        c.Font.Color = clHighlightText;
+        c.TextRect(sel, x0, y0, text);
+    }
+    if (focused) {
+        const int32_t x = x0 + Advance(caret_);
+        const TRect caret = TRect{x, y0, x + 1, y0 + lineHeight}.Intersect(area);
+        c.BrushColor = clWindowText;
+        c.FillRect(caret);
+    }
+}
+
+}  // namespace forms

@@ -1,0 +1,33 @@
+#pragma once
+#include "Control.h"
+
+namespace forms {
+
+// A caption in a window of its own: it carries a tab order but is no tab stop and
+// takes no focus from a click. With AutoSize (the default) it is its text's size
+// plus a frame of blank pixels: Margin.Left columns before the text, Margin.Right
+// after it, Margin.Top rows above and Margin.Bottom below; the stored layouts'
+// sizes follow that rule. It fills its area with its colour, which follows the
+// parent's colour while ParentColor holds (the default).
+class TStaticText : public TWinControl {
+    FORMS_CLASS(TStaticText)
+public:
+    static constexpr TRect Margin{1, 2, 2, 2};
+
+    explicit TStaticText(TComponent* AOwner);
+
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool v);
+    TColor BackgroundColor() const;
+
+    void Paint() override;
+    void Loaded() override;
+    void TextChanged() override;
+    void FontChanged() override;
+
+private:
+    void AdjustSize();
+    bool autoSize_ = true;
+};
+
+}  // namespace forms
