@@ -4,7 +4,6 @@
 #include "Edit.h"
 #include "Image.h"
 #include "Label.h"
-#include "Shape.h"
 #include "StaticText.h"
 #include "Timer.h"
 
@@ -14,7 +13,6 @@ namespace forms {
 void RegisterStandardClasses() {
     RegisterClass(TButton::StaticClass());
     RegisterClass(TTimer::StaticClass());
-    RegisterClass(TShape::StaticClass());
     RegisterClass(TBitBtn::StaticClass());
     RegisterClass(TEdit::StaticClass());
     RegisterClass(TLabel::StaticClass());
