@@ -60,9 +60,9 @@ inline int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + 
 // (x when |dx| > |dy|, else y). Pixel k lies k steps from the start on the major
 // axis and n(k) = ceil((2*minor*k - major + bias) / (2*major)) steps on the minor
 // axis, the closed form of the incremental rule "step the minor axis when
-// err + bias > 0". The bias is 1 for the octants that GDI rounds the other way at a
-// tie (dx <= 0 < dy with |dx| <= |dy|; dx < 0 <= -dy; dx >= 0 > dy with |dx| > |dy|),
-// so a line and its reverse do not always cover the same pixels, as on Windows.
+// err + bias > 0". The bias is 1 in the octants that round a tie the other way
+// (dx <= 0 < dy with |dx| <= |dy|; dx < 0 <= -dy; dx >= 0 > dy with |dx| > |dy|), which
+// makes a line and its reverse cover the same pixels apart from the excluded end.
 inline void SolidLine(const TSurface& s, const TRect& clip, int64_t x0, int64_t y0, int64_t x1, int64_t y1,
                       uint32_t px) {
     const int64_t dx = x1 - x0, dy = y1 - y0;
