@@ -1,0 +1,106 @@
+#pragma once
+// The SDL2 backend: real windows on Linux (X11 or Wayland).
+//
+// Implements:
+//  [x] Windows: created hidden; the SDL window itself is made at the first showing,
+//      with the bounds, caption and style the form has then. Never resizable;
+//      bsNone borderless; tool windows utility windows kept off the taskbar;
+//      stay-on-top always on top; owned windows transient for their owner.
+//  [x] Geometry: exact client sizes; positions are outer corners, converted with the
+//      frame the window manager reports, or with classic frame metrics until it has
+//      reported one (and for good when there is no window manager).
+//  [x] ScreenRect: the first display's bounds. OuterSize: the same frames.
+//  [x] Mouse: buttons and motion in client coordinates, buttons held in the shift state.
+//  [x] Keyboard: SDL keycodes as Windows virtual-key codes, modifiers as the shift
+//      state; text input as characters, one per code point; Enter, Escape, Backspace,
+//      Tab and Ctrl+letter give their control characters from the key, as Windows
+//      does (SDL never types those, so nothing arrives twice). Alt+F4 closes.
+//  [x] Input for disabled or hidden windows dropped; a disabled window that gains the
+//      focus hands it to an enabled one.
+//  [x] Timers: SDL's timer thread posts an event, the tick runs on the UI thread from
+//      ProcessEvents; at most one tick per timer waits in the queue.
+//  [x] Present: the client image copied into the window surface, dirty part only.
+//  [x] Expose → Paint of the whole client area; close → CloseRequest; focus →
+//      Activated; move → Moved with the outer corner.
+//  [x] Message box: a form of the library's own, centred over its owner, modal
+//      through a nested message loop.
+//  [x] ShellExecute: the file opened by xdg-open; a program that isn't there has its
+//      parameters opened instead (a help viewer with its help file).
+//  [x] Clipboard text.
+//  [x] The window icon: the 32-pixel image of the embedded SistemaArchivio.ico.
+//  [ ] Not expressible through SDL2: which caption buttons a window has.
+//  [ ] StartMinimized: Linux gives a process no such request.
+//
+// SA_FIRST_FRAME_EXIT=1 in the environment ends the process with 0 right after its
+// first frame reached the screen, for the start-up benchmark.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../Backend.h"
+
+namespace forms {
+
+class SdlBackend : public Backend {
+public:
+    SdlBackend();
+    ~SdlBackend() override;
+
+    WindowId CreateWindow(const WindowParams& p) override;
+    void DestroyWindow(WindowId w) override;
+    void SetCaption(WindowId w, const std::string& caption) override;
+    void SetBounds(WindowId w, int32_t left, int32_t top, int32_t clientWidth, int32_t clientHeight) override;
+    void Show(WindowId w, ShowMode mode) override;
+    void Enable(WindowId w, bool enabled) override;
+    void Activate(WindowId w) override;
+    TSize OuterSize(const WindowStyle& style, int32_t clientWidth, int32_t clientHeight) override;
+    TRect ScreenRect() override;
+    void Present(WindowId w, const TBitmap& image, const TRect& dirty) override;
+    bool ProcessEvents(bool wait) override;
+    void PostQuit() override;
+    TimerId StartTimer(uint32_t intervalMs) override;
+    void StopTimer(TimerId t) override;
+    int32_t MessageBox(WindowId owner, const std::string& text, const std::string& caption, uint32_t flags) override;
+    bool ShellExecute(const ShellRequest& r) override;
+    std::string ClipboardText() override;
+    void SetClipboardText(const std::string& text) override;
+
+    // The SDL window of one of ours, for tests that look at it from outside; 0 while
+    // it has none.
+    uint32_t SdlWindowId(WindowId w) const;
+
+private:
+    struct State;
+    std::unique_ptr<State> s_;
+};
+
+// Pieces of the backend that need no display.
+namespace sdl {
+
+// Windows' virtual-key code for an SDL key (keycode first, the key's position when
+// the layout gives a keycode Windows has no code for); 0 for keys without one.
+uint16_t VirtualKey(int32_t keycode, int32_t scancode);
+// The control character Windows types for a key with this shift state, or 0.
+char32_t ControlCharacter(uint16_t key, TShiftState shift);
+// Code points of UTF-8 text; a byte that starts no valid sequence stands for itself.
+std::u32string DecodeUtf8(std::string_view text);
+
+// The image of an .ico file closest to size × size: 0xAARRGGBB pixels, top-down.
+// Empty when the file holds no image it can read.
+struct IconImage {
+    int32_t Width = 0;
+    int32_t Height = 0;
+    std::vector<uint32_t> Pixels;
+};
+IconImage DecodeIcon(std::string_view ico, int32_t size);
+
+// The message box as a form of the library: text, an OK button (and Cancel for
+// MB_OKCANCEL) that Enter, Escape and Space press, the icon the flags ask for.
+// Centred over `over` (an outer rectangle on the screen), or on the screen when it
+// is empty; modal until pressed or closed. Needs the application object.
+int32_t ShowMessageForm(const TRect& over, const std::string& text, const std::string& caption, uint32_t flags);
+
+}  // namespace sdl
+}  // namespace forms
