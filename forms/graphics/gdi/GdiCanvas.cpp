@@ -123,6 +123,16 @@ void TGdiCanvas::Rectangle(const TRect& r) {
     const int32_t t = ClampTo(oy + r.Top, y0, y1), b = ClampTo(oy + r.Bottom, y0, y1);
     if (rt <= l || b <= t) return;  // wholly beyond one side
     HDC dc = bitmap_.DC();
+    if (r.Width() == 1 || r.Height() == 1) {
+        // One column or one row is all outline. GDI's own Rectangle leaves a 1 x 1
+        // rectangle empty; the rule says its one pixel takes the pen colour.
+        const TRect c = Cut(v, l, t, rt, b);
+        if (c.IsEmpty()) return;
+        SetDCBrushColor(dc, Ref(PenColor));
+        const RECT rc{c.Left, c.Top, c.Right, c.Bottom};
+        ::FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        return;
+    }
     SetDCPenColor(dc, Ref(PenColor));
     SetDCBrushColor(dc, Ref(BrushColor));
     SelectObject(dc, GetStockObject(DC_PEN));
