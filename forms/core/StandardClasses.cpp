@@ -4,6 +4,7 @@
 #include "Edit.h"
 #include "Image.h"
 #include "Label.h"
+#include "Shape.h"
 #include "StaticText.h"
 #include "Timer.h"
 
@@ -13,6 +14,7 @@ namespace forms {
 void RegisterStandardClasses() {
     RegisterClass(TButton::StaticClass());
     RegisterClass(TTimer::StaticClass());
+    RegisterClass(TShape::StaticClass());
     RegisterClass(TBitBtn::StaticClass());
     RegisterClass(TEdit::StaticClass());
     RegisterClass(TLabel::StaticClass());
