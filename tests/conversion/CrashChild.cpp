@@ -1,0 +1,68 @@
+// Runs one conversion pass over the folder named by the first argument. With a second
+// argument k > 0 the process ends right after the k-th write operation, as if it had
+// been killed there. Exit codes: 0 the pass said "Ho Finito!", 3 it said something
+// else, 77 it was ended by the hook, 2 bad arguments.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "SistemaArchivio/ConversionPass.h"
+#include "platform/FileSystem.h"
+#include "tests/conversion/CrashChild.h"
+#include "tests/conversion/RecordingBox.h"
+
+#ifdef _WIN32
+#include <windows.h>
+// shellapi.h after windows.h
+#include <shellapi.h>
+
+#include "platform/Utf8.h"
+#endif
+
+namespace {
+
+long limit = 0;
+long writes = 0;
+
+void EndAtLimit() {
+    if (++writes == limit) {
+        std::fflush(stdout);
+        std::_Exit(kChildKilled);
+    }
+}
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+#ifdef _WIN32
+    // The folder may hold characters outside the ANSI code page.
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) {
+        const std::wstring_view w(wide[i]);
+        arguments.push_back(platform::Utf16ToUtf8(std::u16string(w.begin(), w.end())));
+    }
+    LocalFree(wide);
+    return arguments;
+#else
+    return std::vector<std::string>(argv, argv + argc);
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments = Arguments(argc, argv);
+    if (arguments.size() != 3) return kChildBadArguments;
+    limit = std::strtol(arguments[2].c_str(), nullptr, 10);
+    if (limit > 0) platform::SetWriteObserver(EndAtLimit);
+
+    RecordingBox box;
+    ConvertArchive(arguments[1], box);
+    for (const RecordingBox::Message& m : box.shown) std::printf("%s | %s | 0x%x\n", m.text.c_str(), m.caption.c_str(), m.flags);
+    const bool done = box.shown.size() == 1 && box.shown[0].text == kConversionDone &&
+                      box.shown[0].caption == kConversionCaption && box.shown[0].flags == kMessagePlain;
+    return done ? kChildDone : kChildOtherMessage;
+}
