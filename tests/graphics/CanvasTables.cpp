@@ -272,6 +272,9 @@ TEST(CanvasLines, Table) {
         {"diagonal starting outside", Line(-4, -4, 6, 6),
          Points(kPen, {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}})},
         {"entirely outside", Line(-5, -1, kW + 5, -1), Nothing()},
+        {"diagonal between far end points", Line(-1000000, -1000000, 1000000, 1000000),
+         [](int32_t x, int32_t y) { return x == y ? kPen : kSentinel; }},
+        {"shallow between far end points", Line(-1000000, 3, 1000000, 5), Block(kPen, 0, 4, kW, 5)},
     });
 }
 

@@ -52,8 +52,12 @@ inline void SolidPixel(const TSurface& s, const TRect& clip, int64_t x, int64_t 
     SolidRect(s, clip, x, y, x + 1, y + 1, px);
 }
 
+// Products of two device coordinates need more than 64 bits once the coordinates
+// leave the 32-bit range, which an origin moved far enough allows.
+__extension__ typedef __int128 TWide;
+
 // Floor of a / b for b > 0.
-inline int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+inline int64_t FloorDiv(TWide a, int64_t b) { return static_cast<int64_t>(a >= 0 ? a / b : -((-a + b - 1) / b)); }
 
 // A one-pixel line from (x0, y0) up to but excluding (x1, y1), with the pixels that
 // GDI's Bresenham picks. The line takes one pixel per step along its major axis
@@ -90,7 +94,7 @@ inline void SolidLine(const TSurface& s, const TRect& clip, int64_t x0, int64_t 
     kFirst = std::max<int64_t>(kFirst, 0);
     kEnd = std::min(kEnd, major);
     for (int64_t k = kFirst; k < kEnd; ++k) {
-        const int64_t n = -FloorDiv(major - bias - 2 * minor * k, 2 * major);
+        const int64_t n = -FloorDiv(TWide{major} - bias - TWide{2} * minor * k, 2 * major);
         const int64_t m = minorStart + minorStep * n;
         if (m < minorLo || m >= minorHi) continue;
         const int64_t a = majorStart + majorStep * k;
