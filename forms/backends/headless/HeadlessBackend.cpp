@@ -85,12 +85,10 @@ void HeadlessBackend::Present(WindowId w, const TBitmap& image, const TRect& dir
 
 bool HeadlessBackend::ProcessEvents(bool wait) {
     if (quit_) return false;
-    if (wait && queue_.empty()) {
-        while (queue_.empty() && !quit_) {
-            if (!OnIdle || !OnIdle())
-                throw std::logic_error("headless: the message loop waits for input that never comes");
-        }
-    }
+    // Waiting with nothing queued: the test's idle step may queue input or change
+    // state; either way the caller gets control back to look at its condition.
+    if (wait && queue_.empty() && (!OnIdle || !OnIdle()))
+        throw std::logic_error("headless: the message loop waits for input that never comes");
     // Only what was queued before this call: a handler's own posts wait for the next one.
     size_t n = queue_.size();
     while (n-- > 0 && !queue_.empty() && !quit_) {

@@ -1,0 +1,47 @@
+#include "MainForm.h"
+
+#include <system_error>
+
+#include "ConversionPass.h"
+#include "WorkFolder.h"
+#include "forms/core/Application.h"
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+// The pass reports through the application's modal message box.
+class ApplicationMessageBox : public MessageBoxPort {
+public:
+    std::int32_t Show(const std::string& text, const std::string& caption, std::uint32_t flags) override {
+        return forms::Application->MessageBox(text, caption, flags);
+    }
+};
+
+}  // namespace
+
+const forms::TClassInfo& TMainForm::StaticClass() {
+    static const forms::TClassInfo info = forms::TClassBuilder<TMainForm>("TMainForm", &forms::TForm::StaticClass())
+                                              .Field("Button1", &TMainForm::Button1)
+                                              .Method("FormShow", &TMainForm::FormShow)
+                                              .Method("Button1Click", &TMainForm::Button1Click)
+                                              .Build();
+    return info;
+}
+
+TMainForm::TMainForm(forms::TComponent* Owner) : forms::TForm(Owner) {
+    SetIcon(true);
+    LoadLayout("TMAINFORM");
+}
+
+void TMainForm::FormShow(forms::TObject*) { CaptureWorkFolder(); }
+
+void TMainForm::Button1Click(forms::TObject*) {
+    ApplicationMessageBox box;
+    try {
+        ConvertArchive(WorkFolder, box);
+    } catch (const std::system_error& e) {
+        // No current folder: say why through the standard error display and touch nothing.
+        throw forms::Exception(e.what());
+    }
+}
