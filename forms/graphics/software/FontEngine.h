@@ -78,7 +78,7 @@ public:
     // font is asked for. Not thread-safe: all painting runs on the UI thread.
     static TFontEngine& Instance();
 
-    // The font for a spec; underline and strike-out do not take part (the canvas draws
+    // The font for a TFontSpec; underline and strike-out do not take part (the canvas draws
     // them from the metrics), nor does the colour or the character set.
     TRasterFont& Font(const TFontSpec& spec);
 
