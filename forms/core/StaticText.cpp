@@ -38,7 +38,7 @@ void TStaticText::SetAutoSize(bool v) {
 void TStaticText::AdjustSize() {
     if (!autoSize_ || Loading()) return;
     const TSize s = MeasureText(Font()->Spec(), Caption());
-    SetBounds(Left(), Top(), Margin.Left + s.cx + Margin.Right, Margin.Top + s.cy + Margin.Bottom);
+    SetBounds(Left(), Top(), s.cx + BlankRight, s.cy + BlankBelow);
 }
 
 void TStaticText::Loaded() {
@@ -65,7 +65,7 @@ void TStaticText::Paint() {
     c.FillRect(ClientRect());
     c.Font = Font()->Spec();
     if (!Enabled()) c.Font.Color = clGrayText;
-    c.TextRect(ClientRect(), Margin.Left, Margin.Top, Caption());
+    c.TextRect(ClientRect(), 0, 0, Caption());
 }
 
 }  // namespace forms

@@ -86,8 +86,10 @@ TEST_F(TextControls, DrawnOnTheParentsColourUnlessGivenTheirOwn) {
     ink(*lbl, RGB(236, 233, 216));
     ink(*txt, RGB(236, 233, 216));
     ink(*own, clYellow);
-    // The static text's margins stay clear of text.
-    EXPECT_EQ(s.Pixel(txt->Left(), txt->Top() + 5), RGB(236, 233, 216));
+    // The static text's blank columns and rows stay clear of text.
+    for (int x = txt->Left(); x < txt->Left() + txt->Width(); ++x)
+        for (int y = txt->Top() + txt->Height() - TStaticText::BlankBelow; y < txt->Top() + txt->Height(); ++y)
+            EXPECT_EQ(s.Pixel(x, y), RGB(236, 233, 216)) << x << "," << y;
 
     form->SetColor(clAqua);
     form->InvalidateRect(form->ClientRect());
@@ -95,6 +97,31 @@ TEST_F(TextControls, DrawnOnTheParentsColourUnlessGivenTheirOwn) {
     ink(*lbl, clAqua);
     ink(*txt, clAqua);
     ink(*own, clYellow);
+}
+
+TEST_F(TextControls, AStaticTextLinesUpWithALabelOfTheSameTop) {
+    auto* txt = Add<TStaticText>(10, 30, 0, 0);
+    auto* lbl = Add<TLabel>(100, 30, 0, 0);
+    for (TControl* c : {static_cast<TControl*>(txt), static_cast<TControl*>(lbl)}) {
+        c->Font()->SetHeight(-13);
+        c->Font()->SetStyle(fsBold);
+        c->SetCaption("leggere");
+    }
+    ShowAndPaint();
+    auto inkRows = [&](const TControl& c) {
+        std::pair<int, int> rows{-1, -1};
+        for (int y = c.Top(); y < c.Top() + c.Height(); ++y)
+            for (int x = c.Left(); x < c.Left() + c.Width(); ++x)
+                if (Screen().Pixel(x, y) == ColorToRGB(clWindowText)) {
+                    if (rows.first < 0) rows.first = y;
+                    rows.second = y;
+                }
+        return rows;
+    };
+    EXPECT_NE(inkRows(*txt).first, -1);
+    EXPECT_EQ(inkRows(*txt), inkRows(*lbl));
+    EXPECT_EQ(txt->Width(), lbl->Width() + TStaticText::BlankRight);
+    EXPECT_EQ(txt->Height(), lbl->Height() + TStaticText::BlankBelow);
 }
 
 TEST_F(TextControls, StaticTextsCarryATabOrderButTakeNoFocusLabelsNeither) {
