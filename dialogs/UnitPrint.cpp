@@ -1,0 +1,18 @@
+#include "UnitPrint.h"
+
+TFrmPrint* FrmPrint = nullptr;
+
+const forms::TClassInfo& TFrmPrint::StaticClass() {
+    static const forms::TClassInfo info = forms::TClassBuilder<TFrmPrint>("TFrmPrint", &forms::TForm::StaticClass())
+                                              .Field("BtnAbort", &TFrmPrint::BtnAbort)
+                                              .Field("StaticText1", &TFrmPrint::StaticText1)
+                                              .Field("LblPrint", &TFrmPrint::LblPrint)
+                                              .Field("PBar", &TFrmPrint::PBar)
+                                              .Method("BtnAbortClick", &TFrmPrint::BtnAbortClick)
+                                              .Build();
+    return info;
+}
+
+TFrmPrint::TFrmPrint(forms::TComponent* AOwner) : forms::TForm(AOwner) { LoadLayout("TFRMPRINT"); }
+
+void TFrmPrint::BtnAbortClick(forms::TObject*) { PrintAborted = true; }

@@ -1,0 +1,12 @@
+#include "UnitProgress.h"
+
+TFrmProgress* FrmProgress = nullptr;
+
+const forms::TClassInfo& TFrmProgress::StaticClass() {
+    static const forms::TClassInfo info = forms::TClassBuilder<TFrmProgress>("TFrmProgress", &forms::TForm::StaticClass())
+                                              .Field("PBar", &TFrmProgress::PBar)
+                                              .Build();
+    return info;
+}
+
+TFrmProgress::TFrmProgress(forms::TComponent* AOwner) : forms::TForm(AOwner) { LoadLayout("TFRMPROGRESS"); }
