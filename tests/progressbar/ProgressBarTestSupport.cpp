@@ -60,22 +60,31 @@ std::optional<TColor> EdgeColor(const TOrloExtProgressBar& bar, int32_t w, int32
     struct Ring {
         TColor upperLeft, lowerRight;
     };
-    std::vector<Ring> rings;
+    Ring rings[2] = {};
+    int32_t count = 0;
     switch (bar.Border()) {
-        case gbSingle: rings = {{bar.SingleBorderColor(), bar.SingleBorderColor()}}; break;
-        case gbSunken: rings = {{clBtnShadow, clBtnHighlight}}; break;
-        case gbRaised: rings = {{clBtnHighlight, clBtnShadow}}; break;
-        case gbDeepSunken: rings = {{clBtnShadow, clBtnHighlight}, {cl3DDkShadow, clBtnFace}}; break;
-        case gbFatRaised: rings = {{clBtnHighlight, clBtnShadow}, {clBtnFace, cl3DDkShadow}}; break;
+        case gbSingle: rings[0] = {bar.SingleBorderColor(), bar.SingleBorderColor()}; count = 1; break;
+        case gbSunken: rings[0] = {clBtnShadow, clBtnHighlight}; count = 1; break;
+        case gbRaised: rings[0] = {clBtnHighlight, clBtnShadow}; count = 1; break;
+        case gbDeepSunken:
+            rings[0] = {clBtnShadow, clBtnHighlight};
+            rings[1] = {cl3DDkShadow, clBtnFace};
+            count = 2;
+            break;
+        case gbFatRaised:
+            rings[0] = {clBtnHighlight, clBtnShadow};
+            rings[1] = {clBtnFace, cl3DDkShadow};
+            count = 2;
+            break;
         default: break;
     }
-    for (int32_t d = 0; d < static_cast<int32_t>(rings.size()); ++d) {
+    for (int32_t d = 0; d < count; ++d) {
         const bool top = y == d && x >= d && x <= w - 1 - d;
         const bool left = x == d && y >= d && y <= h - 1 - d;
         const bool right = x == w - 1 - d && y >= d + 1 && y <= h - 1 - d;
         const bool bottom = y == h - 1 - d && x >= d + 1 && x <= w - 1 - d;
-        if (top || left) return rings[static_cast<size_t>(d)].upperLeft;
-        if (right || bottom) return rings[static_cast<size_t>(d)].lowerRight;
+        if (top || left) return rings[d].upperLeft;
+        if (right || bottom) return rings[d].lowerRight;
     }
     return std::nullopt;
 }
