@@ -1,8 +1,9 @@
-// The process entry: the application object, the main window, the message loop.
+// The process entry: the application object, the main window and the family's
+// dialogs (created hidden), the message loop.
 // Whatever happens, the process ends with 0.
 #include <memory>
 
-#include "MainForm.h"
+#include "StartUp.h"
 #include "forms/backends/PlatformBackend.h"
 #include "forms/core/Application.h"
 
@@ -26,7 +27,7 @@ int main() {
     forms::TApplication application(*backend);
     try {
         forms::Application->Initialize();
-        forms::Application->CreateForm(MainForm);
+        CreateWindows();
         forms::Application->Run();
     } catch (const forms::Exception& e) {
         ShowAtEntry(e);

@@ -5,7 +5,12 @@
 
 #include "ConversionPass.h"
 #include "MainForm.h"
+#include "StartUp.h"
 #include "WorkFolder.h"
+#include "dialogs/UnitCredit.h"
+#include "dialogs/UnitPinCode.h"
+#include "dialogs/UnitPrint.h"
+#include "dialogs/UnitProgress.h"
 #include "forms/backends/headless/HeadlessBackend.h"
 #include "forms/core/Application.h"
 
@@ -53,7 +58,7 @@ struct MainWindow : ::testing::Test {
 
     void SetUp() override {
         app.Initialize();
-        app.CreateForm(MainForm);
+        CreateWindows();
     }
     void TearDown() override { MainForm = nullptr; }
 
@@ -90,6 +95,19 @@ TEST_F(MainWindow, LayoutAsStored) {
     EXPECT_EQ(f.Top(), (768 - outer.cy) / 2);
     EXPECT_TRUE(f.Button1->Focused());
     EXPECT_EQ(app.Title, TitleFromExecutable(ExecutablePath()));
+}
+
+TEST_F(MainWindow, StartUpCreatesTheDialogsHiddenAfterTheMainWindow) {
+    const std::vector<TForm*> expected = {MainForm, FrmProgress, FrmPinCode, FrmCredit, FrmPrint};
+    EXPECT_EQ(app.Forms(), expected);
+    EXPECT_EQ(app.MainForm(), MainForm);
+    for (TForm* f : expected) {
+        EXPECT_EQ(f->Owner(), &app);
+        EXPECT_FALSE(f->Visible());
+    }
+    MainForm->Show();
+    app.ProcessMessages();
+    for (size_t i = 1; i < expected.size(); ++i) EXPECT_FALSE(expected[i]->Visible());
 }
 
 TEST_F(MainWindow, ShowingCapturesTheWorkFolder) {
@@ -142,8 +160,7 @@ TEST_F(MainWindow, NoCurrentFolderShowsTheErrorDisplayAndTouchesNothing) {
 }
 
 TEST_F(MainWindow, ClosingItEndsTheLoopWhileOtherWindowsExistHidden) {
-    TForm* hidden = nullptr;
-    app.CreateForm(hidden);
+    TForm* hidden = FrmCredit;
     hidden->HandleNeeded();
     backend.OnIdle = [&] {
         backend.CloseBox(MainForm->Handle());
