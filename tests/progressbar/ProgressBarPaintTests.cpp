@@ -310,6 +310,7 @@ struct CaptionCase {
     TAlignment align;
     int64_t inner;
     const char* caption;  // the text the canvas must show
+    int32_t fontHeight = 0;  // 0: the control's default font
 };
 
 // Where the rules put the cell of `caption`, measured in the bar's font.
@@ -343,6 +344,7 @@ TEST(ProgressBarPaint, CaptionTextAndPlacement) {
          "8888888888"},
         {"taller than the control: starts one row above", 60, tall, "$p%", 0, 100, 88, TAlignment::taCenter, 0,
          "88%"},
+        {"in the control's own font", 200, 25, "$p%", 0, 100, 37, TAlignment::taRightJustify, 0, "37%", -13},
     };
     for (const CaptionCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -356,6 +358,10 @@ TEST(ProgressBarPaint, CaptionTextAndPlacement) {
         bar.SetText(c.text);
         bar.SetTextAlign(c.align);
         bar.SetInnerBorderSize(c.inner);
+        if (c.fontHeight != 0) {
+            bar.Font()->SetHeight(c.fontHeight);
+            ASSERT_FALSE(pbtest::MeasureText(bar.Font()->Spec(), c.caption) == pbtest::MeasureText(TFontSpec{}, c.caption));
+        }
         const auto image = PaintBar(bar);
         const TPoint o = ExpectedOrigin(c, bar.Font()->Spec());
         const std::vector<bool> want = pbtest::GlyphMask(bar.Font()->Spec(), c.w, c.h, o.X, o.Y, c.caption);
