@@ -274,6 +274,13 @@ Win32Backend::State* StateOf(HWND h, UINT m, LPARAM lp) {
 }
 
 LRESULT CALLBACK WindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_GETMINMAXINFO) {
+        // Windows would widen a captioned window to its smallest tracking size; a form's
+        // client size is exact, however small. Asked before WM_NCCREATE, so for all.
+        DefWindowProcW(h, m, wp, lp);
+        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {1, 1};
+        return 0;
+    }
     Win32Backend::State* state = StateOf(h, m, lp);
     return state ? state->WindowMessage(h, m, wp, lp) : DefWindowProcW(h, m, wp, lp);
 }

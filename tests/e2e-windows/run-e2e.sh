@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# The Windows program end to end, driven from Linux: wine runs the cross-built
+# executables on an X server of this script's own, in a wine prefix of its own, and
+# xdotool works the tool as a user would.
+#
+#   run-e2e.sh program WINDOWS_BUILD_DIR   the tool converts an old archive
+#   run-e2e.sh backend WINDOWS_BUILD_DIR   the win32 backend's own tests
+#
+# Exits 77 (skipped) when wine, Xvfb, xdotool or the Windows build is missing. Every
+# process it starts is stopped at the end: the prefix's wineserver with -k, the X
+# server and the tool by their PIDs.
+set -u
+
+mode=${1:-}
+build=${2:-}
+skip() { echo "skipped: $*"; exit 77; }
+fail() {
+  echo "FAILED: $*"
+  if [ -s "$work/wine.log" ]; then echo "--- wine output"; tail -n 40 "$work/wine.log"; fi
+  exit 1
+}
+
+case "$mode" in
+  program) exe="$build/SistemaArchivio/SistemaArchivio.exe" ;;
+  backend) exe="$build/tests/e2e-windows/win32_backend_tests.exe" ;;
+  *) echo "usage: $0 program|backend WINDOWS_BUILD_DIR" >&2; exit 2 ;;
+esac
+for tool in wine wineserver Xvfb xdotool; do
+  command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
+done
+[ -f "$exe" ] || skip "$exe is not built (cmake --preset windows && cmake --build --preset windows)"
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then kill "$app_pid" 2>/dev/null; fi
+  if [ -d "$work/prefix" ]; then WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null; fi
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Waits up to $1 tenths of a second for the command that follows to succeed. The bound
+# keeps a broken build from hanging the run; nothing depends on how fast things are.
+within() {
+  local tenths=$1
+  shift
+  for ((i = 0; i < tenths; i++)); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  "$@"
+}
+
+# The X server: the first free display, reported through file descriptor 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+within 300 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+# A fresh prefix, made before the test proper so that its set-up windows are gone.
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all LANG=C.UTF-8 WINEDLLOVERRIDES="winemenubuilder.exe=d"
+mkdir -p "$WINEPREFIX"
+wineserver -p
+wine cmd /c exit >"$work/wine.log" 2>&1 || fail "wine cannot run in a fresh prefix"
+
+if [ "$mode" = backend ]; then
+  wine "$exe" >"$work/wine.log" 2>&1
+  status=$?
+  cat "$work/wine.log"
+  [ "$status" -eq 0 ] || fail "win32_backend_tests exited with $status"
+  echo "PASSED: win32 backend"
+  exit 0
+fi
+
+# ---- the tool on an old archive ----
+
+archive="$work/archive"
+mkdir -p "$archive/Data"
+printf 'first' >"$archive/Data/1234.kar"
+printf 'same bucket' >"$archive/Data/1999.kar"
+printf 'second' >"$archive/Data/5678.kar"
+printf 'japanese' >"$archive/Data/さくら.kar"
+printf 'read-only' >"$archive/Data/readonly.kar"
+chmod a-w "$archive/Data/readonly.kar"
+cp "$exe" "$archive/SistemaArchivio.exe"
+
+# Started in the archive's folder, as a user starts it beside the karaoke program.
+(cd "$archive" && exec wine ./SistemaArchivio.exe) >"$work/wine.log" 2>&1 &
+app_pid=$!
+
+caption='^Lyrimat to Vocarium$'
+windows() { xdotool search --name "$caption" 2>/dev/null; }
+count_is() { [ "$(windows | wc -l)" -eq "$1" ]; }
+
+within 1200 count_is 1 || fail "the main window did not appear"
+main=$(windows)
+geometry=$(xdotool getwindowgeometry "$main")
+# Without a window manager wine's X window is the client area: it must be exact.
+echo "$geometry" | grep -q "Geometry: 296x63" || fail "main window client area is not 296x63: $geometry"
+
+# The button lies at (16, 16) to (273, 49) of the client area.
+xdotool mousemove --window "$main" 144 32 click 1
+
+within 600 count_is 2 || fail "no message box after the click"
+box=$(windows | grep -v -x "$main" | head -n 1)
+[ -n "$box" ] || fail "the message box is not a window of its own"
+
+# The pass has ended once its closing message box is up.
+expected=$(
+  cat <<'EOF'
+Data
+Data/01
+Data/01/01234.kar
+Data/01/01999.kar
+Data/05
+Data/05/05678.kar
+Data/0r
+Data/0r/0readonly.kar
+Data/0さ
+Data/0さ/0さくら.kar
+SistemaArchivio.exe
+EOF
+)
+actual=$(cd "$archive" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort)
+[ "$actual" = "$(echo "$expected" | LC_ALL=C sort)" ] || fail "converted tree differs:
+$actual"
+[ "$(cat "$archive/Data/01/01234.kar")" = first ] || fail "01234.kar lost its content"
+[ "$(cat "$archive/Data/0さ/0さくら.kar")" = japanese ] || fail "0さくら.kar lost its content"
+[ "$(cat "$archive/Data/0r/0readonly.kar")" = read-only ] || fail "0readonly.kar lost its content"
+case "$(stat -c %A "$archive/Data/0r/0readonly.kar")" in
+  ??w*) ;;
+  *) fail "the read-only file is still read-only after the move" ;;
+esac
+
+# Enter answers the box. Keys go where the pointer is (there is no window manager).
+xdotool mousemove --window "$box" 10 10 key Return
+within 300 count_is 1 || fail "Enter did not close the message box"
+
+# The window is usable again; Alt+F4 closes it, and with it the process.
+xdotool mousemove --window "$main" 10 10 key alt+F4
+within 600 eval '! kill -0 "$app_pid" 2>/dev/null' || fail "the process did not end after its window was closed"
+wait "$app_pid"
+status=$?
+app_pid=""
+[ "$status" -eq 0 ] || fail "exit code $status, not 0"
+echo "PASSED: converted tree, message box answered with Enter, window closed, exit code 0"
