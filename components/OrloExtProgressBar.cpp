@@ -203,7 +203,8 @@ void TOrloExtProgressBar::Paint() {
     CalculatePixelWidth();
     const int32_t w = ClientWidth();
     const int32_t h = ClientHeight();
-    // Freed on every way out, so an error while drawing never reaches the screen.
+    // One bitmap per paint, freed on every way out. The copy to the control comes
+    // last, so a paint that fails part-way shows nothing of its unfinished image.
     const std::unique_ptr<TBitmap> bitmap = CreateBitmap(w, h);
     FBarRect = ClientRect();
     FRestRect = ClientRect();
@@ -260,8 +261,8 @@ void TOrloExtProgressBar::PaintBorder(TBitmap* bitmap) {
     const int32_t h = ClientHeight();
     TCanvas& c = bitmap->Canvas();
     c.BrushStyle = TBrushStyle::bsClear;
-    // Outer edge: the outline gives the lower-right colour to the whole ring, then two
-    // lines give the upper-left colour to the left column and the top row.
+    // One ring of an edge: the outline gives the whole ring the lower-right colour, then
+    // two lines give the left column and the top row the upper-left colour.
     const auto edge = [&c](const TRect& r, int32_t startY, TColor lowerRight, TColor upperLeft) {
         c.PenColor = lowerRight;
         c.Rectangle(r);

@@ -65,6 +65,9 @@ TEST(ProgressBarValues, PercentageAndFilledWidth) {
         {"99.99 stays below 100", 0, 10000, 9999, 150, 99.99f, 149},
         // A quotient formed in single precision would round to 26.181816.
         {"216 of 825", 0, 825, 216, 666, 26.181818f, 174},
+        // Within a hair of a tie between two floats: formed in double precision, the
+        // quotient and product would round up to 50.0418968.
+        {"extended precision decides a near-tie", 0, 10485760, 5247273, 417, 50.041893f, 208},
         {"empty range is full", 5, 5, 5, 150, 100.0f, 150},
         {"range beyond 2^24 loses its low digits", 0, big, big - 1, 150, 100.0f, 150},
         {"negative bounds", -300, -100, -250, 200, 25.0f, 50},
