@@ -536,6 +536,13 @@ TEST_F(Win32Test, QuitEndsTheLoop) {
     EXPECT_FALSE(backend.ProcessEvents(true));
 }
 
+TEST(Win32Colors, TheDesktopSchemeFromConstructionOn) {
+    SetSystemColorSource(nullptr);  // the classic table
+    Win32Backend backend;
+    for (int index = 0; index <= 24; ++index)
+        EXPECT_EQ(ColorToRGB(SystemColor(index)), static_cast<TColor>(GetSysColor(index))) << "colour " << index;
+}
+
 // ---- start-up request ----
 
 // Runs this program as `--start-minimized-probe` with a show command in its start-up

@@ -71,6 +71,9 @@ SIZE OuterOf(const Win32Backend::NativeStyle& ns, int32_t clientWidth, int32_t c
     return {r.right - r.left, r.bottom - r.top};
 }
 
+// Colours are the running desktop's, as on every canvas of this build.
+uint32_t DesktopColor(int index) { return static_cast<uint32_t>(GetSysColor(index)); }
+
 LRESULT CALLBACK WindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK TimerProc(HWND h, UINT m, WPARAM wp, LPARAM lp);
 
@@ -334,6 +337,7 @@ Win32Backend::Win32Backend() : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.Self = this;
     s.Instance = GetModuleHandleW(nullptr);
+    SetSystemColorSource(&DesktopColor);
     RegisterWindowClass(s.Instance, kWindowClass, &WindowProc);
     RegisterWindowClass(s.Instance, kTimerClass, &TimerProc);
     s.Timers = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, s.Instance, &s);

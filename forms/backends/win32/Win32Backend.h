@@ -27,6 +27,7 @@
 //  [x] MessageBox: the system's MessageBoxW, owned by the given window, flags as given.
 //  [x] ShellExecute: ShellExecuteW; true when the system reports success.
 //  [x] Clipboard: CF_UNICODETEXT.
+//  [x] System colours: GetSysColor is the colour source from construction on.
 //  [x] StartMinimized: the start-up information's show command asks for a minimised
 //      window (SW_SHOWMINIMIZED, SW_MINIMIZE or SW_SHOWMINNOACTIVE).
 //  [ ] Double clicks arrive as two clicks; no form asks for them.
