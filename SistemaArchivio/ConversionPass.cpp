@@ -59,7 +59,7 @@ Leftovers Survey(const std::string& data) {
     while (listing.Next(name)) {
         if (IsDotEntry(name)) continue;
         ++left.entries;
-        if (!IsFolder(platform::Attributes(Join(data, name)))) left.files = true;
+        if (!IsFolder(listing.Attributes(name))) left.files = true;
     }
     return left;
 }
@@ -140,7 +140,7 @@ void ConvertArchive(const std::string& workFolder, MessageBoxPort& box) {
         const std::string oldPath = Join(data, name);
         // A folder is never moved, whatever other bits its attribute word carries. An
         // entry whose attributes cannot be read is tried as a file.
-        const std::uint32_t attributes = platform::Attributes(oldPath);
+        const std::uint32_t attributes = listing.Attributes(name);
         if (IsFolder(attributes)) continue;
 
         const std::string bucket = BucketName(name);

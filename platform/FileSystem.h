@@ -41,6 +41,10 @@ public:
     bool Open(const std::string& folder);
     // False at the end of the listing, and when no listing is open.
     bool Next(std::string& name);
+    // The attribute word of `name` in the open folder: the same as
+    // platform::Attributes(folder + separator + name), found without walking the
+    // folder's path again. kInvalidAttributes when no listing is open.
+    std::uint32_t Attributes(const std::string& name) const;
     void Close();
 
 private:

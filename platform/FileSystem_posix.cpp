@@ -38,6 +38,22 @@ bool FolderListing::Next(std::string& name) {
     return true;
 }
 
+namespace {
+
+std::uint32_t AttributeWord(const struct stat& st) {
+    std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : kAttributeArchive;
+    if (!(st.st_mode & S_IWUSR)) attributes |= kAttributeReadOnly;
+    return attributes;
+}
+
+}  // namespace
+
+std::uint32_t FolderListing::Attributes(const std::string& name) const {
+    struct stat st;
+    if (!state_->dir || fstatat(dirfd(state_->dir), name.c_str(), &st, 0) != 0) return kInvalidAttributes;
+    return AttributeWord(st);
+}
+
 void FolderListing::Close() {
     if (state_->dir) {
         closedir(state_->dir);
@@ -48,9 +64,7 @@ void FolderListing::Close() {
 std::uint32_t Attributes(const std::string& path) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return kInvalidAttributes;
-    std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : kAttributeArchive;
-    if (!(st.st_mode & S_IWUSR)) attributes |= kAttributeReadOnly;
-    return attributes;
+    return AttributeWord(st);
 }
 
 bool MakeWritable(const std::string& path) {

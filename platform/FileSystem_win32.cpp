@@ -43,6 +43,7 @@ std::wstring SystemPath(const std::string& path) {
 }  // namespace
 
 struct FolderListing::State {
+    std::string folder;
     HANDLE find = INVALID_HANDLE_VALUE;
     WIN32_FIND_DATAW data;
     bool pending = false;  // `data` holds an entry not yet yielded
@@ -62,13 +63,16 @@ bool FolderListing::Open(const std::string& folder) {
     state_->find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &state_->data,
                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (state_->find != INVALID_HANDLE_VALUE) {
+        state_->folder = folder;
         state_->pending = true;
         return true;
     }
     // An empty drive root holds not even "." and "..": a folder with nothing to list.
     if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
     const DWORD attributes = GetFileAttributesW(SystemPath(folder).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    state_->folder = folder;
+    return true;
 }
 
 bool FolderListing::Next(std::string& name) {
@@ -79,11 +83,20 @@ bool FolderListing::Next(std::string& name) {
     return true;
 }
 
+std::uint32_t FolderListing::Attributes(const std::string& name) const {
+    if (state_->folder.empty()) return kInvalidAttributes;
+    // Read now, not from the listing's batch, which may be older than the entry.
+    std::string path = state_->folder;
+    if (!IsSeparator(static_cast<wchar_t>(path.back()))) path += '\\';
+    return platform::Attributes(path + name);
+}
+
 void FolderListing::Close() {
     if (state_->find != INVALID_HANDLE_VALUE) {
         FindClose(state_->find);
         state_->find = INVALID_HANDLE_VALUE;
     }
+    state_->folder.clear();
     state_->pending = false;
 }
 
