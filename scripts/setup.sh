@@ -57,12 +57,12 @@ fi
 if [ ! -f "$prefix/lib/libjpeg.a" ] || [ ! -f "$prefix/include/jpeglib.h" ]; then
   echo "setup: building libjpeg-turbo for mingw-w64 into $prefix"
   # `apt-get source` needs a deb-src entry for the suites the machine already uses.
-  src_list=/etc/apt/sources.list.d/sistemaarchivio-src.sources
   if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/*.sources \
      && ! grep -qs '^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/*.list; then
     tmp_list=$(mktemp)
+    # deb822 files: the same stanzas with Types: deb-src.
     for f in /etc/apt/sources.list.d/*.sources; do
-      [ "$f" = "$src_list" ] && continue
+      [ -f "$f" ] || continue
       awk '
         /^[[:space:]]*$/ { if (block != "") print block "\n"; block = ""; next }
         /^Types:/ { block = block (block == "" ? "" : "\n") "Types: deb-src"; next }
@@ -70,7 +70,13 @@ if [ ! -f "$prefix/lib/libjpeg.a" ] || [ ! -f "$prefix/include/jpeglib.h" ]; the
         END { if (block != "") print block "\n" }
       ' "$f" >>"$tmp_list"
     done
-    "${sudo[@]}" install -m 0644 "$tmp_list" "$src_list"
+    if [ -s "$tmp_list" ]; then
+      "${sudo[@]}" install -m 0644 "$tmp_list" /etc/apt/sources.list.d/sistemaarchivio-src.sources
+    else
+      # One-line files: each deb line again as deb-src.
+      sed -n 's/^deb[[:space:]]/deb-src /p' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null >"$tmp_list" || true
+      "${sudo[@]}" install -m 0644 "$tmp_list" /etc/apt/sources.list.d/sistemaarchivio-src.list
+    fi
     rm -f "$tmp_list"
     apt_updated=0
   fi
