@@ -35,7 +35,7 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   apt_update
-  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  "${sudo[@]}" apt-get install -y -q "${missing[@]}"
 fi
 
 toolchain="$root/cmake/mingw-w64.cmake"
