@@ -192,14 +192,20 @@ struct SdlBackend::State {
     void EnsureVideo() {
         if (videoReady) return;
         EnsureEvents();
+        // A desktop that can show windows, or none at all: SDL would otherwise fall back
+        // to drivers that draw nowhere. SDL_VIDEODRIVER still decides when it is set.
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland", SDL_HINT_DEFAULT);
         // A framebuffer through the window system itself: a GL renderer behind the
         // window surface costs tens of milliseconds and megabytes at start-up.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         // The library decides what closing a window means, also for the last one.
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        // The click that activates a window reaches it, as on Windows.
+        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
         // A desktop tool: leave the screen saver and the compositor alone.
         SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+        if (const char* display = std::getenv("DISPLAY"); display && *display) sdl::GuardXErrors();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             throw Exception(std::string("Cannot open the display: ") + SDL_GetError());
         videoReady = true;
@@ -616,15 +622,16 @@ bool SdlBackend::ProcessEvents(bool wait) {
         }
     };
 
-    SDL_Event e;
-    if (wait) {
-        if (SDL_WaitEvent(&e)) dispatch(e);
-        else SDL_Delay(1);
-    }
-    // What is queued now, and no more: ticks that come due meanwhile wait for the next
-    // call, so the caller's loop gets to look at its state between batches.
+    SDL_Event first;
+    const bool waited = wait && SDL_WaitEvent(&first) == 1;
+    if (wait && !waited) SDL_Delay(1);
+    // What is queued when the wait ends, and no more: a tick that comes due while a
+    // handler runs waits for the next call, so the caller's loop gets to look at its
+    // state between batches.
     SDL_PumpEvents();
     int pending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+    if (waited) dispatch(first);
+    SDL_Event e;
     while (pending-- > 0 && !s.quit && SDL_PollEvent(&e)) dispatch(e);
     return !s.quit;
 }

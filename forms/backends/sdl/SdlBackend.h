@@ -96,6 +96,10 @@ struct IconImage {
 };
 IconImage DecodeIcon(std::string_view ico, int32_t size);
 
+// Keeps Xlib from ending the process over a wake-up message to a window that was
+// destroyed meanwhile. Called before SDL's video starts; nothing without Xlib.
+void GuardXErrors();
+
 // The message box as a form of the library: text, an OK button (and Cancel for
 // MB_OKCANCEL) that Enter, Escape and Space press, the icon the flags ask for.
 // Centred over `over` (an outer rectangle on the screen), or on the screen when it
