@@ -1,0 +1,157 @@
+// The built tool on a real X server (an Xvfb of the test's own, no window manager):
+// started in a folder, clicked from outside with xdotool, closed the way a window
+// manager closes a window.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "XSession.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kCaption = "Lyrimat to Vocarium";
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+std::set<std::string> Entries(const fs::path& folder) {
+    std::set<std::string> out;
+    for (const auto& e : fs::directory_iterator(folder)) out.insert(e.path().filename().string());
+    return out;
+}
+
+class ToolOnScreen : public ::testing::Test {
+protected:
+    void Start() {
+        tool = e2e::Child::Start({SA_TOOL}, {server.Env()}, work.Path(), logs / "tool.log");
+    }
+
+    unsigned long MainWindow() {
+        const e2e::RunResult r = e2e::Xdotool(
+            server, {"search", "--sync", "--onlyvisible", "--pid", std::to_string(tool.Pid()), "--name", "^" + kCaption + "$"});
+        const std::vector<std::string> lines = e2e::Lines(r.Out);
+        if (!r.Succeeded() || lines.empty()) return 0;
+        return std::stoul(lines.front());
+    }
+
+    // The visible windows of the tool other than its main window.
+    std::vector<unsigned long> Others(unsigned long main) {
+        std::vector<unsigned long> out = e2e::VisibleWindows(server, tool.Pid(), kCaption);
+        out.erase(std::remove(out.begin(), out.end(), main), out.end());
+        return out;
+    }
+
+    unsigned long WaitForBox(unsigned long main) {
+        std::vector<unsigned long> boxes;
+        e2e::WaitUntil([&] { return !(boxes = Others(main)).empty(); }, 20000);
+        return boxes.size() == 1 ? boxes.front() : 0;
+    }
+
+    bool ClickButton(unsigned long main) {
+        return e2e::Xdotool(server, {"mousemove", "--window", std::to_string(main), "140", "32", "click", "1"})
+            .Succeeded();
+    }
+
+    bool PressEnter(unsigned long box) {
+        return e2e::Xdotool(server, {"windowfocus", "--sync", std::to_string(box)}).Succeeded() &&
+               e2e::Xdotool(server, {"key", "Return"}).Succeeded();
+    }
+
+    bool BoxGone(unsigned long main) {
+        return e2e::WaitUntil([&] { return Others(main).empty(); }, 20000);
+    }
+
+    // Closes the main window and returns how the process ended.
+    std::optional<int> CloseAndWait(unsigned long main) {
+        if (!e2e::SendDeleteWindow(server, main)) return std::nullopt;
+        return tool.Wait(20000);
+    }
+
+    e2e::Xvfb server;
+    e2e::TempFolder work;
+    e2e::TempFolder logs;
+    e2e::Child tool;
+};
+
+TEST_F(ToolOnScreen, ConvertsTheArchiveOnAClickAndEndsWithZero) {
+    const fs::path data = fs::path(work.Path()) / "Data";
+    fs::create_directory(data);
+    const std::vector<std::pair<std::string, std::string>> songs = {
+        {"1234.kar", "uno"}, {"abc.kar", "due"}, {"\xCE\xA9mega.kar", "tre"}, {"\xD0\x96izn.mid", "quattro"}};
+    for (const auto& [name, content] : songs) std::ofstream(data / name, std::ios::binary) << content;
+
+    Start();
+    const unsigned long main = MainWindow();
+    ASSERT_NE(main, 0u) << ReadAll(logs / "tool.log");
+    const auto geometry = e2e::WindowGeometry(server, main);
+    ASSERT_TRUE(geometry);
+    EXPECT_EQ(geometry->Width, 296);
+    EXPECT_EQ(geometry->Height, 63);
+
+    ASSERT_TRUE(e2e::Xdotool(server, {"windowfocus", "--sync", std::to_string(main)}).Succeeded());
+    ASSERT_TRUE(ClickButton(main));
+    const unsigned long box = WaitForBox(main);
+    ASSERT_NE(box, 0u) << "the closing message box";
+    EXPECT_TRUE(fs::exists(data / "01" / "01234.kar")) << "the pass ran before its message";
+
+    const auto boxGeometry = e2e::WindowGeometry(server, box);
+    ASSERT_TRUE(boxGeometry);
+    EXPECT_NEAR(boxGeometry->X + boxGeometry->Width / 2.0, geometry->X + geometry->Width / 2.0, 1.0)
+        << "centred over the main window";
+
+    // While the box is open the main window takes no click: a second pass would open
+    // a second box, which would still stand after the first one is answered.
+    ASSERT_TRUE(ClickButton(main));
+    ASSERT_TRUE(PressEnter(box));
+    ASSERT_TRUE(BoxGone(main)) << "a box is still open";
+
+    const std::optional<int> status = CloseAndWait(main);
+    ASSERT_TRUE(status) << "the tool did not end when its window was closed";
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+
+    EXPECT_EQ(Entries(work.Path()), std::set<std::string>{"Data"});
+    EXPECT_EQ(Entries(data), (std::set<std::string>{"01", "0a", "0\xCE\xA9", "0\xD0\x96"}));
+    EXPECT_EQ(ReadAll(data / "01" / "01234.kar"), "uno");
+    EXPECT_EQ(ReadAll(data / "0a" / "0abc.kar"), "due");
+    EXPECT_EQ(ReadAll(data / "0\xCE\xA9" / "0\xCE\xA9mega.kar"), "tre");
+    EXPECT_EQ(ReadAll(data / "0\xD0\x96" / "0\xD0\x96izn.mid"), "quattro");
+    for (const auto& bucket : Entries(data)) EXPECT_EQ(Entries(data / bucket).size(), 1u) << bucket;
+}
+
+TEST_F(ToolOnScreen, MissingArchiveLeavesTheWindowUsable) {
+    Start();
+    const unsigned long main = MainWindow();
+    ASSERT_NE(main, 0u) << ReadAll(logs / "tool.log");
+    ASSERT_TRUE(e2e::Xdotool(server, {"windowfocus", "--sync", std::to_string(main)}).Succeeded());
+
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(ClickButton(main)) << round;
+        const unsigned long box = WaitForBox(main);
+        ASSERT_NE(box, 0u) << "round " << round;
+        ASSERT_TRUE(PressEnter(box)) << round;
+        ASSERT_TRUE(BoxGone(main)) << round;
+    }
+
+    const std::optional<int> status = CloseAndWait(main);
+    ASSERT_TRUE(status);
+    ASSERT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    // At most the pass's empty staging folder.
+    for (const std::string& entry : Entries(work.Path())) {
+        EXPECT_EQ(entry, "tdata");
+        if (entry == "tdata") {
+            EXPECT_TRUE(Entries(fs::path(work.Path()) / entry).empty());
+        }
+    }
+}
+
+}  // namespace

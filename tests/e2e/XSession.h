@@ -1,0 +1,113 @@
+#pragma once
+// What the display tests need around them: an X server of their own, child processes
+// stopped by their own pid, and a few X requests that xdotool doesn't make.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A process the test started. It dies with the test (parent-death signal) and is
+// killed by its pid when the object goes, if it still runs.
+class Child {
+public:
+    Child() = default;
+    Child(Child&& o) noexcept;
+    Child& operator=(Child&& o) noexcept;
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    ~Child();
+
+    // argv[0] is looked up in PATH. env entries ("NAME=value") replace or add to the
+    // test's own environment; stdout and stderr go to outFile, or to /dev/null.
+    static Child Start(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+                       const std::string& cwd = {}, const std::string& outFile = {}, int passFd = -1);
+
+    pid_t Pid() const { return pid_; }
+    bool Running() const { return pid_ > 0; }
+    // The wait status once it has ended, nullopt when it is still running after timeoutMs.
+    std::optional<int> Wait(int timeoutMs);
+    void Stop(int signal);
+
+private:
+    pid_t pid_ = -1;
+};
+
+struct RunResult {
+    bool TimedOut = false;
+    int WaitStatus = -1;  // as waitpid gives it
+    std::string Out;
+    bool Succeeded() const;
+};
+// Runs a command to its end (killed after timeoutMs), with its standard output.
+RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, int timeoutMs);
+
+// An Xvfb of the test's own on a display number it picks itself (-displayfd), ready
+// to accept connections once the constructor returns.
+class Xvfb {
+public:
+    Xvfb(int width = 1024, int height = 768);
+    ~Xvfb();
+    const std::string& Display() const { return display_; }
+    std::string Env() const { return "DISPLAY=" + display_; }
+
+private:
+    Child server_;
+    std::string display_;
+};
+
+// xdotool against this display; the result's output split into lines.
+RunResult Xdotool(const Xvfb& x, const std::vector<std::string>& args, int timeoutMs = 20000);
+std::vector<std::string> Lines(const std::string& text);
+
+// Visible windows of a process with exactly this name.
+std::vector<unsigned long> VisibleWindows(const Xvfb& x, pid_t pid, const std::string& name);
+
+struct Geometry {
+    int X = 0, Y = 0, Width = 0, Height = 0;  // X and Y relative to the root
+    bool Mapped = false;
+};
+std::optional<Geometry> WindowGeometry(const Xvfb& x, unsigned long window);
+std::string WindowName(const Xvfb& x, unsigned long window);
+// 0x00RRGGBB pixels of a window's area, row by row.
+std::vector<uint32_t> WindowPixels(const Xvfb& x, unsigned long window, int left, int top, int width, int height);
+// What a window manager sends when the user closes a window: WM_PROTOCOLS with
+// WM_DELETE_WINDOW (xdotool's windowclose destroys the window instead).
+bool SendDeleteWindow(const Xvfb& x, unsigned long window);
+
+// Presses and releases keys with these keysyms in a window, putting each on an unused
+// keycode first. xdotool types a character the keymap lacks by remapping a key for a
+// moment, and a client that reads its events after the remapping was undone gets no
+// character at all.
+bool SendKeysyms(const Xvfb& x, unsigned long window, const std::vector<unsigned long>& keysyms);
+
+// Polls until pred holds or timeoutMs passed.
+template <class Pred>
+bool WaitUntil(Pred pred, int timeoutMs);
+bool Sleep(int ms);  // true, for use in conditions
+
+template <class Pred>
+bool WaitUntil(Pred pred, int timeoutMs) {
+    for (int waited = 0;; waited += 5) {
+        if (pred()) return true;
+        if (waited >= timeoutMs) return false;
+        Sleep(5);
+    }
+}
+
+// A fresh folder under the temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace e2e
