@@ -3,8 +3,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
+#include "Resources.h"
 #include "forms/backends/sdl/SdlBackend.h"
 
 using namespace forms;
@@ -248,6 +250,17 @@ TEST(SdlIcon, BrokenFilesGiveNoImage) {
     png.replace(22, 8, std::string("\x89PNG\r\n\x1a\n", 8));
     EXPECT_TRUE(sdl::DecodeIcon(png, 32).Pixels.empty());
     EXPECT_EQ(sdl::DecodeIcon(good, 32).Pixels.size(), 32u * 32u);
+}
+
+TEST(SdlIcon, TheToolsOwnIconHasA32PixelImage) {
+    const std::string_view ico = resources::Find("SistemaArchivio.ico");
+    ASSERT_FALSE(ico.empty());
+    const sdl::IconImage image = sdl::DecodeIcon(ico, 32);
+    ASSERT_EQ(image.Width, 32);
+    ASSERT_EQ(image.Height, 32);
+    const auto opaque = std::count_if(image.Pixels.begin(), image.Pixels.end(),
+                                      [](uint32_t p) { return (p >> 24) == 0xFF; });
+    EXPECT_GT(opaque, 32 * 32 / 4);
 }
 
 }  // namespace

@@ -95,6 +95,8 @@ TEST_F(ToolOnScreen, ConvertsTheArchiveOnAClickAndEndsWithZero) {
     ASSERT_TRUE(geometry);
     EXPECT_EQ(geometry->Width, 296);
     EXPECT_EQ(geometry->Height, 63);
+    EXPECT_EQ(e2e::WindowName(server, main), kCaption);
+    EXPECT_EQ(e2e::WindowIconSizes(server, main), (std::vector<std::pair<int, int>>{{32, 32}})) << "the tool's icon";
 
     ASSERT_TRUE(e2e::Xdotool(server, {"windowfocus", "--sync", std::to_string(main)}).Succeeded());
     ASSERT_TRUE(ClickButton(main));

@@ -243,6 +243,30 @@ std::string WindowName(const Xvfb& x, unsigned long window) {
     return out;
 }
 
+std::vector<std::pair<int, int>> WindowIconSizes(const Xvfb& x, unsigned long window) {
+    Display* d = Open(x);
+    std::vector<std::pair<int, int>> out;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_ICON", False), 0, 1 << 20, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success &&
+        data && format == 32) {
+        // CARDINALs come as longs: width, height, then width * height pixels, repeated.
+        const auto* v = reinterpret_cast<const long*>(data);
+        for (unsigned long i = 0; i + 2 <= count;) {
+            const long w = v[i], h = v[i + 1];
+            if (w <= 0 || h <= 0) break;
+            out.emplace_back(static_cast<int>(w), static_cast<int>(h));
+            i += 2 + static_cast<unsigned long>(w * h);
+        }
+    }
+    if (data) XFree(data);
+    XCloseDisplay(d);
+    return out;
+}
+
 std::vector<uint32_t> WindowPixels(const Xvfb& x, unsigned long window, int left, int top, int width, int height) {
     Display* d = Open(x);
     std::vector<uint32_t> out;

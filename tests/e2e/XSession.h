@@ -72,6 +72,8 @@ struct Geometry {
 };
 std::optional<Geometry> WindowGeometry(const Xvfb& x, unsigned long window);
 std::string WindowName(const Xvfb& x, unsigned long window);
+// Width and height of each image in a window's _NET_WM_ICON.
+std::vector<std::pair<int, int>> WindowIconSizes(const Xvfb& x, unsigned long window);
 // 0x00RRGGBB pixels of a window's area, row by row.
 std::vector<uint32_t> WindowPixels(const Xvfb& x, unsigned long window, int left, int top, int width, int height);
 // What a window manager sends when the user closes a window: WM_PROTOCOLS with
