@@ -2,7 +2,9 @@
 // rmdir), presses again, and checks that no song was lost, duplicated or misplaced.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,9 +50,19 @@ int RunChild(const std::string& workFolder, long k) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(child.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return -1;
+    // Under wine a process start now and then fails for want of resources while other
+    // tests run; that is not what this test is about.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(child.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                           &process))
+            break;
+        const DWORD error = GetLastError();
+        if (attempt == 5) {
+            ADD_FAILURE() << "cannot start the child: error " << error;
+            return -1;
+        }
+        Sleep(200 * attempt);
+    }
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
@@ -73,7 +85,10 @@ int RunChild(const std::string& workFolder, long k) {
     char* const argv[] = {const_cast<char*>(child.c_str()), const_cast<char*>(workFolder.c_str()),
                           const_cast<char*>(limit.c_str()), nullptr};
     pid_t pid;
-    if (posix_spawn(&pid, child.c_str(), nullptr, nullptr, argv, environ) != 0) return -1;
+    if (const int error = posix_spawn(&pid, child.c_str(), nullptr, nullptr, argv, environ)) {
+        ADD_FAILURE() << "cannot start the child: error " << error;
+        return -1;
+    }
     int status = 0;
     if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
@@ -125,25 +140,45 @@ void ExpectEverySongOnce(const Tree& tree, const Archive& archive) {
 
 }  // namespace
 
+// Any other ending is a death outside the pass (under load wine now and then loses a
+// process); such a run is one more crash at an unknown point and is run again.
+bool EndedNormally(int code) {
+    return code == kChildDone || code == kChildKilled || code == kChildOtherMessage;
+}
+
+constexpr int kAttempts = 3;
+
 TEST(ConversionCrash, EveryWriteInTurn) {
     const Archive archive = MakeArchive();
     long k = 1;
     for (;; ++k) {
         SCOPED_TRACE("ended after write " + std::to_string(k));
-        TempFolder temp;
-        temp.Build(archive.before);
-        for (const std::string& path : archive.readOnly) testtree::SetReadOnly(temp / path, true);
-
-        const int ended = RunChild(temp.Path(), k);
+        std::unique_ptr<TempFolder> temp;
+        int ended = -1;
+        for (int attempt = 0; attempt < kAttempts && !EndedNormally(ended); ++attempt) {
+            if (attempt > 0) std::printf("write %ld: the child ended with %d; again on a fresh archive\n", k, ended);
+            temp = std::make_unique<TempFolder>();
+            temp->Build(archive.before);
+            for (const std::string& path : archive.readOnly) testtree::SetReadOnly(*temp / path, true);
+            ended = RunChild(temp->Path(), k);
+        }
         if (ended == kChildDone) {
-            EXPECT_EQ(temp.Read(), archive.after);
+            EXPECT_EQ(temp->Read(), archive.after);
             break;
         }
         ASSERT_EQ(ended, kChildKilled);
-        ExpectEverySongOnce(temp.Read(), archive);
+        ExpectEverySongOnce(temp->Read(), archive);
 
-        ASSERT_EQ(RunChild(temp.Path(), 0), kChildDone);
-        ASSERT_EQ(temp.Read(), archive.after);
+        int rerun = -1;
+        for (int attempt = 0; attempt < kAttempts && !EndedNormally(rerun); ++attempt) {
+            if (attempt > 0) {
+                std::printf("write %ld: the rerun ended with %d; pressing again\n", k, rerun);
+                ExpectEverySongOnce(temp->Read(), archive);
+            }
+            rerun = RunChild(temp->Path(), 0);
+        }
+        ASSERT_EQ(rerun, kChildDone);
+        ASSERT_EQ(temp->Read(), archive.after);
         ASSERT_LT(k, 1000) << "the pass never completed";
     }
     // One staging folder, eight buckets, one rename per song, the swap: a pass that
