@@ -118,7 +118,7 @@ TEST_F(ToolOnScreen, ConvertsTheArchiveOnAClickAndEndsWithZero) {
     const std::optional<int> status = CloseAndWait(main);
     ASSERT_TRUE(status) << "the tool did not end when its window was closed";
     ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
-    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    EXPECT_EQ(WEXITSTATUS(*status), 0) << ReadAll(logs / "tool.log");
 
     EXPECT_EQ(Entries(work.Path()), std::set<std::string>{"Data"});
     EXPECT_EQ(Entries(data), (std::set<std::string>{"01", "0a", "0\xCE\xA9", "0\xD0\x96"}));
@@ -146,7 +146,7 @@ TEST_F(ToolOnScreen, MissingArchiveLeavesTheWindowUsable) {
     const std::optional<int> status = CloseAndWait(main);
     ASSERT_TRUE(status);
     ASSERT_TRUE(WIFEXITED(*status));
-    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    EXPECT_EQ(WEXITSTATUS(*status), 0) << ReadAll(logs / "tool.log");
     // At most the pass's empty staging folder.
     for (const std::string& entry : Entries(work.Path())) {
         EXPECT_EQ(entry, "tdata");
