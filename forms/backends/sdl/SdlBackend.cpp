@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -67,9 +68,6 @@ Uint32 OnSdlTimer(Uint32 interval, void* param) {
 // ---- frames ----
 struct Frame {
     int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-    bool operator==(const Frame& o) const {
-        return Left == o.Left && Top == o.Top && Right == o.Right && Bottom == o.Bottom;
-    }
 };
 
 enum Decoration : uint8_t { kPlain, kTool, kNone, kDecorations };
