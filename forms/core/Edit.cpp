@@ -6,55 +6,11 @@
 #include "Application.h"
 #include "Draw3D.h"
 #include "Label.h"
+#include "../graphics/Utf8.h"
 
 namespace forms {
 
 namespace {
-
-// A malformed sequence gives U+FFFD and moves on by one byte.
-std::u32string Decode(const std::string& s) {
-    std::u32string out;
-    for (size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        const size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-        bool ok = len != 0 && i + len <= s.size();
-        char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1Fu) : len == 3 ? (b & 0x0Fu) : (b & 0x07u);
-        for (size_t k = 1; ok && k < len; ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            ok = (c & 0xC0) == 0x80;
-            cp = (cp << 6) | (c & 0x3Fu);
-        }
-        if (ok && len > 1) {
-            static const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-            ok = cp >= least[len] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-        }
-        out += ok ? cp : U'\xFFFD';
-        i += ok ? len : 1;
-    }
-    return out;
-}
-
-std::string Encode(std::u32string_view s) {
-    std::string out;
-    for (char32_t cp : s) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
 
 bool IsControl(char32_t c) { return c < 0x20 || c == 0x7F; }
 
@@ -91,10 +47,10 @@ TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
     SetCursor(crIBeam);
 }
 
-std::string TEdit::Text() const { return Encode(text_); }
+std::string TEdit::Text() const { return EncodeUtf8(text_); }
 
 void TEdit::SetText(const std::string& text) {
-    std::u32string decoded = Decode(text);
+    std::u32string decoded = DecodeUtf8(text);
     if (decoded == text_) return;
     text_ = std::move(decoded);
     anchor_ = caret_ = 0;
@@ -115,7 +71,7 @@ void TEdit::SetSelLength(int32_t length) {
     MoveCaret(std::min(text_.size(), from + static_cast<size_t>(std::max(length, 0))), true);
 }
 
-std::string TEdit::SelText() const { return Encode(std::u32string_view(text_).substr(SelFrom(), SelTo() - SelFrom())); }
+std::string TEdit::SelText() const { return EncodeUtf8(std::u32string_view(text_).substr(SelFrom(), SelTo() - SelFrom())); }
 
 void TEdit::SelectAll() {
     anchor_ = 0;
@@ -135,7 +91,7 @@ void TEdit::CutToClipboard() {
 
 void TEdit::PasteFromClipboard() {
     if (!Application) return;
-    std::u32string text = Decode(Application->GetBackend().ClipboardText());
+    std::u32string text = DecodeUtf8(Application->GetBackend().ClipboardText());
     const size_t lineEnd = text.find_first_of(U"\r\n");
     if (lineEnd != std::u32string::npos) text.erase(lineEnd);
     text.erase(std::remove_if(text.begin(), text.end(), IsControl), text.end());
@@ -181,7 +137,7 @@ void TEdit::Changed() {
 int32_t TEdit::Advance(size_t i) const {
     if (i == 0) return 0;
     const TFontSpec& font = Font()->Spec();
-    const std::string prefix = Encode(std::u32string_view(text_).substr(0, i));
+    const std::string prefix = EncodeUtf8(std::u32string_view(text_).substr(0, i));
     return MeasureText(font, prefix + "0").cx - MeasureText(font, "0").cx;
 }
 

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "../../graphics/Utf8.h"
+
 namespace forms {
 
 HeadlessBackend::HeadlessBackend() = default;
@@ -186,15 +188,7 @@ void HeadlessBackend::PressKey(uint16_t key, TShiftState st) {
 }
 
 void HeadlessBackend::Type(const std::string& text) {
-    for (size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        const size_t len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        for (size_t k = 1; k < len && i + k < text.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        i += len;
-        Char(cp);
-    }
+    for (char32_t c : DecodeUtf8(text)) Char(c);
 }
 
 void HeadlessBackend::CloseBox(WindowId w) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "../Utf8.h"
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -96,8 +97,5 @@ private:
     std::unique_ptr<TImpl> impl_;
 };
 
-// The next code point of a UTF-8 text from byte `pos` on, advancing `pos`; a
-// malformed sequence gives U+FFFD and skips one byte.
-char32_t NextCodepoint(std::string_view text, size_t& pos);
 
 }  // namespace forms
