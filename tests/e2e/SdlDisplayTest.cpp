@@ -151,15 +151,6 @@ protected:
         return true;
     }
 
-    // The frame the backend assumes around a client area without a window manager.
-    TSize FrameOffset(TBorderStyle border) {
-        WindowStyle st;
-        st.Border = border;
-        const TSize outer = backend->OuterSize(st, 100, 100);
-        const int32_t side = (outer.cx - 100) / 2;
-        return {side, outer.cy - 100 - side};
-    }
-
     static e2e::Xvfb* server;
     Recorder rec;
     std::unique_ptr<SdlBackend> backend;
@@ -167,14 +158,19 @@ protected:
 
 e2e::Xvfb* SdlDisplayTest::server = nullptr;
 
-TEST_F(SdlDisplayTest, WindowAppearsAtItsFirstShowingWithExactClientSizeInsideItsOuterCorner) {
+TEST_F(SdlDisplayTest, WindowAppearsAtItsFirstShowingWithExactClientSizeAtItsOuterCorner) {
+    WindowStyle single;
+    single.Border = TBorderStyle::bsSingle;
+    const TSize classic = backend->OuterSize(single, 130, 90);
+    EXPECT_GT(classic.cy - 90, classic.cx - 130) << "before any showing: a caption above the client area";
+
     WindowParams p;
     p.Caption = "Geometria \xCE\xA9";
     p.Left = 100;
     p.Top = 50;
     p.ClientWidth = 120;
     p.ClientHeight = 80;
-    p.Style.Border = TBorderStyle::bsSingle;
+    p.Style = single;
     const WindowId w = backend->CreateWindow(p);
     EXPECT_EQ(backend->SdlWindowId(w), 0u) << "hidden windows wait for their first showing";
     backend->SetBounds(w, 110, 60, 130, 90);
@@ -182,24 +178,25 @@ TEST_F(SdlDisplayTest, WindowAppearsAtItsFirstShowingWithExactClientSizeInsideIt
     backend->Show(w, ShowMode::Normal);
     ASSERT_NE(XWindow(w), 0u);
 
-    const TSize frame = FrameOffset(TBorderStyle::bsSingle);
-    EXPECT_GT(frame.cy, frame.cx) << "a caption above the client area";
+    // No window manager, so no frame: the client takes the outer corner, and outer
+    // sizes are client sizes from now on.
+    EXPECT_EQ(backend->OuterSize(single, 130, 90), (TSize{130, 90}));
     auto g = e2e::WindowGeometry(*server, XWindow(w));
     ASSERT_TRUE(g);
     EXPECT_TRUE(g->Mapped);
     EXPECT_EQ(g->Width, 130);
     EXPECT_EQ(g->Height, 90);
-    EXPECT_EQ(g->X, 110 + frame.cx);
-    EXPECT_EQ(g->Y, 60 + frame.cy);
+    EXPECT_EQ(g->X, 110);
+    EXPECT_EQ(g->Y, 60);
     EXPECT_EQ(e2e::WindowName(*server, XWindow(w)), "Geometria \xCE\xA9!");
 
     backend->SetBounds(w, 200, 100, 150, 70);
     backend->SetCaption(w, "Altro");
     ASSERT_TRUE(Pump([&] {
         g = e2e::WindowGeometry(*server, XWindow(w));
-        return g && g->Width == 150 && g->Height == 70 && g->X == 200 + frame.cx;
+        return g && g->Width == 150 && g->Height == 70 && g->X == 200;
     }));
-    EXPECT_EQ(g->Y, 100 + frame.cy);
+    EXPECT_EQ(g->Y, 100);
     EXPECT_EQ(e2e::WindowName(*server, XWindow(w)), "Altro");
 
     backend->Show(w, ShowMode::Hide);
@@ -361,11 +358,8 @@ TEST_F(SdlDisplayTest, WindowManagerCloseBecomesACloseRequest) {
 TEST_F(SdlDisplayTest, FocusAndMovesAreReported) {
     const WindowId w = Shown(100, 100, 120, 90);
     ASSERT_TRUE(Focus(w));
-    const TSize frame = FrameOffset(TBorderStyle::bsSingle);
     ASSERT_TRUE(e2e::Xdotool(*server, {"windowmove", X(w), "300", "200"}).Succeeded());
-    const std::string moved =
-        "Moved w" + std::to_string(w) + " " + std::to_string(300 - frame.cx) + "," + std::to_string(200 - frame.cy);
-    ASSERT_TRUE(PumpFor(moved)) << rec.Dump();
+    ASSERT_TRUE(PumpFor("Moved w" + std::to_string(w) + " 300,200")) << rec.Dump();
 }
 
 TEST_F(SdlDisplayTest, MessageToAVanishedWindowDoesNotEndTheProcess) {

@@ -82,8 +82,9 @@ Decoration DecorationOf(const WindowStyle& s) {
 }
 
 // Classic metrics (3-pixel dialog frame, 4-pixel sizing frame, 19- or 16-pixel caption
-// with its edge): the same outer sizes the headless backend gives, so that a window
-// lands where it does there until a window manager says what its frames are.
+// with its edge), the same outer sizes the headless backend gives: what a window is
+// taken to measure until the first one of its kind has been shown and the window
+// manager has said what its frames are.
 Frame ClassicFrame(const WindowStyle& s) {
     switch (s.Border) {
         case TBorderStyle::bsNone: return {};
@@ -102,6 +103,7 @@ struct Window {
     Frame Border;
     bool Enabled = true;
     bool Shown = false;
+    bool EverShown = false;
     bool Minimized = false;
 };
 
@@ -238,7 +240,10 @@ struct SdlBackend::State {
         SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE,
                     st.Border == TBorderStyle::bsDialog ? "_NET_WM_WINDOW_TYPE_DIALOG" : "_NET_WM_WINDOW_TYPE_NORMAL");
         w.Border = FrameFor(st);
-        w.Sdl = SDL_CreateWindow(w.Params.Caption.c_str(), w.Params.Left + w.Border.Left, w.Params.Top + w.Border.Top,
+        // A new window's position is where the window manager puts the frame's corner
+        // (the client lands inside it); without a window manager there is no frame and
+        // the client takes the corner itself.
+        w.Sdl = SDL_CreateWindow(w.Params.Caption.c_str(), w.Params.Left, w.Params.Top,
                                  std::max(w.Params.ClientWidth, 1), std::max(w.Params.ClientHeight, 1), flags);
         if (!w.Sdl) throw Exception(std::string("Cannot create a window: ") + SDL_GetError());
         bySdl[SDL_GetWindowID(w.Sdl)] = id;
@@ -250,12 +255,13 @@ struct SdlBackend::State {
             if (owner->Sdl) SDL_SetWindowModalFor(w.Sdl, owner->Sdl);
     }
 
-    // Takes the frame the window manager reports once it has reported one; the client
-    // stays where it is, so the outer corner moves.
-    void MeasureFrame(Window& w) {
+    // The frame the window manager reports. Right after the first showing its word is
+    // final, also when it reports none (no window manager: no frame); later only a frame
+    // it reports late replaces it.
+    void MeasureFrame(Window& w, bool atShowing) {
         int top = 0, left = 0, bottom = 0, right = 0;
         if (SDL_GetWindowBordersSize(w.Sdl, &top, &left, &bottom, &right) != 0) return;
-        if (top == 0 && left == 0 && bottom == 0 && right == 0) return;
+        if (!atShowing && top == 0 && left == 0 && bottom == 0 && right == 0) return;
         const Frame f{left, top, right, bottom};
         w.Border = f;
         const Decoration d = DecorationOf(w.Params.Style);
@@ -360,6 +366,8 @@ void SdlBackend::Show(WindowId id, ShowMode mode) {
     s_->Realise(id, *w);
     if (!w->Shown) {
         SDL_ShowWindow(w->Sdl);
+        if (!w->EverShown) s_->MeasureFrame(*w, true);
+        w->EverShown = true;
         w->Shown = true;
         s_->Forget(id);
         s_->shownOrder.push_back(id);
@@ -518,14 +526,14 @@ bool SdlBackend::ProcessEvents(bool wait) {
                 if (!win) return;
                 switch (e.window.event) {
                     case SDL_WINDOWEVENT_SHOWN:
-                        s.MeasureFrame(*win);
+                        s.MeasureFrame(*win, false);
                         return;
                     case SDL_WINDOWEVENT_EXPOSED:
-                        s.MeasureFrame(*win);
+                        s.MeasureFrame(*win, false);
                         if (sink) sink->Paint(w, {0, 0, win->Params.ClientWidth, win->Params.ClientHeight});
                         return;
                     case SDL_WINDOWEVENT_MOVED: {
-                        s.MeasureFrame(*win);
+                        s.MeasureFrame(*win, false);
                         const int32_t left = e.window.data1 - win->Border.Left;
                         const int32_t top = e.window.data2 - win->Border.Top;
                         if (left == win->Params.Left && top == win->Params.Top) return;

@@ -7,9 +7,10 @@
 //      bsNone borderless; tool windows utility windows kept off the taskbar;
 //      stay-on-top always on top; owned windows transient for their owner.
 //  [x] Geometry: exact client sizes; positions are outer corners, converted with the
-//      frame the window manager reports, or with classic frame metrics until it has
-//      reported one (and for good when there is no window manager).
-//  [x] ScreenRect: the first display's bounds. OuterSize: the same frames.
+//      frame the window manager reports once a window of that kind has been shown
+//      (no frame without a window manager).
+//  [x] ScreenRect: the first display's bounds. OuterSize: the frames reported, or
+//      classic frame metrics before any was.
 //  [x] Mouse: buttons and motion in client coordinates, buttons held in the shift state.
 //  [x] Keyboard: SDL keycodes as Windows virtual-key codes, modifiers as the shift
 //      state; text input as characters, one per code point; Enter, Escape, Backspace,

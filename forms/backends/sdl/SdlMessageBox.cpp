@@ -165,9 +165,10 @@ public:
         const int32_t textLeft = icon ? kMargin + kIconSize + kMargin : kMargin;
         const int32_t buttons = okCancel ? 2 : 1;
         const int32_t buttonsWidth = buttons * kButtonWidth + (buttons - 1) * kButtonGap;
-        // Wide enough for the text, the buttons and the caption beside the close box.
+        // Wide enough for the text, the buttons and the caption beside the caption
+        // buttons, in a title font that is commonly half as wide again as ours.
         const int32_t width = std::max({textLeft + textWidth + kMargin, buttonsWidth + 2 * kMargin,
-                                        std::min(c.TextExtent(caption).cx + 48, kMaxTextWidth + 2 * kMargin)});
+                                        std::min(c.TextExtent(caption).cx * 3 / 2 + 96, kMaxTextWidth + 2 * kMargin)});
         const int32_t buttonsTop = kMargin + contentHeight + kMargin + 4;
         SetBounds(Left(), Top(), width, buttonsTop + kButtonHeight + kMargin - 2);
 
