@@ -97,12 +97,19 @@ TEST_F(ToolOnScreen, ConvertsTheArchiveOnAClickAndEndsWithZero) {
     EXPECT_EQ(geometry->Height, 63);
     EXPECT_EQ(e2e::WindowName(server, main), kCaption);
     EXPECT_EQ(e2e::WindowIconSizes(server, main), (std::vector<std::pair<int, int>>{{32, 32}})) << "the tool's icon";
+    // Motif functions: move 4, minimise 8, maximise 16, close 32.
+    const std::vector<long> hints = e2e::WindowMotifHints(server, main);
+    ASSERT_EQ(hints.size(), 5u);
+    EXPECT_EQ(hints[1], 4 | 8 | 32) << "close and minimise boxes, no maximise box";
 
     ASSERT_TRUE(e2e::Xdotool(server, {"windowfocus", "--sync", std::to_string(main)}).Succeeded());
     ASSERT_TRUE(ClickButton(main));
     const unsigned long box = WaitForBox(main);
     ASSERT_NE(box, 0u) << "the closing message box";
     EXPECT_TRUE(fs::exists(data / "01" / "01234.kar")) << "the pass ran before its message";
+    const std::vector<long> boxHints = e2e::WindowMotifHints(server, box);
+    ASSERT_EQ(boxHints.size(), 5u);
+    EXPECT_EQ(boxHints[1], 4 | 32) << "a dialog: its close box only";
 
     const auto boxGeometry = e2e::WindowGeometry(server, box);
     ASSERT_TRUE(boxGeometry);

@@ -243,6 +243,22 @@ std::string WindowName(const Xvfb& x, unsigned long window) {
     return out;
 }
 
+std::vector<long> WindowMotifHints(const Xvfb& x, unsigned long window) {
+    Display* d = Open(x);
+    std::vector<long> out;
+    const Atom hints = XInternAtom(d, "_MOTIF_WM_HINTS", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, window, hints, 0, 5, False, hints, &type, &format, &count, &after, &data) == Success &&
+        data && format == 32)
+        out.assign(reinterpret_cast<const long*>(data), reinterpret_cast<const long*>(data) + count);
+    if (data) XFree(data);
+    XCloseDisplay(d);
+    return out;
+}
+
 std::vector<std::pair<int, int>> WindowIconSizes(const Xvfb& x, unsigned long window) {
     Display* d = Open(x);
     std::vector<std::pair<int, int>> out;

@@ -72,6 +72,8 @@ struct Geometry {
 };
 std::optional<Geometry> WindowGeometry(const Xvfb& x, unsigned long window);
 std::string WindowName(const Xvfb& x, unsigned long window);
+// A window's _MOTIF_WM_HINTS: flags, functions, decorations, input mode, status.
+std::vector<long> WindowMotifHints(const Xvfb& x, unsigned long window);
 // Width and height of each image in a window's _NET_WM_ICON.
 std::vector<std::pair<int, int>> WindowIconSizes(const Xvfb& x, unsigned long window);
 // 0x00RRGGBB pixels of a window's area, row by row.

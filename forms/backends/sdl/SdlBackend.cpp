@@ -365,6 +365,8 @@ void SdlBackend::Show(WindowId id, ShowMode mode) {
     }
     s_->Realise(id, *w);
     if (!w->Shown) {
+        // SDL writes its own frame hints while it makes the window: ours go on last.
+        if (!w->EverShown) sdl::SetCaptionButtons(w->Sdl, w->Params.Style);
         SDL_ShowWindow(w->Sdl);
         if (!w->EverShown) s_->MeasureFrame(*w, true);
         w->EverShown = true;

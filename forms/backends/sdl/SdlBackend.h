@@ -29,7 +29,7 @@
 //      parameters opened instead (a help viewer with its help file).
 //  [x] Clipboard text.
 //  [x] The window icon: the 32-pixel image of the embedded SistemaArchivio.ico.
-//  [ ] Not expressible through SDL2: which caption buttons a window has.
+//  [x] Caption buttons as the style allows (Motif hints, X11 only); never maximise.
 //  [ ] StartMinimized: Linux gives a process no such request.
 //
 // SA_FIRST_FRAME_EXIT=1 in the environment ends the process with 0 right after its
@@ -41,6 +41,8 @@
 #include <vector>
 
 #include "../Backend.h"
+
+struct SDL_Window;
 
 namespace forms {
 
@@ -100,6 +102,10 @@ IconImage DecodeIcon(std::string_view ico, int32_t size);
 // Keeps Xlib from ending the process over a wake-up message to a window that was
 // destroyed meanwhile. Called before SDL's video starts; nothing without Xlib.
 void GuardXErrors();
+
+// The caption buttons the style allows, told to the X11 window manager before the
+// window is first mapped.
+void SetCaptionButtons(SDL_Window* window, const WindowStyle& style);
 
 // The message box as a form of the library: text, an OK button (and Cancel for
 // MB_OKCANCEL) that Enter, Escape and Space press, the icon the flags ask for.
