@@ -2,7 +2,7 @@
 # The one test command: installs what is missing, then builds and runs every test in
 # three configurations: native with warnings as errors (ci), native under the address
 # and undefined-behaviour sanitizers (asan), and the Windows cross build under wine
-# (windows). Exits non-zero if any step fails; every configuration is still tried.
+# (windows); then fuzzes the layout reader for a bounded time (fuzz). Exits non-zero if any step fails; every configuration is still tried.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -60,6 +60,25 @@ LANG=C.UTF-8 LC_ALL=C.UTF-8 wineserver -p
 LANG=C.UTF-8 LC_ALL=C.UTF-8 wine cmd /c exit >/dev/null 2>&1
 LANG=C.UTF-8 LC_ALL=C.UTF-8 test_preset windows
 wineserver -k || true
+
+# The layout reader under libFuzzer, for a bounded time: no crash, no leak, and every
+# malformed layout ends in the reader's own error.
+fuzz_seconds=${SA_FUZZ_SECONDS:-60}
+build_preset fuzz
+case " ${built[*]} " in
+  *" fuzz "*)
+    echo "=== fuzz: layout reader for ${fuzz_seconds}s"
+    corpus="$logs/fuzz-corpus"
+    mkdir -p "$corpus" && cp fuzz/corpus/* "$corpus/"
+    if build/fuzz/fuzz/layout_fuzzer -max_total_time="$fuzz_seconds" -seed=1 -dict=fuzz/layout.dict \
+        "$corpus" >"$logs/fuzz.log" 2>&1; then
+      summaries+=("fuzz: $(grep -E '^Done [0-9]+ runs' "$logs/fuzz.log" | tail -n 1)")
+    else
+      tail -n 40 "$logs/fuzz.log"
+      failed+=("fuzz")
+    fi
+    ;;
+esac
 
 echo
 echo "=== summary"
