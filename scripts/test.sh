@@ -2,7 +2,8 @@
 # The one test command: installs what is missing, then builds and runs every test in
 # three configurations: native with warnings as errors (ci), native under the address
 # and undefined-behaviour sanitizers (asan), and the Windows cross build under wine
-# (windows); then fuzzes the layout reader for a bounded time (fuzz). Exits non-zero if any step fails; every configuration is still tried.
+# (windows); then fuzzes the layout reader for a bounded time (fuzz). Exits non-zero
+# if any step fails; every configuration is still tried.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
