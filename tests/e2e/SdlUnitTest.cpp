@@ -97,22 +97,6 @@ TEST(SdlKeys, ControlCharactersAsWindowsTypesThem) {
     for (const Case& c : cases) EXPECT_EQ(sdl::ControlCharacter(c.key, c.shift), c.expected) << c.label;
 }
 
-TEST(SdlText, Utf8DecodesCodePointByCodePoint) {
-    EXPECT_EQ(sdl::DecodeUtf8(""), U"");
-    EXPECT_EQ(sdl::DecodeUtf8("a"), U"a");
-    EXPECT_EQ(sdl::DecodeUtf8("\xC3\xA9"), U"\u00E9");
-    EXPECT_EQ(sdl::DecodeUtf8("\xD0\x96x"), U"\u0416x");
-    EXPECT_EQ(sdl::DecodeUtf8("\xE2\x82\xAC"), U"\u20AC");
-    EXPECT_EQ(sdl::DecodeUtf8("\xF0\x9F\x8E\xA4!"), U"\U0001F3A4!");
-    // Broken input: each byte that starts no valid sequence stands for itself.
-    EXPECT_EQ(sdl::DecodeUtf8("\xC3"), U"\u00C3");
-    EXPECT_EQ(sdl::DecodeUtf8("\xC3x"), U"\u00C3x");
-    EXPECT_EQ(sdl::DecodeUtf8("\x80"), U"\u0080");
-    EXPECT_EQ(sdl::DecodeUtf8("\xC0\xAF"), U"\u00C0\u00AF");              // overlong
-    EXPECT_EQ(sdl::DecodeUtf8("\xED\xA0\x80"), U"\u00ED\u00A0\u0080");    // surrogate
-    EXPECT_EQ(sdl::DecodeUtf8("\xF4\x90\x80\x80"), U"\u00F4\u0090\u0080\u0080");  // past U+10FFFF
-}
-
 // ---- icons ----
 
 void Put16(std::string& s, uint32_t v) {

@@ -21,6 +21,7 @@
 #include "../PlatformBackend.h"
 #include "../../core/Application.h"
 #include "../../core/Exceptions.h"
+#include "../../graphics/Utf8.h"
 
 extern char** environ;
 
@@ -619,7 +620,7 @@ bool SdlBackend::ProcessEvents(bool wait) {
             }
             case SDL_TEXTINPUT: {
                 const WindowId w = keyWindow(e.text.windowID);
-                for (char32_t c : sdl::DecodeUtf8(e.text.text)) {
+                for (char32_t c : DecodeUtf8(e.text.text)) {
                     if (!sink || !s.Accepts(w)) return;
                     sink->Char(w, c);
                 }
@@ -843,37 +844,6 @@ char32_t ControlCharacter(uint16_t key, TShiftState shift) {
         case VK_TAB: return U'\t';
         default: return 0;
     }
-}
-
-std::u32string DecodeUtf8(std::string_view text) {
-    std::u32string out;
-    for (size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        size_t len = 0;
-        char32_t cp = 0;
-        if (b < 0x80) len = 1, cp = b;
-        else if (b >= 0xC2 && b < 0xE0) len = 2, cp = b & 0x1Fu;
-        else if (b >= 0xE0 && b < 0xF0) len = 3, cp = b & 0x0Fu;
-        else if (b >= 0xF0 && b < 0xF5) len = 4, cp = b & 0x07u;
-        bool valid = len > 0 && i + len <= text.size();
-        for (size_t k = 1; valid && k < len; ++k) {
-            const auto c = static_cast<unsigned char>(text[i + k]);
-            if ((c & 0xC0) != 0x80) valid = false;
-            else cp = (cp << 6) | (c & 0x3Fu);
-        }
-        // Overlong forms, surrogates and values past Unicode are not characters.
-        if (valid && ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-                      (cp >= 0xD800 && cp <= 0xDFFF)))
-            valid = false;
-        if (!valid) {
-            out.push_back(b);
-            ++i;
-            continue;
-        }
-        out.push_back(cp);
-        i += len;
-    }
-    return out;
 }
 
 namespace {

@@ -89,8 +89,6 @@ namespace sdl {
 uint16_t VirtualKey(int32_t keycode, int32_t scancode);
 // The control character Windows types for a key with this shift state, or 0.
 char32_t ControlCharacter(uint16_t key, TShiftState shift);
-// Code points of UTF-8 text; a byte that starts no valid sequence stands for itself.
-std::u32string DecodeUtf8(std::string_view text);
 
 // The image of an .ico file closest to size × size: 0xAARRGGBB pixels, top-down.
 // Empty when the file holds no image it can read.
