@@ -2,7 +2,8 @@
 # Installs what the build and the tests need on Debian 12, then builds once the
 # Windows-side libraries that Debian does not package for mingw-w64 (GoogleTest,
 # libjpeg-turbo) into the prefix that the `windows` preset searches.
-# A machine that already has everything installs and builds nothing.
+# A machine that already has everything installs and builds nothing. With --native it
+# stops after the packages.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -37,6 +38,9 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt_update
   "${sudo[@]}" apt-get install -y -q "${missing[@]}"
 fi
+
+# --native: the packages alone, for building and running the Linux program.
+if [ "${1:-}" = "--native" ]; then exit 0; fi
 
 toolchain="$root/cmake/mingw-w64.cmake"
 work=""
