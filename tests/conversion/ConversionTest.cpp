@@ -14,6 +14,8 @@
 #include <windows.h>
 
 #include "platform/Utf8.h"
+#else
+#include <unistd.h>
 #endif
 
 using testtree::TempFolder;
@@ -253,6 +255,18 @@ TEST(ConversionOutcome, AFolderWithOtherAttributeBitsIsNotMoved) {
     EXPECT_EQ(Convert(temp), Messages{kTwoLeft});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/sub/inner.kar", "inner"}, {"Data/other/", ""}, {"tdata/0a/0a.kar", "a"}}));
 }
+
+#ifndef _WIN32
+TEST(ConversionOutcome, AnEntryWhoseAttributesCannotBeReadIsMovedAsAFile) {
+    // A dangling symbolic link: its attribute word is the failure value.
+    TempFolder temp;
+    temp.Build({{"Data/", ""}});
+    ASSERT_EQ(symlink("nowhere", (temp / "Data/dangling").c_str()), 0);
+    ASSERT_EQ(platform::Attributes(temp / "Data/dangling"), platform::kInvalidAttributes);
+    EXPECT_EQ(Convert(temp), Messages{kDone});
+    EXPECT_EQ(temp.Read(), WithFolders({{"Data/0d/0dangling", std::string(testtree::kLinkPrefix) + "nowhere"}}));
+}
+#endif
 
 TEST(ConversionOutcome, ASecondRunOverAConvertedArchiveChangesNothing) {
     const Tree converted = WithFolders({{"Data/01/01234.kar", "1234"}, {"Data/0a/0abc", "abc"}, {"Data/0b/", ""}});

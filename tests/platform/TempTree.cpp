@@ -153,9 +153,27 @@ unsigned long ProcessId() {
 }
 #endif
 
+#ifndef _WIN32
+bool LinkTarget(const std::string& path, std::string& target) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+    std::vector<char> buffer(static_cast<std::size_t>(st.st_size) + 1);
+    const ssize_t length = readlink(path.c_str(), buffer.data(), buffer.size());
+    target.assign(buffer.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
+    return true;
+}
+#endif
+
 void ReadInto(Tree& tree, const std::string& folder, const std::string& prefix) {
     for (const std::string& name : Children(folder)) {
         const std::string path = Join(folder, name);
+#ifndef _WIN32
+        std::string target;
+        if (LinkTarget(path, target)) {
+            tree.emplace(prefix + name, kLinkPrefix + target);
+            continue;
+        }
+#endif
         if (IsFolder(path)) {
             tree.emplace(prefix + name + "/", "");
             ReadInto(tree, path, prefix + name + "/");

@@ -10,8 +10,10 @@
 namespace testtree {
 
 // A tree's content: relative path with '/' separators -> file content; folders are
-// listed too, with a trailing '/' and an empty value.
+// listed too, with a trailing '/' and an empty value; a symbolic link (Linux) has
+// kLinkPrefix followed by its target.
 using Tree = std::map<std::string, std::string>;
+inline constexpr char kLinkPrefix[] = "symlink -> ";
 
 // `files` plus every folder that holds one of them; folders of their own (ending in
 // '/') may be listed too.
