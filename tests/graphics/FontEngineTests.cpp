@@ -209,7 +209,7 @@ TEST(FontEngine, GlyphsAreRenderedOncePerFontAndCodePoint) {
     b->Canvas().Font = Spec(-13, fsItalic);
     b->Canvas().TextRect({0, 0, 60, 20}, 0, 0, "bca");
     EXPECT_EQ(engine.RenderedGlyphCount(), start + 3) << "painted from the cache";
-    EXPECT_EQ(&engine.Font(b->Canvas().Font), &font) << "one font object per spec";
+    EXPECT_EQ(&engine.Font(b->Canvas().Font), &font) << "one font object per font description";
 
     font.Extent("abcd");
     EXPECT_EQ(engine.RenderedGlyphCount(), start + 4) << "only the new character";
