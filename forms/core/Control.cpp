@@ -170,14 +170,12 @@ void TControl::SetCaption(const std::string& text) {
 }
 
 void TControl::PaintTo(TCanvas& canvas) {
+    struct Lend {
+        TCanvas*& slot;
+        ~Lend() { slot = nullptr; }
+    } lend{canvas_};
     canvas_ = &canvas;
-    try {
-        Paint();
-    } catch (...) {
-        canvas_ = nullptr;
-        throw;
-    }
-    canvas_ = nullptr;
+    Paint();
 }
 
 TForm* TControl::ParentForm() const {

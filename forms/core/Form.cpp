@@ -318,14 +318,7 @@ void TForm::PaintRect(const TRect& r) {
     TCanvas& canvas = surface.Canvas();
     {
         TClipScope scope(canvas, 0, 0, area);
-        canvas_ = &canvas;
-        try {
-            Paint();
-        } catch (...) {
-            canvas_ = nullptr;
-            throw;
-        }
-        canvas_ = nullptr;
+        TControl::PaintTo(canvas);  // the form's own background; children only where dirty
         PaintChildren(canvas, area);
     }
     TheBackend().Present(handle_, surface, area);
