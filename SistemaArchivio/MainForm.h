@@ -1,5 +1,5 @@
 #pragma once
-#include "forms/core/Button.h"
+#include "forms/controls/Button.h"
 #include "forms/core/Form.h"
 
 // The tool's one working window: a button that converts the archive in the folder

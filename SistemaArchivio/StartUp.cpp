@@ -1,6 +1,7 @@
 #include "StartUp.h"
 
 #include "MainForm.h"
+#include "Resources.h"
 #include "dialogs/UnitCredit.h"
 #include "dialogs/UnitPinCode.h"
 #include "dialogs/UnitPrint.h"
@@ -8,6 +9,7 @@
 #include "forms/core/Application.h"
 
 void CreateWindows() {
+    forms::Application->Icon = resources::Find("SistemaArchivio.ico");
     forms::Application->CreateForm(MainForm);
     forms::Application->CreateForm(FrmProgress);
     forms::Application->CreateForm(FrmPinCode);

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "forms/core/Control.h"
-#include "forms/core/Shape.h"
+#include "forms/controls/Shape.h"
 #include "forms/core/Timer.h"
 
 // A level meter: a horizontal strip of 15 segments whose bar rises one segment per

@@ -1,8 +1,8 @@
 #pragma once
 #include "forms/core/Form.h"
-#include "forms/core/Image.h"
-#include "forms/core/Label.h"
-#include "forms/core/StaticText.h"
+#include "forms/controls/Image.h"
+#include "forms/controls/Label.h"
+#include "forms/controls/StaticText.h"
 
 // The information window: picture, version line, support line, author credit and a
 // link that opens the help file. The link ends a modal showing with 1, the close

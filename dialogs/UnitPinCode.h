@@ -1,8 +1,8 @@
 #pragma once
-#include "forms/core/BitBtn.h"
-#include "forms/core/Edit.h"
+#include "forms/controls/BitBtn.h"
+#include "forms/controls/Edit.h"
 #include "forms/core/Form.h"
-#include "forms/core/StaticText.h"
+#include "forms/controls/StaticText.h"
 
 // Asks for a new PIN code of up to four characters and hands it to the code that
 // showed the dialog: a modal showing returns 2 with the PIN in PinCode, or 3 when the

@@ -1,9 +1,9 @@
 #pragma once
 #include "components/OrloExtProgressBar.h"
-#include "forms/core/BitBtn.h"
+#include "forms/controls/BitBtn.h"
 #include "forms/core/Form.h"
-#include "forms/core/Label.h"
-#include "forms/core/StaticText.h"
+#include "forms/controls/Label.h"
+#include "forms/controls/StaticText.h"
 
 // The progress window for printing the whole list: the page number in LblPrint, the
 // progress in PBar and an abort button. The button raises PrintAborted for the code

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The one test command: installs what is missing, then builds and runs every test in
-# three configurations: native with warnings as errors (ci), native under the address
-# and undefined-behaviour sanitizers (asan), and the Windows cross build under wine
-# (windows); then fuzzes the layout reader for a bounded time (fuzz). Exits non-zero
-# if any step fails; every configuration is still tried.
+# The one test command: installs what is missing, checks that every include runs down
+# the layers, then builds and runs every test in three configurations: native with
+# warnings as errors (ci), native under the address and undefined-behaviour sanitizers
+# (asan), and the Windows cross build under wine (windows); then fuzzes the layout
+# reader for a bounded time (fuzz). Exits non-zero if any step fails; every
+# configuration is still tried.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -17,6 +18,9 @@ bash scripts/setup.sh || { echo "test: setup failed" >&2; exit 1; }
 failed=()
 summaries=()
 built=()
+
+echo "=== layers"
+if bash scripts/check-layers.sh; then summaries+=("layers: passed"); else failed+=("layers"); fi
 
 build_preset() {
   local preset=$1

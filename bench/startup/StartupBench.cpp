@@ -1,7 +1,7 @@
 // Start-up benchmark: runs the tool again and again under an Xvfb of its own, each
-// time from exec to its first frame on screen (SA_FIRST_FRAME_EXIT=1 makes the SDL
-// backend end the process right after that frame), and reads each run's peak resident
-// memory from wait4.
+// time from exec to its first frame on screen (the tool as FirstFrameTool.cpp builds
+// it, which ends right after that frame), and reads each run's peak resident memory
+// from wait4.
 //
 //   startup_bench [runs]   (default 20)
 #include <fcntl.h>
@@ -73,9 +73,8 @@ Run StartOnce(const std::string& display, const std::string& folder) {
     const std::string displayVar = "DISPLAY=" + display;
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "DISPLAY=", 8) != 0 && std::strncmp(*e, "SA_FIRST_FRAME_EXIT=", 20) != 0) env.push_back(*e);
+        if (std::strncmp(*e, "DISPLAY=", 8) != 0) env.push_back(*e);
     env.push_back(displayVar);
-    env.push_back("SA_FIRST_FRAME_EXIT=1");
     std::vector<char*> envp;
     for (std::string& s : env) envp.push_back(s.data());
     envp.push_back(nullptr);

@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "Backend.h"
+#include "../core/Backend.h"
 
 namespace forms {
 

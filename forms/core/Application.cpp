@@ -6,17 +6,17 @@
 #include "Form.h"
 #include "Timer.h"
 
-#ifdef _WIN32
-#include <windows.h>
-// The library's own MessageBox, not the system's macro for MessageBoxW.
-#undef MessageBox
-#else
-#include <unistd.h>
-#endif
+#include "platform/Executable.h"
 
 namespace forms {
 
 TApplication* Application = nullptr;
+
+namespace {
+MessageFormFunction messageFormFallback = nullptr;
+}  // namespace
+
+void SetMessageFormFallback(MessageFormFunction show) { messageFormFallback = show; }
 
 std::string TitleFromExecutable(const std::string& path) {
     const auto slash = path.find_last_of("/\\");
@@ -26,23 +26,6 @@ std::string TitleFromExecutable(const std::string& path) {
     for (size_t i = 1; i < name.size(); ++i)
         name[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
     return name;
-}
-
-std::string ExecutablePath() {
-#ifdef _WIN32
-    std::wstring buf(32768, L'\0');
-    const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-    buf.resize(n);
-    const int len = WideCharToMultiByte(CP_UTF8, 0, buf.data(), static_cast<int>(buf.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(len), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, buf.data(), static_cast<int>(buf.size()), out.data(), len, nullptr, nullptr);
-    return out;
-#else
-    std::string buf(4096, '\0');
-    const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-    buf.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return buf;
-#endif
 }
 
 std::string WithFullStop(const std::string& message) {
@@ -138,7 +121,7 @@ TApplication::~TApplication() {
 }
 
 void TApplication::Initialize() {
-    Title = TitleFromExecutable(ExecutablePath());
+    Title = TitleFromExecutable(platform::ExecutablePath());
     ShowMainFormMinimized = backend_.StartMinimized();
 }
 
@@ -184,6 +167,15 @@ int32_t TApplication::MessageBox(const std::string& text, const std::string& cap
     try {
         FlushPaints();
         result = backend_.MessageBox(owner, text, caption, flags);
+        if (result == 0) {
+            EnsureStandardClasses();
+            TRect over;
+            if (owner && mainForm_->Visible()) {
+                const TSize outer = mainForm_->OuterSize();
+                over = Bounds(mainForm_->Left(), mainForm_->Top(), outer.cx, outer.cy);
+            }
+            result = messageFormFallback ? messageFormFallback(over, text, caption, flags) : IDOK;
+        }
     } catch (...) {
         EnableForms(disabled);
         throw;

@@ -4,10 +4,11 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Component.h"
-#include "../backends/Backend.h"
+#include "Backend.h"
 
 namespace forms {
 
@@ -17,11 +18,17 @@ class TTimer;
 // The title rule: the executable's file name without folder and without anything
 // from the first full stop on, its first character kept and the rest in lower case.
 std::string TitleFromExecutable(const std::string& path);
-std::string ExecutablePath();
 
 // Appends a full stop unless the message is empty or its last character is a full
 // stop or anything that sorts before it (blank, "!", ",").
 std::string WithFullStop(const std::string& message);
+
+// The message box the application shows when its backend has none: centred over
+// `over` (an outer rectangle on the screen; empty for the screen's centre). The
+// controls layer installs its message form here when it registers its classes.
+using MessageFormFunction = int32_t (*)(const TRect& over, const std::string& text, const std::string& caption,
+                                        uint32_t flags);
+void SetMessageFormFallback(MessageFormFunction show);
 
 // One per process: owns the windows, runs the message loop, shows message boxes
 // and errors.
@@ -51,6 +58,8 @@ public:
     TForm* MainForm() const { return mainForm_; }
     std::string Title;
     bool ShowMainFormMinimized = false;
+    // The program's icon as an .ico file's bytes, for the forms that show an icon.
+    std::string_view Icon;
 
     // Modal: every other window is disabled while it is open and the focus returns
     // to where it was afterwards. Owned by the application's window.

@@ -69,13 +69,15 @@ std::vector<std::pair<std::string, const TClassInfo*>>& Palette() {
 }
 }  // namespace
 
-void RegisterStandardClasses();
-
 void RegisterClass(const TClassInfo& info) { Registry()[info.Name] = &info; }
 
-const TClassInfo* FindClass(const std::string& name) {
+void EnsureStandardClasses() {
     static const bool standard = (RegisterStandardClasses(), true);
     (void)standard;
+}
+
+const TClassInfo* FindClass(const std::string& name) {
+    EnsureStandardClasses();
     auto it = Registry().find(name);
     return it == Registry().end() ? nullptr : it->second;
 }
@@ -148,20 +150,6 @@ std::string NameOf(const NameTable& names, int64_t value) {
     for (const auto& n : names)
         if (n.second == value) return n.first;
     return std::to_string(value);
-}
-
-const TClassInfo& TObject::StaticClass() {
-    static const TClassInfo info = [] {
-        TClassInfo c;
-        c.Name = "TObject";
-        return c;
-    }();
-    return info;
-}
-
-const TClassInfo& TPersistent::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TPersistent>("TPersistent", &TObject::StaticClass()).Build();
-    return info;
 }
 
 }  // namespace forms

@@ -74,6 +74,10 @@ public:
 
 // Classes the layout reader can create without a form naming them in a field.
 void RegisterClass(const TClassInfo& info);
+// Registers the library's standard classes once: the controls layer defines
+// RegisterStandardClasses, the registry and the application run it before first use.
+void RegisterStandardClasses();
+void EnsureStandardClasses();
 const TClassInfo* FindClass(const std::string& name);
 
 // A visual form designer's component palette. The running tool never calls it.

@@ -6,7 +6,7 @@
 
 #include "Component.h"
 #include "FontObject.h"
-#include "../backends/Backend.h"
+#include "Backend.h"
 #include "../graphics/Canvas.h"
 
 namespace forms {
@@ -191,6 +191,8 @@ public:
     virtual bool CanFocus() const;
     // Whether a click on the control moves the focus to it (edits and buttons do).
     virtual bool FocusOnClick() const { return false; }
+    // Whether Enter clicks the control while it has the focus (buttons do).
+    virtual bool ClickedByReturn() const { return false; }
     bool Focused() const;
     void SetFocus();
     virtual void DoEnter();

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "Application.h"
-#include "Button.h"
 
 namespace forms {
 
@@ -84,6 +83,7 @@ WindowId TForm::Handle() {
     p.ClientHeight = Height();
     p.Style = Style();
     p.HasIcon = hasIcon_;
+    if (hasIcon_ && Application) p.Icon = Application->Icon;
     TForm* main = Application ? Application->MainForm() : nullptr;
     if (main && main != this && main->HandleAllocated()) p.Owner = main->handle_;
     handle_ = TheBackend().CreateWindow(p);
@@ -261,24 +261,25 @@ void TForm::SelectNext(bool forward) {
 }
 
 namespace {
-template <class Pred>
-TButton* FindButton(const TWinControl& w, Pred pred) {
-    for (TControl* c : w.Controls()) {
-        if (auto* b = dynamic_cast<TButton*>(c))
-            if (pred(*b) && b->CanFocus()) return b;
-        if (auto* inner = dynamic_cast<TWinControl*>(c))
-            if (TButton* b = FindButton(*inner, pred)) return b;
-    }
+TWinControl* FirstFocusable(const std::vector<TWinControl*>& buttons) {
+    for (TWinControl* b : buttons)
+        if (b->CanFocus()) return b;
     return nullptr;
+}
+void SetMember(std::vector<TWinControl*>& list, TWinControl* c, bool member) {
+    const auto it = std::find(list.begin(), list.end(), c);
+    if (member && it == list.end()) list.push_back(c);
+    if (!member && it != list.end()) list.erase(it);
 }
 }  // namespace
 
-TButton* TForm::DefaultButton() const {
-    return FindButton(*this, [](const TButton& b) { return b.Default(); });
-}
+TWinControl* TForm::DefaultButton() const { return FirstFocusable(defaultButtons_); }
 
-TButton* TForm::CancelButton() const {
-    return FindButton(*this, [](const TButton& b) { return b.Cancel(); });
+TWinControl* TForm::CancelButton() const { return FirstFocusable(cancelButtons_); }
+
+void TForm::SetButtonRoles(TWinControl* button, bool isDefault, bool isCancel) {
+    SetMember(defaultButtons_, button, isDefault);
+    SetMember(cancelButtons_, button, isCancel);
 }
 
 // ---- painting ----
@@ -405,14 +406,13 @@ void TForm::HandleKeyDown(uint16_t key, TShiftState s) {
         SelectNext((s & ssShift) == 0);
         swallowReturnChar_ = true;
     } else if (key == VK_RETURN && plain) {
-        TButton* b = dynamic_cast<TButton*>(focused);
-        if (!b) b = DefaultButton();
+        TWinControl* b = focused && focused->ClickedByReturn() ? focused : DefaultButton();
         if (b) {
             swallowReturnChar_ = true;
             b->Click();
         }
     } else if (key == VK_ESCAPE && plain) {
-        if (TButton* b = CancelButton()) {
+        if (TWinControl* b = CancelButton()) {
             swallowReturnChar_ = true;
             b->Click();
         }
@@ -434,6 +434,9 @@ void TForm::HandleChar(char32_t c) {
 }
 
 void TForm::ControlDestroyed(TControl* c) {
+    // Called from the control's base destructor: compared as a plain control.
+    for (auto* list : {&defaultButtons_, &cancelButtons_})
+        list->erase(std::remove_if(list->begin(), list->end(), [c](TControl* b) { return b == c; }), list->end());
     if (captured_ == c) captured_ = nullptr;
     if (hover_ == c) hover_ = nullptr;
     if (activeControl_ == c) activeControl_ = nullptr;

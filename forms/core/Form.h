@@ -6,8 +6,6 @@
 
 namespace forms {
 
-class TButton;
-
 enum class TFormStyle : uint8_t { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum class TPosition : uint8_t {
     poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
@@ -70,9 +68,11 @@ public:
     void SelectNext(bool forward);
     bool Active() const;
     // The button that Enter presses while the focus is not on a button, and the
-    // one that Escape presses.
-    TButton* DefaultButton() const;
-    TButton* CancelButton() const;
+    // one that Escape presses: the first registered one that can take the focus.
+    TWinControl* DefaultButton() const;
+    TWinControl* CancelButton() const;
+    // A button registers here whenever its Default or Cancel, or its form, changes.
+    void SetButtonRoles(TWinControl* button, bool isDefault, bool isCancel);
 
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -124,6 +124,8 @@ private:
     TControl* captured_ = nullptr;
     TControl* hover_ = nullptr;
     bool swallowReturnChar_ = false;
+    std::vector<TWinControl*> defaultButtons_;
+    std::vector<TWinControl*> cancelButtons_;
 };
 
 }  // namespace forms

@@ -5,7 +5,7 @@
 #include "Control.h"
 #include "Form.h"
 #include "Resources.h"
-#include "../graphics/Utf8.h"
+#include "base/Utf8.h"
 
 namespace forms {
 
@@ -123,7 +123,7 @@ private:
                     if (++digits > 7 || cp > 0x10FFFF) Fail("character number out of range");
                 }
                 if (digits == 0) Fail("character number expected after #");
-                AppendUtf8(out, cp);
+                base::AppendUtf8(out, cp);
             } else {
                 break;
             }

@@ -1,6 +1,6 @@
 #pragma once
 #include "Component.h"
-#include "../backends/Backend.h"
+#include "Backend.h"
 
 namespace forms {
 

@@ -13,6 +13,7 @@
 #include "dialogs/UnitProgress.h"
 #include "forms/backends/headless/HeadlessBackend.h"
 #include "forms/core/Application.h"
+#include "platform/Executable.h"
 
 using namespace forms;
 namespace fs = std::filesystem;
@@ -94,7 +95,7 @@ TEST_F(MainWindow, LayoutAsStored) {
     EXPECT_EQ(f.Left(), (1024 - outer.cx) / 2);
     EXPECT_EQ(f.Top(), (768 - outer.cy) / 2);
     EXPECT_TRUE(f.Button1->Focused());
-    EXPECT_EQ(app.Title, TitleFromExecutable(ExecutablePath()));
+    EXPECT_EQ(app.Title, TitleFromExecutable(platform::ExecutablePath()));
 }
 
 TEST_F(MainWindow, StartUpCreatesTheDialogsHiddenAfterTheMainWindow) {

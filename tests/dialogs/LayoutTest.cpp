@@ -8,11 +8,11 @@
 #include "dialogs/UnitPinCode.h"
 #include "dialogs/UnitPrint.h"
 #include "dialogs/UnitProgress.h"
-#include "forms/core/BitBtn.h"
-#include "forms/core/Edit.h"
-#include "forms/core/Label.h"
+#include "forms/controls/BitBtn.h"
+#include "forms/controls/Edit.h"
+#include "forms/controls/Label.h"
 #include "forms/core/LayoutReader.h"
-#include "forms/core/StaticText.h"
+#include "forms/controls/StaticText.h"
 
 using namespace forms;
 

@@ -17,7 +17,7 @@
 #include "XSession.h"
 #include "forms/backends/sdl/SdlBackend.h"
 #include "forms/core/Application.h"
-#include "forms/core/Button.h"
+#include "forms/controls/Button.h"
 #include "forms/core/Form.h"
 
 using namespace forms;

@@ -4,7 +4,7 @@
 
 #include "forms/backends/headless/HeadlessBackend.h"
 #include "forms/core/Application.h"
-#include "forms/core/Button.h"
+#include "forms/controls/Button.h"
 #include "forms/core/Form.h"
 
 using namespace forms;

@@ -236,7 +236,7 @@ TEST(FontEngine, DecodesUtf8) {
     };
     for (const auto& row : table) {
         std::u32string got;
-        for (size_t pos = 0; pos < row.text.size();) got += NextCodepoint(row.text, pos);
+        for (size_t pos = 0; pos < row.text.size();) got += base::NextCodepoint(row.text, pos);
         EXPECT_EQ(got, row.expected) << row.label;
     }
 }

@@ -4,7 +4,7 @@
 #include "forms/core/Application.h"
 #include "forms/core/Form.h"
 #include "forms/core/LayoutReader.h"
-#include "forms/core/Shape.h"
+#include "forms/controls/Shape.h"
 #include "forms/core/Timer.h"
 
 using namespace forms;

@@ -2,9 +2,9 @@
 #include <vector>
 
 #include "WidgetFixture.h"
-#include "forms/core/BitBtn.h"
-#include "forms/core/Edit.h"
-#include "forms/core/Label.h"
+#include "forms/controls/BitBtn.h"
+#include "forms/controls/Edit.h"
+#include "forms/controls/Label.h"
 #include "forms/core/LayoutReader.h"
 
 using namespace forms;

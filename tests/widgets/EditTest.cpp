@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "WidgetFixture.h"
-#include "forms/core/Button.h"
-#include "forms/core/Edit.h"
-#include "forms/core/Label.h"
+#include "forms/controls/Button.h"
+#include "forms/controls/Edit.h"
+#include "forms/controls/Label.h"
 
 using namespace forms;
 

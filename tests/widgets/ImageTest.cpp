@@ -7,7 +7,7 @@
 #include <jpeglib.h>
 
 #include "WidgetFixture.h"
-#include "forms/core/Image.h"
+#include "forms/controls/Image.h"
 #include "forms/core/LayoutReader.h"
 
 using namespace forms;

@@ -1,11 +1,11 @@
 #include <string>
 
 #include "WidgetFixture.h"
-#include "forms/core/Button.h"
-#include "forms/core/Edit.h"
-#include "forms/core/Label.h"
+#include "forms/controls/Button.h"
+#include "forms/controls/Edit.h"
+#include "forms/controls/Label.h"
 #include "forms/core/LayoutReader.h"
-#include "forms/core/StaticText.h"
+#include "forms/controls/StaticText.h"
 
 using namespace forms;
 

@@ -1,8 +1,9 @@
 #include "HeadlessBackend.h"
+#include "../ClassicFrame.h"
 
 #include <stdexcept>
 
-#include "../../graphics/Utf8.h"
+#include "base/Utf8.h"
 
 namespace forms {
 
@@ -57,19 +58,9 @@ void HeadlessBackend::Activate(WindowId w) {
     if (windows_.count(w)) active_ = w;
 }
 
-// Classic Windows metrics: a 3-pixel sizing frame, 1-pixel thin frames, an
-// 18-pixel caption (15 for tool windows) plus its 1-pixel edge.
 TSize HeadlessBackend::OuterSize(const WindowStyle& style, int32_t clientWidth, int32_t clientHeight) {
-    int32_t frame = 0, caption = 0;
-    switch (style.Border) {
-        case TBorderStyle::bsNone: break;
-        case TBorderStyle::bsSingle:
-        case TBorderStyle::bsDialog: frame = 3; caption = 19; break;
-        case TBorderStyle::bsToolWindow: frame = 3; caption = 16; break;
-        case TBorderStyle::bsSizeable: frame = 4; caption = 19; break;
-        case TBorderStyle::bsSizeToolWin: frame = 4; caption = 16; break;
-    }
-    return {clientWidth + 2 * frame, clientHeight + 2 * frame + caption};
+    const FrameInsets f = ClassicFrame(style);
+    return {clientWidth + f.Left + f.Right, clientHeight + f.Top + f.Bottom};
 }
 
 void HeadlessBackend::Present(WindowId w, const TBitmap& image, const TRect& dirty) {
@@ -188,7 +179,7 @@ void HeadlessBackend::PressKey(uint16_t key, TShiftState st) {
 }
 
 void HeadlessBackend::Type(const std::string& text) {
-    for (char32_t c : DecodeUtf8(text)) Char(c);
+    for (char32_t c : base::DecodeUtf8(text)) Char(c);
 }
 
 void HeadlessBackend::CloseBox(WindowId w) {

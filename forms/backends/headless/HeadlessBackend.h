@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../Backend.h"
+#include "../../core/Backend.h"
 
 namespace forms {
 

@@ -17,11 +17,10 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "Resources.h"
+#include "../ClassicFrame.h"
 #include "../PlatformBackend.h"
-#include "../../core/Application.h"
 #include "../../core/Exceptions.h"
-#include "../../graphics/Utf8.h"
+#include "base/Utf8.h"
 
 extern char** environ;
 
@@ -67,9 +66,7 @@ Uint32 OnSdlTimer(Uint32 interval, void* param) {
 }
 
 // ---- frames ----
-struct Frame {
-    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
+using Frame = FrameInsets;
 
 enum Decoration : uint8_t { kPlain, kTool, kNone, kDecorations };
 
@@ -80,22 +77,6 @@ Decoration DecorationOf(const WindowStyle& s) {
         case TBorderStyle::bsSizeToolWin: return kTool;
         default: return kPlain;
     }
-}
-
-// Classic metrics (3-pixel dialog frame, 4-pixel sizing frame, 19- or 16-pixel caption
-// with its edge), the same outer sizes the headless backend gives: what a window is
-// taken to measure until the first one of its kind has been shown and the window
-// manager has said what its frames are.
-Frame ClassicFrame(const WindowStyle& s) {
-    switch (s.Border) {
-        case TBorderStyle::bsNone: return {};
-        case TBorderStyle::bsSingle:
-        case TBorderStyle::bsDialog: return {3, 22, 3, 3};
-        case TBorderStyle::bsToolWindow: return {3, 19, 3, 3};
-        case TBorderStyle::bsSizeable: return {4, 23, 4, 4};
-        case TBorderStyle::bsSizeToolWin: return {4, 20, 4, 4};
-    }
-    return {};
 }
 
 struct Window {
@@ -138,7 +119,6 @@ struct SdlBackend::State {
     bool eventsReady = false;
     bool videoReady = false;
     bool quit = false;
-    bool exitAfterFirstFrame = false;
     // The keyboard focus left with a window of ours that went away: the next
     // activation may take it back directly.
     bool focusHandedBack = false;
@@ -213,11 +193,10 @@ struct SdlBackend::State {
         SDL_StartTextInput();
     }
 
-    void LoadIcon() {
-        if (iconLoaded) return;
+    // The program has one icon: the first one a window brings is kept for all.
+    void LoadIcon(std::string_view ico) {
+        if (iconLoaded || ico.empty()) return;
         iconLoaded = true;
-        const std::string_view ico = resources::Find("SistemaArchivio.ico");
-        if (ico.empty()) return;
         const sdl::IconImage image = sdl::DecodeIcon(ico, 32);
         if (image.Pixels.empty()) return;
         icon = SDL_CreateRGBSurfaceWithFormat(0, image.Width, image.Height, 32, SDL_PIXELFORMAT_ARGB8888);
@@ -249,7 +228,7 @@ struct SdlBackend::State {
         if (!w.Sdl) throw Exception(std::string("Cannot create a window: ") + SDL_GetError());
         bySdl[SDL_GetWindowID(w.Sdl)] = id;
         if (w.Params.HasIcon) {
-            LoadIcon();
+            LoadIcon(w.Params.Icon);
             if (icon) SDL_SetWindowIcon(w.Sdl, icon);
         }
         if (Window* owner = Find(w.Params.Owner))
@@ -285,10 +264,7 @@ struct SdlBackend::State {
     }
 };
 
-SdlBackend::SdlBackend() : s_(std::make_unique<State>()) {
-    const char* exitHook = std::getenv("SA_FIRST_FRAME_EXIT");
-    s_->exitAfterFirstFrame = exitHook && std::strcmp(exitHook, "1") == 0;
-}
+SdlBackend::SdlBackend() : s_(std::make_unique<State>()) {}
 
 SdlBackend::~SdlBackend() {
     for (const auto& [id, sdlTimer] : s_->timers) {
@@ -447,10 +423,6 @@ void SdlBackend::Present(WindowId id, const TBitmap& image, const TRect& dirty) 
     }
     const SDL_Rect rect{r.Left, r.Top, r.Width(), r.Height()};
     SDL_UpdateWindowSurfaceRects(w->Sdl, &rect, 1);
-    if (s_->exitAfterFirstFrame) {
-        std::fflush(nullptr);
-        ::_exit(0);
-    }
 }
 
 void SdlBackend::PostQuit() {
@@ -620,7 +592,7 @@ bool SdlBackend::ProcessEvents(bool wait) {
             }
             case SDL_TEXTINPUT: {
                 const WindowId w = keyWindow(e.text.windowID);
-                for (char32_t c : DecodeUtf8(e.text.text)) {
+                for (char32_t c : base::DecodeUtf8(e.text.text)) {
                     if (!sink || !s.Accepts(w)) return;
                     sink->Char(w, c);
                 }
@@ -674,7 +646,7 @@ void SdlBackend::StopTimer(TimerId t) {
     s_->timers.erase(it);
 }
 
-int32_t SdlBackend::MessageBox(WindowId owner, const std::string& text, const std::string& caption, uint32_t flags) {
+int32_t SdlBackend::MessageBox(WindowId, const std::string& text, const std::string& caption, uint32_t) {
     try {
         s_->EnsureVideo();
     } catch (const Exception&) {
@@ -682,16 +654,7 @@ int32_t SdlBackend::MessageBox(WindowId owner, const std::string& text, const st
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return IDOK;
     }
-    if (!Application) {
-        SDL_ShowSimpleMessageBox(0, caption.c_str(), text.c_str(), nullptr);
-        return IDOK;
-    }
-    TRect over;
-    if (const Window* w = s_->Find(owner); w && w->Sdl && w->Shown) {
-        const TSize outer = OuterSize(w->Params.Style, w->Params.ClientWidth, w->Params.ClientHeight);
-        over = Bounds(w->Params.Left, w->Params.Top, outer.cx, outer.cy);
-    }
-    return sdl::ShowMessageForm(over, text, caption, flags);
+    return 0;
 }
 
 bool SdlBackend::ShellExecute(const ShellRequest& r) {
@@ -736,213 +699,4 @@ uint32_t SdlBackend::SdlWindowId(WindowId id) const {
 
 std::unique_ptr<Backend> CreatePlatformBackend() { return std::make_unique<SdlBackend>(); }
 
-// ---- keys, text, icons ----
-
-namespace sdl {
-
-uint16_t VirtualKey(int32_t keycode, int32_t scancode) {
-    if (keycode >= 'a' && keycode <= 'z') return static_cast<uint16_t>(keycode - 'a' + 'A');
-    if (keycode >= '0' && keycode <= '9') return static_cast<uint16_t>(keycode);
-    if (keycode >= SDLK_F1 && keycode <= SDLK_F12) return static_cast<uint16_t>(0x70 + (keycode - SDLK_F1));
-    if (keycode >= SDLK_F13 && keycode <= SDLK_F24) return static_cast<uint16_t>(0x7C + (keycode - SDLK_F13));
-    switch (keycode) {
-        case SDLK_BACKSPACE: return VK_BACK;
-        case SDLK_TAB: return VK_TAB;
-        case SDLK_RETURN:
-        case SDLK_RETURN2:
-        case SDLK_KP_ENTER: return VK_RETURN;
-        case SDLK_ESCAPE: return VK_ESCAPE;
-        case SDLK_SPACE: return VK_SPACE;
-        case SDLK_PAGEUP: return 0x21;
-        case SDLK_PAGEDOWN: return 0x22;
-        case SDLK_END: return VK_END;
-        case SDLK_HOME: return VK_HOME;
-        case SDLK_LEFT: return VK_LEFT;
-        case SDLK_UP: return VK_UP;
-        case SDLK_RIGHT: return VK_RIGHT;
-        case SDLK_DOWN: return VK_DOWN;
-        case SDLK_INSERT: return VK_INSERT;
-        case SDLK_DELETE: return VK_DELETE;
-        case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return VK_SHIFT;
-        case SDLK_LCTRL:
-        case SDLK_RCTRL: return VK_CONTROL;
-        case SDLK_LALT:
-        case SDLK_RALT: return VK_MENU;
-        case SDLK_LGUI: return 0x5B;
-        case SDLK_RGUI: return 0x5C;
-        case SDLK_APPLICATION: return 0x5D;
-        case SDLK_PAUSE: return 0x13;
-        case SDLK_CAPSLOCK: return 0x14;
-        case SDLK_PRINTSCREEN: return 0x2C;
-        case SDLK_NUMLOCKCLEAR: return 0x90;
-        case SDLK_SCROLLLOCK: return 0x91;
-        case SDLK_KP_0: return 0x60;
-        case SDLK_KP_1: return 0x61;
-        case SDLK_KP_2: return 0x62;
-        case SDLK_KP_3: return 0x63;
-        case SDLK_KP_4: return 0x64;
-        case SDLK_KP_5: return 0x65;
-        case SDLK_KP_6: return 0x66;
-        case SDLK_KP_7: return 0x67;
-        case SDLK_KP_8: return 0x68;
-        case SDLK_KP_9: return 0x69;
-        case SDLK_KP_MULTIPLY: return 0x6A;
-        case SDLK_KP_PLUS: return 0x6B;
-        case SDLK_KP_MINUS: return 0x6D;
-        case SDLK_KP_PERIOD: return 0x6E;
-        case SDLK_KP_DIVIDE: return 0x6F;
-        case SDLK_SEMICOLON: return 0xBA;
-        case SDLK_EQUALS: return 0xBB;
-        case SDLK_COMMA: return 0xBC;
-        case SDLK_MINUS: return 0xBD;
-        case SDLK_PERIOD: return 0xBE;
-        case SDLK_SLASH: return 0xBF;
-        case SDLK_BACKQUOTE: return 0xC0;
-        case SDLK_LEFTBRACKET: return 0xDB;
-        case SDLK_BACKSLASH: return 0xDC;
-        case SDLK_RIGHTBRACKET: return 0xDD;
-        case SDLK_QUOTE: return 0xDE;
-        default: break;
-    }
-    // Letters of other alphabets and the national keys: Windows names those keys by
-    // where they sit on a US keyboard.
-    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
-        return static_cast<uint16_t>('A' + (scancode - SDL_SCANCODE_A));
-    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9)
-        return static_cast<uint16_t>('1' + (scancode - SDL_SCANCODE_1));
-    switch (scancode) {
-        case SDL_SCANCODE_0: return '0';
-        case SDL_SCANCODE_SEMICOLON: return 0xBA;
-        case SDL_SCANCODE_EQUALS: return 0xBB;
-        case SDL_SCANCODE_COMMA: return 0xBC;
-        case SDL_SCANCODE_MINUS: return 0xBD;
-        case SDL_SCANCODE_PERIOD: return 0xBE;
-        case SDL_SCANCODE_SLASH: return 0xBF;
-        case SDL_SCANCODE_GRAVE: return 0xC0;
-        case SDL_SCANCODE_LEFTBRACKET: return 0xDB;
-        case SDL_SCANCODE_BACKSLASH: return 0xDC;
-        case SDL_SCANCODE_RIGHTBRACKET: return 0xDD;
-        case SDL_SCANCODE_APOSTROPHE: return 0xDE;
-        case SDL_SCANCODE_NONUSBACKSLASH: return 0xE2;
-        default: return 0;
-    }
-}
-
-char32_t ControlCharacter(uint16_t key, TShiftState shift) {
-    if (shift & ssAlt) return 0;
-    if (shift & ssCtrl) {
-        if (key >= 'A' && key <= 'Z') return static_cast<char32_t>(key - 'A' + 1);
-        if (key == VK_RETURN) return U'\n';
-        if (key == VK_BACK) return U'\x7f';
-        return 0;
-    }
-    switch (key) {
-        case VK_RETURN: return U'\r';
-        case VK_ESCAPE: return U'\x1b';
-        case VK_BACK: return U'\b';
-        case VK_TAB: return U'\t';
-        default: return 0;
-    }
-}
-
-namespace {
-
-uint32_t Le16(std::string_view d, size_t at) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(d[at])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(d[at + 1])) << 8;
-}
-uint32_t Le32(std::string_view d, size_t at) { return Le16(d, at) | Le16(d, at + 2) << 16; }
-
-// One image in the DIB form .ico files use: a BITMAPINFOHEADER whose height counts
-// the colour rows and the AND mask's, colour rows bottom-up, then the 1-bit mask.
-IconImage DecodeDib(std::string_view d) {
-    IconImage out;
-    if (d.size() < 40 || Le32(d, 0) < 40) return out;
-    const auto width = static_cast<int32_t>(Le32(d, 4));
-    const auto height = static_cast<int32_t>(Le32(d, 8)) / 2;
-    const uint32_t bpp = Le16(d, 14);
-    const uint32_t compression = Le32(d, 16);
-    uint32_t colours = Le32(d, 32);
-    if (width <= 0 || height <= 0 || width > 256 || height > 256 || compression != 0) return out;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) return out;
-    if (bpp <= 8 && (colours == 0 || colours > (1u << bpp))) colours = 1u << bpp;
-    if (bpp > 8) colours = 0;
-    const size_t palette = Le32(d, 0);
-    const size_t pixels = palette + colours * 4;
-    const size_t stride = ((static_cast<size_t>(width) * bpp + 31) / 32) * 4;
-    const size_t maskStride = ((static_cast<size_t>(width) + 31) / 32) * 4;
-    const size_t mask = pixels + stride * static_cast<size_t>(height);
-    const bool hasMask = mask + maskStride * static_cast<size_t>(height) <= d.size();
-    if (mask > d.size()) return out;
-
-    out.Width = width;
-    out.Height = height;
-    out.Pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    bool anyAlpha = false;
-    for (int32_t y = 0; y < height; ++y) {
-        const size_t row = pixels + stride * static_cast<size_t>(height - 1 - y);
-        for (int32_t x = 0; x < width; ++x) {
-            uint32_t argb = 0;
-            const auto ux = static_cast<size_t>(x);
-            if (bpp == 32) {
-                argb = Le32(d, row + ux * 4);
-                if (argb >> 24) anyAlpha = true;
-            } else if (bpp == 24) {
-                argb = Le16(d, row + ux * 3) | static_cast<uint32_t>(static_cast<unsigned char>(d[row + ux * 3 + 2])) << 16;
-            } else {
-                const auto byte = static_cast<unsigned char>(d[row + ux * bpp / 8]);
-                const uint32_t shift = 8 - bpp - static_cast<uint32_t>((ux * bpp) % 8);
-                const uint32_t index = (byte >> shift) & ((1u << bpp) - 1);
-                argb = index < colours ? Le32(d, palette + index * 4) & 0x00FFFFFFu : 0;
-            }
-            out.Pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + ux] = argb;
-        }
-    }
-    // Without alpha of its own, the AND mask says which pixels show.
-    if (!anyAlpha) {
-        for (int32_t y = 0; y < height; ++y) {
-            const size_t row = mask + maskStride * static_cast<size_t>(height - 1 - y);
-            for (int32_t x = 0; x < width; ++x) {
-                const auto ux = static_cast<size_t>(x);
-                const bool transparent =
-                    hasMask && (static_cast<unsigned char>(d[row + ux / 8]) >> (7 - ux % 8) & 1) != 0;
-                uint32_t& p = out.Pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + ux];
-                p = transparent ? 0 : (p | 0xFF000000u);
-            }
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
-IconImage DecodeIcon(std::string_view ico, int32_t size) {
-    if (ico.size() < 6 || Le16(ico, 0) != 0 || Le16(ico, 2) != 1) return {};
-    const uint32_t count = Le16(ico, 4);
-    if (ico.size() < 6 + 16 * static_cast<size_t>(count)) return {};
-    // The image nearest the size asked for, the deepest colours among equals; images
-    // stored as PNG are passed over.
-    IconImage best;
-    int64_t bestScore = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        const size_t e = 6 + 16 * static_cast<size_t>(i);
-        const uint32_t length = Le32(ico, e + 8);
-        const uint32_t offset = Le32(ico, e + 12);
-        if (offset > ico.size() || length > ico.size() - offset) continue;
-        const std::string_view data = ico.substr(offset, length);
-        if (data.size() >= 8 && data.substr(0, 8) == std::string_view("\x89PNG\r\n\x1a\n", 8)) continue;
-        IconImage image = DecodeDib(data);
-        if (image.Pixels.empty()) continue;
-        const int64_t distance = std::abs(image.Width - size);
-        const int64_t score = (1000 - distance) * 64 + static_cast<int64_t>(Le16(data, 14));
-        if (best.Pixels.empty() || score > bestScore) {
-            best = std::move(image);
-            bestScore = score;
-        }
-    }
-    return best;
-}
-
-}  // namespace sdl
 }  // namespace forms

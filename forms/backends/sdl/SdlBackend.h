@@ -23,26 +23,22 @@
 //  [x] Present: the client image copied into the window surface, dirty part only.
 //  [x] Expose → Paint of the whole client area; close → CloseRequest; focus →
 //      Activated; move → Moved with the outer corner.
-//  [x] Message box: a form of the library's own, centred over its owner, modal
-//      through a nested message loop.
+//  [ ] Message box: none of its own; the application shows its message form.
 //  [x] ShellExecute: the file opened by xdg-open; a program that isn't there has its
 //      parameters opened instead (a help viewer with its help file).
 //  [x] Clipboard text.
-//  [x] The window icon: the 32-pixel image of the embedded SistemaArchivio.ico.
+//  [x] The window icon: the 32-pixel image of the .ico the window parameters bring.
 //  [x] Caption buttons as the style allows (Motif hints, X11 only); never maximise.
 //  [x] SDL's X11 or Wayland drivers only, never one that draws nowhere; Xlib's
 //      answer to a wake-up message for a vanished window doesn't end the process.
 //  [ ] StartMinimized: Linux gives a process no such request.
-//
-// SA_FIRST_FRAME_EXIT=1 in the environment ends the process with 0 right after its
-// first frame reached the screen, for the start-up benchmark.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "../Backend.h"
+#include "../../core/Backend.h"
 
 struct SDL_Window;
 
@@ -67,6 +63,7 @@ public:
     void PostQuit() override;
     TimerId StartTimer(uint32_t intervalMs) override;
     void StopTimer(TimerId t) override;
+    // No message box of its own (0), or the text on the standard error without a display.
     int32_t MessageBox(WindowId owner, const std::string& text, const std::string& caption, uint32_t flags) override;
     bool ShellExecute(const ShellRequest& r) override;
     std::string ClipboardText() override;
@@ -106,12 +103,6 @@ void GuardXErrors();
 // The caption buttons the style allows, told to the X11 window manager before the
 // window is first mapped.
 void SetCaptionButtons(SDL_Window* window, const WindowStyle& style);
-
-// The message box as a form of the library: text, an OK button (and Cancel for
-// MB_OKCANCEL) that Enter, Escape and Space press, the icon the flags ask for.
-// Centred over `over` (an outer rectangle on the screen), or on the screen when it
-// is empty; modal until pressed or closed. Needs the application object.
-int32_t ShowMessageForm(const TRect& over, const std::string& text, const std::string& caption, uint32_t flags);
 
 }  // namespace sdl
 }  // namespace forms

@@ -7,6 +7,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "base/Utf8.h"
 #include "../PlatformBackend.h"
 #include "../../graphics/gdi/GdiCanvas.h"
 
@@ -28,19 +29,12 @@ constexpr wchar_t kIconName[] = L"MAINICON";
 constexpr char32_t kReplacement = U'\xFFFD';
 
 std::wstring Wide(const std::string& text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
+    const std::u16string wide = base::Utf8ToUtf16(text);
+    return {wide.begin(), wide.end()};
 }
 
 std::string Utf8(const wchar_t* text, size_t length) {
-    if (length == 0) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
-    return out;
+    return base::Utf16ToUtf8({reinterpret_cast<const char16_t*>(text), length});
 }
 
 HWND Hwnd(WindowId w) { return reinterpret_cast<HWND>(w); }

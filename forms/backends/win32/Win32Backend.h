@@ -38,7 +38,7 @@
 #include <memory>
 #include <string>
 
-#include "../Backend.h"
+#include "../../core/Backend.h"
 
 namespace forms {
 

@@ -1,5 +1,7 @@
 #include "GdiCanvas.h"
 
+#include "base/Utf8.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -16,11 +18,8 @@ namespace {
 constexpr int64_t kFarAway = int64_t{1} << 26;
 
 std::wstring Utf16(std::string_view text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
+    const std::u16string wide = base::Utf8ToUtf16(text);
+    return {wide.begin(), wide.end()};
 }
 
 // The half-open rectangle (l, t, r, b) cut to clip; empty when nothing is left.

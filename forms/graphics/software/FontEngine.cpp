@@ -551,7 +551,7 @@ std::unique_ptr<TRasterFont> TFontEngine::TImpl::FromOutline(const TFontSpec& sp
 
 TSize TRasterFont::Extent(std::string_view text) {
     TSize size{0, metrics_.height};
-    for (size_t pos = 0; pos < text.size();) size.cx += Glyph(NextCodepoint(text, pos)).advance;
+    for (size_t pos = 0; pos < text.size();) size.cx += Glyph(base::NextCodepoint(text, pos)).advance;
     if (!text.empty()) size.cx += metrics_.overhang;
     return size;
 }

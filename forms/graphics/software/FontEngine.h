@@ -1,5 +1,5 @@
 #pragma once
-#include "../Utf8.h"
+#include "base/Utf8.h"
 #include <cstddef>
 #include <cstdint>
 #include <memory>

@@ -53,7 +53,7 @@ void TSoftwareCanvas::TextRect(const TRect& clip, int32_t x, int32_t y, std::str
     const int64_t left = state_.originX + x, top = state_.originY + y;
     int64_t pen = left;
     for (size_t pos = 0; pos < text.size();) {
-        const TGlyph& g = font.Glyph(NextCodepoint(text, pos));
+        const TGlyph& g = font.Glyph(base::NextCodepoint(text, pos));
         raster::Mask(s, dclip, pen + g.left, top + g.top, g.width, g.height, g.mask.data(), px);
         pen += g.advance;
     }

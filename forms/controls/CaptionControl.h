@@ -1,8 +1,8 @@
 #pragma once
 #include <string_view>
 
-#include "ClassInfo.h"
-#include "Control.h"
+#include "../core/ClassInfo.h"
+#include "../core/Control.h"
 
 namespace forms {
 

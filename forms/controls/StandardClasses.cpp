@@ -1,17 +1,21 @@
 #include "BitBtn.h"
 #include "Button.h"
-#include "ClassInfo.h"
+#include "../core/Application.h"
+#include "../core/ClassInfo.h"
 #include "Edit.h"
 #include "Image.h"
 #include "Label.h"
+#include "MessageForm.h"
 #include "Shape.h"
 #include "StaticText.h"
-#include "Timer.h"
+#include "../core/Timer.h"
 
 namespace forms {
 
-// The library's own classes that a layout may name without a form field.
+// The library's own classes that a layout may name without a form field, and the
+// message form for backends without a message box.
 void RegisterStandardClasses() {
+    SetMessageFormFallback(&ShowMessageForm);
     RegisterClass(TButton::StaticClass());
     RegisterClass(TTimer::StaticClass());
     RegisterClass(TShape::StaticClass());

@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 
-#include "Control.h"
+#include "../core/Control.h"
 
 namespace forms {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "Control.h"
+#include "../core/Control.h"
 
 namespace forms {
 

@@ -1,4 +1,4 @@
-// The SDL backend's message box form, run on the headless backend: what it answers
+// The message box form, run on the headless backend: what it answers
 // to each key, where it stands, how it lays out its text.
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "forms/backends/headless/HeadlessBackend.h"
-#include "forms/backends/sdl/SdlBackend.h"
+#include "forms/controls/MessageForm.h"
 #include "forms/core/Application.h"
 #include "forms/core/Form.h"
 
@@ -41,7 +41,7 @@ protected:
             act();
             return true;
         };
-        const int32_t result = sdl::ShowMessageForm(over, text, caption, flags);
+        const int32_t result = ShowMessageForm(over, text, caption, flags);
         backend.OnIdle = nullptr;
         return result;
     }

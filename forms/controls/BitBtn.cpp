@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "Form.h"
+#include "../core/Form.h"
 
 namespace forms {
 

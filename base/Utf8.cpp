@@ -1,14 +1,10 @@
-#include "platform/Utf8.h"
+#include "Utf8.h"
 
-namespace platform {
+namespace base {
 
 namespace {
 
-bool IsContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// Decodes the character at `text`; returns its length (0 when none starts there).
+// The character at the start of `text`; returns its length, 0 when none starts there.
 std::size_t Decode(std::string_view text, bool surrogates, char32_t& code) {
     if (text.empty()) return 0;
     const auto b0 = static_cast<unsigned char>(text[0]);
@@ -19,24 +15,18 @@ std::size_t Decode(std::string_view text, bool surrogates, char32_t& code) {
     std::size_t length;
     char32_t minimum;
     if ((b0 & 0xE0) == 0xC0) {
-        length = 2;
-        minimum = 0x80;
-        code = b0 & 0x1F;
+        length = 2, minimum = 0x80, code = b0 & 0x1F;
     } else if ((b0 & 0xF0) == 0xE0) {
-        length = 3;
-        minimum = 0x800;
-        code = b0 & 0x0F;
+        length = 3, minimum = 0x800, code = b0 & 0x0F;
     } else if ((b0 & 0xF8) == 0xF0) {
-        length = 4;
-        minimum = 0x10000;
-        code = b0 & 0x07;
+        length = 4, minimum = 0x10000, code = b0 & 0x07;
     } else {
         return 0;
     }
     if (text.size() < length) return 0;
     for (std::size_t i = 1; i < length; ++i) {
         const auto b = static_cast<unsigned char>(text[i]);
-        if (!IsContinuation(b)) return 0;
+        if ((b & 0xC0) != 0x80) return 0;
         code = (code << 6) | (b & 0x3F);
     }
     if (code < minimum || code > 0x10FFFF) return 0;
@@ -44,25 +34,44 @@ std::size_t Decode(std::string_view text, bool surrogates, char32_t& code) {
     return length;
 }
 
-void Append(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+}  // namespace
+
+char32_t NextCodepoint(std::string_view text, std::size_t& pos) {
+    char32_t code = 0;
+    const std::size_t length = Decode(text.substr(pos), false, code);
+    pos += length ? length : 1;
+    return length ? code : 0xFFFD;
+}
+
+std::u32string DecodeUtf8(std::string_view text) {
+    std::u32string out;
+    for (std::size_t pos = 0; pos < text.size();) out += NextCodepoint(text, pos);
+    return out;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
 
-}  // namespace
+std::string EncodeUtf8(std::u32string_view text) {
+    std::string out;
+    for (char32_t cp : text) AppendUtf8(out, cp);
+    return out;
+}
 
 std::size_t FirstCharacterLength(std::string_view text, bool surrogates) {
     if (text.empty()) return 0;
@@ -103,9 +112,9 @@ std::string Utf16ToUtf8(std::u16string_view text) {
             code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }
-        Append(out, code);
+        AppendUtf8(out, code);
     }
     return out;
 }
 
-}  // namespace platform
+}  // namespace base

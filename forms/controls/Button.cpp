@@ -1,7 +1,7 @@
 #include "Button.h"
 
 #include "Draw3D.h"
-#include "Form.h"
+#include "../core/Form.h"
 
 namespace forms {
 
@@ -31,7 +31,24 @@ TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
 void TButton::SetDefault(bool v) {
     if (v == default_) return;
     default_ = v;
+    RegisterRoles();
     Invalidate();
+}
+
+void TButton::SetCancel(bool v) {
+    cancel_ = v;
+    RegisterRoles();
+}
+
+void TButton::SetParent(TWinControl* parent) {
+    if (parent == Parent()) return;
+    if (TForm* old = ParentForm()) old->SetButtonRoles(this, false, false);
+    TWinControl::SetParent(parent);
+    RegisterRoles();
+}
+
+void TButton::RegisterRoles() {
+    if (TForm* form = ParentForm()) form->SetButtonRoles(this, default_, cancel_);
 }
 
 void TButton::Click() {

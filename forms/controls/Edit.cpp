@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "Application.h"
+#include "../core/Application.h"
 #include "Draw3D.h"
 #include "Label.h"
-#include "../graphics/Utf8.h"
+#include "base/Utf8.h"
 
 namespace forms {
 
@@ -47,10 +47,10 @@ TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
     SetCursor(crIBeam);
 }
 
-std::string TEdit::Text() const { return EncodeUtf8(text_); }
+std::string TEdit::Text() const { return base::EncodeUtf8(text_); }
 
 void TEdit::SetText(const std::string& text) {
-    std::u32string decoded = DecodeUtf8(text);
+    std::u32string decoded = base::DecodeUtf8(text);
     if (decoded == text_) return;
     text_ = std::move(decoded);
     anchor_ = caret_ = 0;
@@ -71,7 +71,7 @@ void TEdit::SetSelLength(int32_t length) {
     MoveCaret(std::min(text_.size(), from + static_cast<size_t>(std::max(length, 0))), true);
 }
 
-std::string TEdit::SelText() const { return EncodeUtf8(std::u32string_view(text_).substr(SelFrom(), SelTo() - SelFrom())); }
+std::string TEdit::SelText() const { return base::EncodeUtf8(std::u32string_view(text_).substr(SelFrom(), SelTo() - SelFrom())); }
 
 void TEdit::SelectAll() {
     anchor_ = 0;
@@ -91,7 +91,7 @@ void TEdit::CutToClipboard() {
 
 void TEdit::PasteFromClipboard() {
     if (!Application) return;
-    std::u32string text = DecodeUtf8(Application->GetBackend().ClipboardText());
+    std::u32string text = base::DecodeUtf8(Application->GetBackend().ClipboardText());
     const size_t lineEnd = text.find_first_of(U"\r\n");
     if (lineEnd != std::u32string::npos) text.erase(lineEnd);
     text.erase(std::remove_if(text.begin(), text.end(), IsControl), text.end());
@@ -137,7 +137,7 @@ void TEdit::Changed() {
 int32_t TEdit::Advance(size_t i) const {
     if (i == 0) return 0;
     const TFontSpec& font = Font()->Spec();
-    const std::string prefix = EncodeUtf8(std::u32string_view(text_).substr(0, i));
+    const std::string prefix = base::EncodeUtf8(std::u32string_view(text_).substr(0, i));
     return MeasureText(font, prefix + "0").cx - MeasureText(font, "0").cx;
 }
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "../graphics/Bitmap.h"
 #include "../graphics/Geometry.h"
@@ -29,7 +30,8 @@ struct WindowParams {
     int32_t ClientHeight = 0;
     WindowStyle Style;
     WindowId Owner = 0;  // owned windows stay above their owner
-    bool HasIcon = false;  // show the tool's own icon
+    bool HasIcon = false;  // show the program's own icon
+    std::string_view Icon;  // the icon as an .ico file's bytes, when the backend draws it itself
 };
 
 enum class ShowMode : uint8_t { Hide, Normal, Minimized };
@@ -109,7 +111,8 @@ public:
     virtual TimerId StartTimer(uint32_t intervalMs) = 0;
     virtual void StopTimer(TimerId t) = 0;
 
-    // Modal for its owner; returns the pressed button's code (IDOK, ...).
+    // Modal for its owner; returns the pressed button's code (IDOK, ...), or 0 when the
+    // backend has no message box of its own and the application shows its message form.
     virtual int32_t MessageBox(WindowId owner, const std::string& text, const std::string& caption, uint32_t flags) = 0;
     // Opens a program or document; the result is the platform's, often ignored.
     virtual bool ShellExecute(const ShellRequest& r) = 0;

@@ -1,5 +1,5 @@
 #pragma once
-#include "Control.h"
+#include "../core/Control.h"
 
 namespace forms {
 
@@ -15,7 +15,7 @@ public:
     bool Default() const { return default_; }
     void SetDefault(bool v);
     bool Cancel() const { return cancel_; }
-    void SetCancel(bool v) { cancel_ = v; }
+    void SetCancel(bool v);
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult r) { modalResult_ = r; }
 
@@ -23,6 +23,8 @@ public:
     void Click() override;
     void Paint() override;
     bool FocusOnClick() const override { return true; }
+    bool ClickedByReturn() const override { return true; }
+    void SetParent(TWinControl* parent) override;
 
     void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
@@ -40,6 +42,9 @@ protected:
 
 private:
     void SetDown(bool v);
+    // Tells the form whether this is its default or cancel button; the form forgets
+    // a destroyed control itself.
+    void RegisterRoles();
     bool default_ = false;
     bool cancel_ = false;
     TModalResult modalResult_ = 0;

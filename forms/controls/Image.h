@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "Control.h"
+#include "../core/Control.h"
 #include "../graphics/Bitmap.h"
 
 namespace forms {

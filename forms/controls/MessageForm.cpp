@@ -1,16 +1,16 @@
-// The message box of the SDL backend: a dialog built from the library's own form and
-// button, so that it looks and answers like every other window of the tool.
+// The message box for backends without one: a dialog built from the library's own
+// form and button, so that it looks and answers like every other window of the tool.
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "SdlBackend.h"
-#include "../../core/Application.h"
-#include "../../core/Button.h"
-#include "../../core/Form.h"
+#include "MessageForm.h"
+#include "Button.h"
+#include "../core/Application.h"
+#include "../core/Form.h"
 
-namespace forms::sdl {
+namespace forms {
 
 namespace {
 
@@ -228,4 +228,4 @@ int32_t ShowMessageForm(const TRect& over, const std::string& text, const std::s
     return IDOK;
 }
 
-}  // namespace forms::sdl
+}  // namespace forms

@@ -1,0 +1,32 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The one UTF-8 codec. Text is UTF-8 throughout; Windows names are UTF-16 and may
+// hold a surrogate that pairs with nothing. Such a unit travels as the three-byte
+// sequence of its code point (the form UTF-8 itself forbids), so a name converts to
+// UTF-8 and back without loss; everywhere else that sequence is malformed.
+// A malformed sequence (a stray continuation byte, a cut-off or overlong sequence, a
+// value above U+10FFFF) reads as U+FFFD and consumes one byte, so decoding always
+// moves on.
+namespace base {
+
+// The character at `pos`, moving `pos` past it; a surrogate's sequence is malformed.
+char32_t NextCodepoint(std::string_view text, std::size_t& pos);
+std::u32string DecodeUtf8(std::string_view text);
+void AppendUtf8(std::string& out, char32_t cp);
+std::string EncodeUtf8(std::u32string_view text);
+
+// Length in bytes of the character that starts `text`: a whole, well-formed sequence,
+// or 1 for a byte that starts none. With `surrogates`, the three-byte forms of
+// U+D800..U+DFFF count as whole characters. 0 for an empty text.
+std::size_t FirstCharacterLength(std::string_view text, bool surrogates);
+
+// Surrogate sequences pass as their own units; every other malformed byte becomes U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+// Surrogate pairs become one four-byte sequence; an unpaired surrogate its own
+// three-byte sequence.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+}  // namespace base
