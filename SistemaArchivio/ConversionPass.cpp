@@ -80,7 +80,7 @@ private:
     void StageFile(const platform::Entry& entry);
     bool MoveFile(const std::string& from, const std::string& to);
     Ending Swap();
-    void Merge();
+    Ending Merge();
     void MergeBucket(const std::string& staged, const std::string& bucket);
     bool HasEntries(const std::string& folder);
     std::string Shown(const std::string& path) const;
@@ -90,6 +90,8 @@ private:
     std::string data_;
     std::string staging_;
     bool linked_ = false;  // Data is a link, and data_ the folder it leads to
+    bool madeStaging_ = false;
+    bool wholeFolders_ = false;  // a folder can be renamed with its content
     std::unordered_set<std::string> buckets_;  // made in tdata by this pass
     ConversionOutcome outcome_;
 };
@@ -108,14 +110,16 @@ Ending Pass::Run() {
     const std::uint32_t stagingAttributes = fs_.Attributes(staging_);
     const bool stagingUsable = !fs_.IsLink(staging_) &&
                                (stagingAttributes == platform::kInvalidAttributes || IsFolder(stagingAttributes));
-    if (stagingUsable) fs_.MakeFolder(staging_);  // an existing staging folder is reused
+    if (stagingUsable) madeStaging_ = fs_.MakeFolder(staging_);  // an existing staging folder is reused
 
     const std::optional<std::vector<platform::Entry>> entries = fs_.List(data_);
     if (!entries) {
         // No Data but files in tdata: an earlier pass ended between removing Data and
         // renaming tdata. Finishing its swap is all that is left to do.
-        if (stagingUsable && !linked_ && HasEntries(staging_)) return Swap();
-        return Ending::kMissing;
+        if (!stagingUsable || linked_ || !HasEntries(staging_)) return Ending::kMissing;
+        if (fs_.TrustsFolderRenames(staging_)) return Swap();
+        fs_.MakeFolder(data_);
+        return Merge();
     }
     if (!stagingUsable) return Refuse(Obstacle::kStagingNotAFolder, {Shown(staging_)});
     if (!fs_.SameDevice(data_, staging_)) return Refuse(Obstacle::kOtherDevice, {Shown(staging_)});
@@ -139,14 +143,13 @@ Ending Pass::Run() {
         }
     }
     if (!outcome_.Complete()) return Ending::kIncomplete;
-    if (bucketsInData || linked_) {
-        Merge();
-        return outcome_.Complete() ? Ending::kDone : Ending::kIncomplete;
-    }
-    return Swap();
+    wholeFolders_ = fs_.TrustsFolderRenames(staging_);
+    return bucketsInData || linked_ || !wholeFolders_ ? Merge() : Swap();
 }
 
+// Nothing moves; a staging folder this pass made goes again.
 Ending Pass::Refuse(Obstacle obstacle, std::vector<std::string> names) {
+    if (madeStaging_) fs_.RemoveEmptyFolder(staging_);
     outcome_.obstacle = obstacle;
     outcome_.obstacleNames = std::move(names);
     return Ending::kIncomplete;
@@ -200,9 +203,10 @@ Ending Pass::Swap() {
     return Ending::kIncomplete;
 }
 
-// Data holds buckets already: each staged bucket joins its namesake, or moves in whole
-// where Data has none. Then the emptied staging folder goes.
-void Pass::Merge() {
+// Data holds buckets already, is reached through a link, or lies where folders are
+// not renamed: each staged bucket joins its namesake, or moves in whole where Data has
+// none and folders can be renamed. Then the emptied staging folder goes.
+Ending Pass::Merge() {
     const std::optional<std::vector<platform::Entry>> staged = fs_.List(staging_);
     for (const platform::Entry& entry : staged ? *staged : std::vector<platform::Entry>{}) {
         const std::string path = Join(staging_, entry.name);
@@ -212,13 +216,18 @@ void Pass::Merge() {
             MergeBucket(path, Join(data_, entry.name));
     }
     fs_.RemoveEmptyFolder(staging_);
+    return outcome_.Complete() ? Ending::kDone : Ending::kIncomplete;
 }
 
 void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
-    if (fs_.Move(staged, bucket)) return;
-    if (fs_.LastFailure() != platform::Failure::kTaken) {
-        outcome_.failed.push_back(Shown(staged));
-        return;
+    if (wholeFolders_) {
+        if (fs_.Move(staged, bucket)) return;
+        if (fs_.LastFailure() != platform::Failure::kTaken) {
+            outcome_.failed.push_back(Shown(staged));
+            return;
+        }
+    } else {
+        fs_.MakeFolder(bucket);  // may be there already
     }
     const std::optional<std::vector<platform::Entry>> files = fs_.List(staged);
     for (const platform::Entry& file : files ? *files : std::vector<platform::Entry>{}) {

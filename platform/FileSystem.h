@@ -75,6 +75,11 @@ bool SameFile(const std::string& a, const std::string& b);
 // True when both entries exist on one file system, so that a move between them can work.
 bool SameDevice(const std::string& a, const std::string& b);
 
+// False where renaming a folder that holds files cannot be trusted to keep them: file
+// systems in user space (FUSE), whose drivers differ, and one of which loses a renamed
+// folder's content.
+bool TrustsFolderRenames(const std::string& path);
+
 // Clears the read-only attribute. Linux: adds the owner's write permission and changes
 // no other permission bit; a symbolic link is left alone, as its target may lie
 // outside the folder being worked on.

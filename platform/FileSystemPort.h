@@ -30,6 +30,7 @@ public:
     virtual std::string LinkTarget(const std::string& path) { return platform::LinkTarget(path); }
     virtual bool SameFile(const std::string& a, const std::string& b) { return platform::SameFile(a, b); }
     virtual bool SameDevice(const std::string& a, const std::string& b) { return platform::SameDevice(a, b); }
+    virtual bool TrustsFolderRenames(const std::string& path) { return platform::TrustsFolderRenames(path); }
     virtual bool MakeWritable(const std::string& path) { return platform::MakeWritable(path); }
     virtual bool Move(const std::string& from, const std::string& to) { return platform::Move(from, to); }
     virtual bool RemoveSecondName(const std::string& path, const std::string& other) {

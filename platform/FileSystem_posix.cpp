@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -135,6 +136,12 @@ bool SameFile(const std::string& a, const std::string& b) {
 bool SameDevice(const std::string& a, const std::string& b) {
     struct stat sa, sb;
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+bool TrustsFolderRenames(const std::string& path) {
+    constexpr long kFuseMagic = 0x65735546;
+    struct statfs fs;
+    return statfs(path.c_str(), &fs) != 0 || static_cast<long>(fs.f_type) != kFuseMagic;
 }
 
 bool MakeWritable(const std::string& path) {

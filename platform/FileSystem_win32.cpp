@@ -196,6 +196,10 @@ bool SameDevice(const std::string& a, const std::string& b) {
     return FileId(a, ia, true) && FileId(b, ib, true) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber;
 }
 
+bool TrustsFolderRenames(const std::string&) {
+    return true;
+}
+
 bool MakeWritable(const std::string& path) {
     const std::wstring system = SystemPath(path);
     const DWORD attributes = GetFileAttributesW(system.c_str());
