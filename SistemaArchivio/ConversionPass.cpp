@@ -2,9 +2,10 @@
 
 #include <system_error>
 #include <unordered_set>
+#include <vector>
 
+#include "SistemaArchivio/ConversionReport.h"
 #include "SistemaArchivio/WorkFolder.h"
-#include "platform/FileSystem.h"
 #include "platform/Utf8.h"
 
 namespace {
@@ -18,77 +19,239 @@ constexpr bool kSurrogatesAreCharacters = false;
 
 constexpr char kArchiveFolder[] = "Data";
 constexpr char kStagingFolder[] = "tdata";
+// The longest name a folder holds: bytes on Linux, UTF-16 units on Windows.
+constexpr std::size_t kLongestName = 255;
+
+bool IsSeparator(char c) {
+    return c == platform::kSeparator || c == '/';
+}
 
 std::string Join(const std::string& folder, std::string_view name) {
     std::string path = folder;
     // A WorkFolder at a root ("/", "D:\") already ends with its separator.
-    if (path.empty() || (path.back() != platform::kSeparator && path.back() != '/')) path += platform::kSeparator;
+    if (path.empty() || !IsSeparator(path.back())) path += platform::kSeparator;
     path.append(name);
     return path;
 }
 
-bool IsDotEntry(const std::string& name) {
-    return name == "." || name == "..";
+// The folder that holds `path`; a root keeps its separator.
+std::string Parent(const std::string& path) {
+    std::size_t end = path.size();
+    while (end > 1 && IsSeparator(path[end - 1])) --end;
+    while (end > 0 && !IsSeparator(path[end - 1])) --end;
+    const std::size_t root = path.size() > 2 && path[1] == ':' ? 3 : 1;  // "C:\" or "/"
+    while (end > root && IsSeparator(path[end - 1])) --end;
+    return path.substr(0, end);
+}
+
+std::string_view BaseName(std::string_view path) {
+    const std::size_t slash = path.find_last_of(platform::kSeparator == '/' ? "/" : "\\/");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::size_t NameLength(std::string_view name) {
+#ifdef _WIN32
+    return platform::Utf8ToUtf16(name).size();
+#else
+    return name.size();
+#endif
 }
 
 bool IsFolder(std::uint32_t attributes) {
     return attributes != platform::kInvalidAttributes && (attributes & platform::kAttributeDirectory);
 }
 
-bool HasEntries(const std::string& folder) {
-    platform::FolderListing listing;
-    if (!listing.Open(folder)) return false;
-    std::string name;
-    while (listing.Next(name))
-        if (!IsDotEntry(name)) return true;
+enum class Ending { kDone, kMissing, kIncomplete };
+
+// One pass: every song file of Data into its bucket in tdata, then tdata in Data's
+// place (or, where Data already holds buckets or is reached through a link, each
+// staged bucket into Data's own).
+class Pass {
+public:
+    Pass(const std::string& workFolder, platform::FileSystemPort& fs)
+        : fs_(fs), workFolder_(workFolder), data_(Join(workFolder, kArchiveFolder)),
+          staging_(Join(workFolder, kStagingFolder)) {}
+
+    Ending Run();
+    const ConversionOutcome& Outcome() const { return outcome_; }
+
+private:
+    Ending Refuse(Obstacle obstacle, std::vector<std::string> names);
+    void StageFile(const platform::Entry& entry);
+    bool MoveFile(const std::string& from, const std::string& to);
+    Ending Swap();
+    Ending Merge();
+    void MergeBucket(const std::string& staged, const std::string& bucket);
+    bool HasEntries(const std::string& folder);
+    std::string Shown(const std::string& path) const;
+
+    platform::FileSystemPort& fs_;
+    const std::string workFolder_;
+    std::string data_;
+    std::string staging_;
+    bool linked_ = false;  // Data is a link, and data_ the folder it leads to
+    bool madeStaging_ = false;
+    bool wholeFolders_ = false;  // a folder can be renamed with its content
+    std::unordered_set<std::string> buckets_;  // made in tdata by this pass
+    ConversionOutcome outcome_;
+};
+
+Ending Pass::Run() {
+    if (fs_.IsLink(data_)) {
+        // Converted where the songs really are, beside the real folder, on its file
+        // system; the link is never touched and leads to the converted folder after.
+        const std::string real = fs_.LinkTarget(data_);
+        if (real.empty() || !IsFolder(fs_.Attributes(real))) return Refuse(Obstacle::kDataLinkBroken, {Shown(data_)});
+        data_ = real;
+        staging_ = Join(Parent(real), kStagingFolder);
+        linked_ = true;
+    }
+    // Only a folder made by a pass is ever renamed to Data.
+    const std::uint32_t stagingAttributes = fs_.Attributes(staging_);
+    const bool stagingUsable = !fs_.IsLink(staging_) &&
+                               (stagingAttributes == platform::kInvalidAttributes || IsFolder(stagingAttributes));
+    if (stagingUsable) madeStaging_ = fs_.MakeFolder(staging_);  // an existing staging folder is reused
+
+    const std::optional<std::vector<platform::Entry>> entries = fs_.List(data_);
+    if (!entries) {
+        // No Data but files in tdata: an earlier pass ended between removing Data and
+        // renaming tdata. Finishing its swap is all that is left to do.
+        if (!stagingUsable || linked_ || !HasEntries(staging_)) return Ending::kMissing;
+        if (fs_.TrustsFolderRenames(staging_)) return Swap();
+        fs_.MakeFolder(data_);
+        return Merge();
+    }
+    if (!stagingUsable) return Refuse(Obstacle::kStagingNotAFolder, {Shown(staging_)});
+    if (!fs_.SameDevice(data_, staging_)) return Refuse(Obstacle::kOtherDevice, {Shown(staging_)});
+
+    // A moved link whose target is relative would lead elsewhere, or nowhere; a link
+    // that already leads nowhere moves like a file.
+    std::vector<std::string> links;
+    for (const platform::Entry& entry : *entries)
+        if (entry.link && entry.attributes != platform::kInvalidAttributes) links.push_back(Shown(Join(data_, entry.name)));
+    if (!links.empty()) return Refuse(Obstacle::kLinksInData, std::move(links));
+
+    bool bucketsInData = false;
+    for (const platform::Entry& entry : *entries) {
+        if (!IsFolder(entry.attributes)) {
+            StageFile(entry);
+        } else if (IsBucketName(entry.name)) {
+            bucketsInData = true;  // converted earlier: the staged songs join these
+        } else {
+            // A folder is never moved, whatever other bits its attribute word carries.
+            outcome_.foreignFolders.push_back(Shown(Join(data_, entry.name)));
+        }
+    }
+    if (!outcome_.Complete()) return Ending::kIncomplete;
+    wholeFolders_ = fs_.TrustsFolderRenames(staging_);
+    return bucketsInData || linked_ || !wholeFolders_ ? Merge() : Swap();
+}
+
+// Nothing moves; a staging folder this pass made goes again.
+Ending Pass::Refuse(Obstacle obstacle, std::vector<std::string> names) {
+    if (madeStaging_) fs_.RemoveEmptyFolder(staging_);
+    outcome_.obstacle = obstacle;
+    outcome_.obstacleNames = std::move(names);
+    return Ending::kIncomplete;
+}
+
+void Pass::StageFile(const platform::Entry& entry) {
+    const std::string bucket = BucketName(entry.name);
+    const std::string bucketPath = Join(staging_, bucket);
+    if (buckets_.insert(bucket).second) fs_.MakeFolder(bucketPath);  // may exist from an earlier pass
+
+    const std::string oldPath = Join(data_, entry.name);
+    if (entry.attributes == platform::kInvalidAttributes || (entry.attributes & platform::kAttributeReadOnly))
+        fs_.MakeWritable(oldPath);
+    MoveFile(oldPath, Join(bucketPath, NewFileName(entry.name)));
+}
+
+// Moves one file without replacing anything; what fails is counted by its cause.
+bool Pass::MoveFile(const std::string& from, const std::string& to) {
+    if (fs_.Move(from, to)) return true;
+    const platform::Failure failure = fs_.LastFailure();
+    if (failure == platform::Failure::kTaken) {
+        // A move killed between linking the new name and unlinking the old one left
+        // one file under both: dropping the old name completes it.
+        if (fs_.SameFile(from, to) && fs_.RemoveSecondName(from, to)) return true;
+        outcome_.duplicates.push_back({Shown(from), Shown(to)});
+    } else if (failure == platform::Failure::kNameTooLong ||
+               NameLength(BaseName(to)) > kLongestName) {
+        // Some file systems refuse a long name with another reason.
+        outcome_.tooLong.push_back(Shown(from));
+    } else if (failure == platform::Failure::kDenied) {
+        outcome_.inUse.push_back(Shown(from));
+    } else if (failure == platform::Failure::kOtherDevice) {
+        outcome_.otherDevice.push_back(Shown(from));
+    } else {
+        outcome_.failed.push_back(Shown(from));
+    }
     return false;
 }
 
-struct Leftovers {
-    bool listed = false;     // Data could be listed
-    std::size_t entries = 0;  // everything in Data
-    bool files = false;       // something in Data the pass would move
-};
-
-Leftovers Survey(const std::string& data) {
-    Leftovers left;
-    platform::FolderListing listing;
-    if (!listing.Open(data)) return left;
-    left.listed = true;
-    std::string name;
-    while (listing.Next(name)) {
-        if (IsDotEntry(name)) continue;
-        ++left.entries;
-        if (!IsFolder(listing.Attributes(name))) left.files = true;
-    }
-    return left;
+// Data is empty: tdata takes its place.
+Ending Pass::Swap() {
+    // Windows cannot remove a folder that carries the read-only attribute, which
+    // customised folders and folders copied from a CD have.
+    const std::uint32_t attributes = fs_.Attributes(data_);
+    if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttributeReadOnly))
+        fs_.MakeWritable(data_);
+    // When Data is already gone (an earlier pass ended here), its name is free.
+    fs_.RemoveEmptyFolder(data_);
+    if (fs_.Move(staging_, data_)) return Ending::kDone;
+    outcome_.swapFailed = true;
+    return Ending::kIncomplete;
 }
 
-// After the swap was tried: the archive is complete when Data took tdata's place, or
-// when Data holds folders only and nothing waits in tdata (a pass over an archive that
-// was already converted). An empty staging folder of the latter kind is removed again,
-// so that no pass leaves one behind over a finished archive.
-void Report(bool swapped, const std::string& data, const std::string& staging, MessageBoxPort& box) {
-    if (!swapped) {
-        const Leftovers left = Survey(data);
-        if (!left.listed || left.files || HasEntries(staging)) {
-            box.Show(IncompleteConversionText(left.entries), kConversionCaption, kMessageIconWarning);
+// Data holds buckets already, is reached through a link, or lies where folders are
+// not renamed: each staged bucket joins its namesake, or moves in whole where Data has
+// none and folders can be renamed. Then the emptied staging folder goes.
+Ending Pass::Merge() {
+    const std::optional<std::vector<platform::Entry>> staged = fs_.List(staging_);
+    for (const platform::Entry& entry : staged ? *staged : std::vector<platform::Entry>{}) {
+        const std::string path = Join(staging_, entry.name);
+        if (entry.link || !IsFolder(entry.attributes) || !IsBucketName(entry.name))
+            outcome_.foreignFolders.push_back(Shown(path));
+        else
+            MergeBucket(path, Join(data_, entry.name));
+    }
+    fs_.RemoveEmptyFolder(staging_);
+    return outcome_.Complete() ? Ending::kDone : Ending::kIncomplete;
+}
+
+void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
+    if (wholeFolders_) {
+        if (fs_.Move(staged, bucket)) return;
+        if (fs_.LastFailure() != platform::Failure::kTaken) {
+            outcome_.failed.push_back(Shown(staged));
             return;
         }
-        platform::RemoveEmptyFolder(staging);
+    } else {
+        fs_.MakeFolder(bucket);  // may be there already
     }
-    box.Show(kConversionDone, kConversionCaption, kMessagePlain);
+    const std::optional<std::vector<platform::Entry>> files = fs_.List(staged);
+    for (const platform::Entry& file : files ? *files : std::vector<platform::Entry>{}) {
+        const std::string path = Join(staged, file.name);
+        if (IsFolder(file.attributes))
+            outcome_.foreignFolders.push_back(Shown(path));
+        else
+            MoveFile(path, Join(bucket, file.name));
+    }
+    fs_.RemoveEmptyFolder(staged);
+}
+
+bool Pass::HasEntries(const std::string& folder) {
+    const std::optional<std::vector<platform::Entry>> entries = fs_.List(folder);
+    return entries && !entries->empty();
+}
+
+// Below the WorkFolder a path is shown from there, as the user knows it.
+std::string Pass::Shown(const std::string& path) const {
+    const std::string prefix = Join(workFolder_, "");
+    return path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
 }
 
 }  // namespace
-
-std::string IncompleteConversionText(std::size_t left) {
-    const std::string count = std::to_string(left);
-    const bool one = left == 1;
-    return "La conversione non \xC3\xA8 completa: " + count + (one ? " elemento \xC3\xA8 rimasto" : " elementi sono rimasti") +
-           " nella cartella Data.\n" + (one ? "Chiudi i programmi che lo usano" : "Chiudi i programmi che li usano") +
-           ", oppure sposta altrove le sottocartelle, e premi di nuovo \"Coverti Archivio\" per completarla.";
-}
 
 std::string NewFileName(std::string_view name) {
     std::string newName = "0";
@@ -109,50 +272,24 @@ std::string BucketName(std::string_view name) {
     return bucket;
 }
 
-void ConvertArchive(const std::string& workFolder, MessageBoxPort& box) {
+bool IsBucketName(std::string_view name) {
+    if (name.empty() || name[0] != '0') return false;
+    const std::string_view rest = name.substr(1);
+    if (rest.empty()) return BucketName(".") == name;  // Windows' bucket for a leading dot
+    return platform::FirstCharacterLength(rest, kSurrogatesAreCharacters) == rest.size() && BucketName(rest) == name;
+}
+
+void ConvertArchive(const std::string& workFolder, MessageBoxPort& box, platform::FileSystemPort& fileSystem) {
     // Without a current folder any path would land at a root, in some other archive.
     if (workFolder.empty())
         throw std::system_error(WorkFolderError ? WorkFolderError
                                                 : std::make_error_code(std::errc::no_such_file_or_directory));
-
-    const std::string data = Join(workFolder, kArchiveFolder);
-    const std::string staging = Join(workFolder, kStagingFolder);
-
-    platform::MakeFolder(staging);  // an existing staging folder is reused
-
-    platform::FolderListing listing;
-    if (!listing.Open(data)) {
-        // No Data but files in tdata: an earlier pass ended between removing Data and
-        // renaming tdata. Finishing its swap is all that is left to do.
-        if (HasEntries(staging)) {
-            Report(platform::Move(staging, data), data, staging, box);
-            return;
-        }
-        box.Show(kArchiveMissing, kConversionCaption, kMessagePlain);
-        return;
+    Pass pass(workFolder, fileSystem);
+    switch (pass.Run()) {
+    case Ending::kDone: box.Show(kConversionDone, kConversionCaption, kMessagePlain); break;
+    case Ending::kMissing: box.Show(kArchiveMissing, kConversionCaption, kMessagePlain); break;
+    case Ending::kIncomplete:
+        box.Show(ConversionReportText(pass.Outcome()), kConversionCaption, kMessageIconWarning);
+        break;
     }
-
-    // Buckets made by this pass; one that failed to be made fails the moves into it.
-    std::unordered_set<std::string> buckets;
-    std::string name;
-    while (listing.Next(name)) {
-        if (IsDotEntry(name)) continue;
-        const std::string oldPath = Join(data, name);
-        // A folder is never moved, whatever other bits its attribute word carries. An
-        // entry whose attributes cannot be read is tried as a file.
-        const std::uint32_t attributes = listing.Attributes(name);
-        if (IsFolder(attributes)) continue;
-
-        const std::string bucket = BucketName(name);
-        const std::string bucketPath = Join(staging, bucket);
-        if (buckets.insert(bucket).second) platform::MakeFolder(bucketPath);  // may exist from an earlier pass
-
-        if (attributes == platform::kInvalidAttributes || (attributes & platform::kAttributeReadOnly))
-            platform::MakeWritable(oldPath);
-        platform::Move(oldPath, Join(bucketPath, NewFileName(name)));  // a failure leaves the file in Data
-    }
-    listing.Close();
-
-    platform::RemoveEmptyFolder(data);  // succeeds only when every entry left Data
-    Report(platform::Move(staging, data), data, staging, box);
 }

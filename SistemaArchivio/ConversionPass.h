@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileSystemPort.h"
+
 // The archive conversion: every song file kept flat in WorkFolder/Data moves to
 // Data/<bucket>/<new name>, where the new name is "0" followed by the old name and the
 // bucket is "0" followed by the old name's first character (Data/1234.kar becomes
@@ -24,21 +26,23 @@ inline constexpr char kConversionCaption[] = "Lyrimat to Vocarium";
 inline constexpr char kConversionDone[] = "Ho Finito!";
 inline constexpr char kArchiveMissing[] = "Non ho trovato il vecchio Archivio in formato Lyrimat ";
 
-// The warning for a pass that left the archive incomplete, `left` naming how many
-// entries stayed in Data.
-std::string IncompleteConversionText(std::size_t left);
-
 // The naming rule. The first character is a whole UTF-8 sequence (on Windows, a whole
 // UTF-16 character); a byte that starts no valid sequence counts as one character.
 std::string NewFileName(std::string_view name);
 std::string BucketName(std::string_view name);
 
+// A name the naming rule can give a bucket folder.
+bool IsBucketName(std::string_view name);
+
 // Runs the whole pass on `workFolder` and reports the outcome through `box`:
 //   "Ho Finito!" (plain)  - the archive is in the new layout;
-//   the warning above     - entries stayed in Data, or moved files wait in tdata
-//                           because Data could not be replaced; pressing again resumes;
+//   a warning (0x30)      - what stayed behind, by cause, and what to do about each
+//                           (ConversionReport.h); pressing again resumes;
 //   kArchiveMissing       - there is no Data folder and nothing waits in tdata.
-// Nothing is ever deleted and no existing name is ever replaced. An empty
-// `workFolder` (no current folder could be determined) throws std::system_error
-// before anything is touched.
-void ConvertArchive(const std::string& workFolder, MessageBoxPort& box);
+// After any pass, ended or killed at any point, every song is in Data (old or new
+// layout) or in tdata exactly once. Nothing is ever deleted, copied, and no existing
+// name is ever replaced; the one name ever removed is the second name a killed move
+// left on a file that keeps its first. An empty `workFolder` (no current folder could
+// be determined) throws std::system_error before anything is touched.
+void ConvertArchive(const std::string& workFolder, MessageBoxPort& box,
+                    platform::FileSystemPort& fileSystem = platform::SystemFileSystem());

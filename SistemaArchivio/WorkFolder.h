@@ -6,7 +6,8 @@
 
 // The folder whose archive the conversion pass works on: the process's current folder
 // when the main window was shown.
-//   Windows: drive-qualified, "C:\Programs\Songs"; "D:\" at a drive's root.
+//   Windows: drive-qualified, "C:\Programs\Songs"; "D:\" at a drive's root; on a
+//            network share "\\server\share\Songs", "\\server\share\" at its root.
 //   Linux:   absolute, "/srv/karaoke"; "/" at the root.
 // Written by CaptureWorkFolder (the main window's FormShow), read by the pass. Empty
 // while no folder could be determined; WorkFolderError then holds the system's reason.
@@ -18,6 +19,6 @@ extern std::error_code WorkFolderError;
 bool CaptureWorkFolder();
 
 // The WorkFolder for a current folder as the system reports it; nothing when that
-// report has no such form (a folder of no drive, such as "\\server\share").
+// report has no such form.
 std::optional<std::string> WindowsWorkFolder(std::string_view current);
 std::optional<std::string> PosixWorkFolder(std::string_view current);

@@ -45,6 +45,9 @@ public:
     // platform::Attributes(folder + separator + name), found without walking the
     // folder's path again. kInvalidAttributes when no listing is open.
     std::uint32_t Attributes(const std::string& name) const;
+    // True when `name` in the open folder is a symbolic link (Windows: a symbolic link
+    // or a junction), whatever it leads to.
+    bool IsLink(const std::string& name) const;
     void Close();
 
 private:
@@ -57,6 +60,26 @@ private:
 // cannot be read. Symbolic links are followed.
 std::uint32_t Attributes(const std::string& path);
 
+// True when the entry itself is a symbolic link (Windows: a symbolic link or a
+// junction; other reparse points, such as files kept in the cloud, are no links).
+bool IsLink(const std::string& path);
+
+// The absolute path a link leads to, with every link on the way resolved; empty when
+// it leads nowhere that exists.
+std::string LinkTarget(const std::string& path);
+
+// True when both paths name one file: the same inode (Windows: the same file id on the
+// same volume), as a move killed between its link and unlink steps leaves it.
+bool SameFile(const std::string& a, const std::string& b);
+
+// True when both entries exist on one file system, so that a move between them can work.
+bool SameDevice(const std::string& a, const std::string& b);
+
+// False where renaming a folder that holds files cannot be trusted to keep them: file
+// systems in user space (FUSE), whose drivers differ, and one of which loses a renamed
+// folder's content.
+bool TrustsFolderRenames(const std::string& path);
+
 // Clears the read-only attribute. Linux: adds the owner's write permission and changes
 // no other permission bit; a symbolic link is left alone, as its target may lie
 // outside the folder being worked on.
@@ -64,8 +87,28 @@ bool MakeWritable(const std::string& path);
 
 // Moves or renames a file or folder within one file system. Never replaces an existing
 // target and never copies: a move onto a taken name or across devices fails and leaves
-// the entry where it was.
+// the entry where it was. Where the file system refuses the no-replace rename (FUSE
+// drives, some network shares) a file is hard-linked under the new name and its old
+// name removed; where nothing can be linked, the new name is checked to be free and
+// the entry renamed. This tool is the only writer in the folders it works on, so the
+// check holds until the rename, and no placeholder is ever left behind.
 bool Move(const std::string& from, const std::string& to);
+
+// Removes the one name `path` of a file that SameFile shows to be reachable under
+// another name too; refuses anything else.
+bool RemoveSecondName(const std::string& path, const std::string& other);
+
+// Why the last failed write operation of this thread failed.
+enum class Failure {
+    kNone,
+    kTaken,         // the target name exists
+    kDenied,        // in use by another program, or no permission
+    kNameTooLong,   // the file system cannot hold the name
+    kOtherDevice,   // source and target lie on different file systems
+    kMissing,       // the source or the target's folder does not exist
+    kOther,
+};
+Failure LastFailure();
 
 // Removes a folder only when it is empty.
 bool RemoveEmptyFolder(const std::string& path);
@@ -77,8 +120,8 @@ bool MakeFolder(const std::string& path);
 // the result is empty and `error` holds the system's reason.
 std::string CurrentFolder(std::error_code& error);
 
-// Test-only: called after every write operation (MakeWritable, Move, RemoveEmptyFolder,
-// MakeFolder) has been attempted, so that a test can end the process at each one in
+// Test-only: called after every write operation (MakeWritable, Move and each step of
+// its fallback, RemoveSecondName, RemoveEmptyFolder, MakeFolder) has been attempted, so that a test can end the process at each one in
 // turn. The tool never sets it.
 using WriteObserver = void (*)();
 void SetWriteObserver(WriteObserver observer);

@@ -3,10 +3,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/FileSystemInternal.h"
@@ -14,8 +17,43 @@
 
 namespace platform {
 
+namespace {
+
+thread_local Failure lastFailure = Failure::kNone;
+
+// Records why a write operation failed, from errno; returns `done` unchanged.
+bool Outcome(bool done) {
+    if (done) {
+        lastFailure = Failure::kNone;
+        return true;
+    }
+    switch (errno) {
+    case EEXIST:
+    case ENOTEMPTY: lastFailure = Failure::kTaken; break;
+    case EACCES:
+    case EPERM:
+    case EBUSY:
+    case ETXTBSY:
+    case EROFS: lastFailure = Failure::kDenied; break;
+    case ENAMETOOLONG: lastFailure = Failure::kNameTooLong; break;
+    case EXDEV: lastFailure = Failure::kOtherDevice; break;
+    case ENOENT:
+    case ENOTDIR: lastFailure = Failure::kMissing; break;
+    default: lastFailure = Failure::kOther; break;
+    }
+    return false;
+}
+
+}  // namespace
+
+Failure LastFailure() {
+    return lastFailure;
+}
+
 struct FolderListing::State {
     DIR* dir = nullptr;
+    std::string last;                      // the name Next yielded last
+    unsigned char lastType = DT_UNKNOWN;   // and its type as the listing reported it
 };
 
 FolderListing::FolderListing() : state_(std::make_unique<State>()) {}
@@ -35,7 +73,17 @@ bool FolderListing::Next(std::string& name) {
     const dirent* entry = readdir(state_->dir);
     if (!entry) return false;
     name = entry->d_name;
+    state_->last = name;
+    state_->lastType = entry->d_type;
     return true;
+}
+
+bool FolderListing::IsLink(const std::string& name) const {
+    if (!state_->dir) return false;
+    // Most file systems report the type with the name, which spares a stat.
+    if (name == state_->last && state_->lastType != DT_UNKNOWN) return state_->lastType == DT_LNK;
+    struct stat st;
+    return fstatat(dirfd(state_->dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
 }
 
 namespace {
@@ -67,6 +115,35 @@ std::uint32_t Attributes(const std::string& path) {
     return AttributeWord(st);
 }
 
+bool IsLink(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::string LinkTarget(const std::string& path) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved) return {};
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return lstat(a.c_str(), &sa) == 0 && lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool SameDevice(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+bool TrustsFolderRenames(const std::string& path) {
+    constexpr long kFuseMagic = 0x65735546;
+    struct statfs fs;
+    return statfs(path.c_str(), &fs) != 0 || static_cast<long>(fs.f_type) != kFuseMagic;
+}
+
 bool MakeWritable(const std::string& path) {
     struct stat st;
     bool done = false;
@@ -76,66 +153,61 @@ bool MakeWritable(const std::string& path) {
         else
             done = chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
     }
+    Outcome(done);
     internal::AfterWrite();
     return done;
 }
 
-namespace {
-
-// Puts `from` in place of a placeholder of its own kind, created under the name `to`
-// only if that name was free: the rename can then replace nothing but the placeholder.
-bool MoveOntoPlaceholder(const std::string& from, const std::string& to) {
-    struct stat st;
-    if (lstat(from.c_str(), &st) != 0) return false;
-    if (S_ISDIR(st.st_mode)) {
-        if (mkdir(to.c_str(), 0700) != 0) return false;
-    } else {
-        const int fd = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) return false;
-        close(fd);
-    }
-    if (rename(from.c_str(), to.c_str()) == 0) return true;
-    const int error = errno;
-    if (S_ISDIR(st.st_mode))
-        rmdir(to.c_str());
-    else
-        unlink(to.c_str());
-    errno = error;
-    return false;
-}
-
-}  // namespace
-
 bool MoveWithoutRenameFlag(const std::string& from, const std::string& to) {
     if (link(from.c_str(), to.c_str()) == 0) {
+        // A move ended here leaves one file under both names; the next pass sees that
+        // with SameFile and removes the old name.
+        internal::AfterWrite();
         if (unlink(from.c_str()) == 0) return true;
         const int error = errno;
         unlink(to.c_str());
         errno = error;
         return false;
     }
-    // Folders cannot be linked, and some file systems link nothing at all.
-    if (errno == EPERM || errno == ENOTSUP || errno == EOPNOTSUPP || errno == EMLINK)
-        return MoveOntoPlaceholder(from, to);
-    return false;
+    // Folders cannot be linked, and some file systems link nothing at all. Then the
+    // name is checked to be free (lstat sees it in the file system's own letter-case
+    // rules) and the entry renamed: nobody else writes here between the two.
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS) return false;
+    struct stat st;
+    if (lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    if (errno != ENOENT) return false;
+    return rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool Move(const std::string& from, const std::string& to) {
     bool done = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
     // EINVAL is also how a file system refuses the flag it does not know.
     if (!done && (errno == EINVAL || errno == ENOSYS)) done = MoveWithoutRenameFlag(from, to);
+    Outcome(done);
+    internal::AfterWrite();
+    return done;
+}
+
+bool RemoveSecondName(const std::string& path, const std::string& other) {
+    struct stat st;
+    const bool done = SameFile(path, other) && lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) &&
+                      unlink(path.c_str()) == 0;
+    Outcome(done);
     internal::AfterWrite();
     return done;
 }
 
 bool RemoveEmptyFolder(const std::string& path) {
-    const bool done = rmdir(path.c_str()) == 0;
+    const bool done = Outcome(rmdir(path.c_str()) == 0);
     internal::AfterWrite();
     return done;
 }
 
 bool MakeFolder(const std::string& path) {
-    const bool done = mkdir(path.c_str(), 0777) == 0;
+    const bool done = Outcome(mkdir(path.c_str(), 0777) == 0);
     internal::AfterWrite();
     return done;
 }

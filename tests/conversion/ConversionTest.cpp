@@ -27,14 +27,24 @@ namespace {
 
 const Message kDone{"Ho Finito!", "Lyrimat to Vocarium", 0};
 const Message kMissing{"Non ho trovato il vecchio Archivio in formato Lyrimat ", "Lyrimat to Vocarium", 0};
-const Message kOneLeft{"La conversione non è completa: 1 elemento è rimasto nella cartella Data.\n"
-                       "Chiudi i programmi che lo usano, oppure sposta altrove le sottocartelle, "
-                       "e premi di nuovo \"Coverti Archivio\" per completarla.",
-                       "Lyrimat to Vocarium", 0x30};
-const Message kTwoLeft{"La conversione non è completa: 2 elementi sono rimasti nella cartella Data.\n"
-                       "Chiudi i programmi che li usano, oppure sposta altrove le sottocartelle, "
-                       "e premi di nuovo \"Coverti Archivio\" per completarla.",
-                       "Lyrimat to Vocarium", 0x30};
+
+// A path as the pass shows it, with the system's separator.
+std::string Shown(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = platform::kSeparator;
+    return path;
+}
+
+Message Warning(const std::string& paragraph) {
+    return {"La conversione non è completa.\n\n" + paragraph, "Lyrimat to Vocarium", 0x30};
+}
+
+Message ForeignFolders(const std::string& names, bool one) {
+    return Warning(one ? "1 sottocartella non fa parte dell'archivio (" + names +
+                             "): spostala altrove e premi di nuovo \"Coverti Archivio\"."
+                       : "2 sottocartelle non fanno parte dell'archivio (" + names +
+                             "): spostale altrove e premi di nuovo \"Coverti Archivio\".");
+}
 
 // Runs one pass over `temp` and returns what it showed.
 std::vector<Message> Convert(const TempFolder& temp) {
@@ -146,7 +156,12 @@ TEST(NamingRule, FirstCharacterIsWhole) {
 TEST(ConversionSafety, ATakenNameInTheBucketKeepsBothFiles) {
     TempFolder temp;
     temp.Build({{"Data/abc", "new"}, {"Data/b.kar", "b"}, {"tdata/0a/0abc", "old"}});
-    EXPECT_EQ(Convert(temp), Messages{kOneLeft});
+    EXPECT_EQ(Convert(temp),
+              Messages{Warning("1 brano ha un nome già presente nell'archivio e non è stato spostato; nessun file è "
+                               "stato sovrascritto. Le due copie sono " + Shown("Data/abc") + " e " +
+                               Shown("tdata/0a/0abc") +
+                               ". Confrontale, togli o rinomina quella da non tenere, poi premi di nuovo "
+                               "\"Coverti Archivio\".")});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/abc", "new"}, {"tdata/0a/0abc", "old"}, {"tdata/0b/0b.kar", "b"}}));
 }
 
@@ -181,7 +196,10 @@ TEST(ConversionSafety, ANameTheSystemRefusesStaysBehind) {
     const std::string longest(255, 'n');
     TempFolder temp;
     temp.Build({{"Data/" + longest, "long"}, {"Data/short", "short"}});
-    EXPECT_EQ(Convert(temp), Messages{kOneLeft});
+    EXPECT_EQ(Convert(temp), Messages{Warning("1 file ha un nome troppo lungo per il nuovo formato (" + Shown("Data/") +
+                                              std::string(55, 'n') +
+                                              "…): rinominalo con un nome più corto e premi di nuovo "
+                                              "\"Coverti Archivio\".")});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/" + longest, "long"}, {"tdata/0n/", ""}, {"tdata/0s/0short", "short"}}));
 }
 
@@ -240,7 +258,7 @@ TEST(ConversionOutcome, EmptyData) {
 TEST(ConversionOutcome, ASubfolderStaysAndTheFilesWaitInTdata) {
     TempFolder temp;
     temp.Build({{"Data/sub/inner.kar", "inner"}, {"Data/a.kar", "a"}, {"Data/b.kar", "b"}});
-    EXPECT_EQ(Convert(temp), Messages{kOneLeft});
+    EXPECT_EQ(Convert(temp), Messages{ForeignFolders(Shown("Data/sub"), true)});
     EXPECT_EQ(temp.Read(),
               WithFolders({{"Data/sub/inner.kar", "inner"}, {"tdata/0a/0a.kar", "a"}, {"tdata/0b/0b.kar", "b"}}));
 }
@@ -252,7 +270,7 @@ TEST(ConversionOutcome, AFolderWithOtherAttributeBitsIsNotMoved) {
     const std::uint32_t attributes = platform::Attributes(temp / "Data/sub");
     ASSERT_NE(attributes, platform::kAttributeDirectory);
     ASSERT_TRUE(attributes & platform::kAttributeDirectory);
-    EXPECT_EQ(Convert(temp), Messages{kTwoLeft});
+    EXPECT_EQ(Convert(temp), Messages{ForeignFolders(Shown("Data/other") + ", " + Shown("Data/sub"), false)});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/sub/inner.kar", "inner"}, {"Data/other/", ""}, {"tdata/0a/0a.kar", "a"}}));
 }
 
@@ -279,7 +297,7 @@ TEST(ConversionOutcome, ASecondRunOverAConvertedArchiveChangesNothing) {
 TEST(ConversionOutcome, PressingAgainCompletesAPartialRun) {
     TempFolder temp;
     temp.Build({{"Data/extra/notes.txt", "notes"}, {"Data/abc", "abc"}, {"Data/1.kar", "one"}});
-    EXPECT_EQ(Convert(temp), Messages{kOneLeft});
+    EXPECT_EQ(Convert(temp), Messages{ForeignFolders(Shown("Data/extra"), true)});
     // The user moves the subfolder away and adds a song before pressing again.
     ASSERT_TRUE(platform::Move(temp / "Data/extra", temp / "extra"));
     testtree::WriteFile(temp / "Data/axe", "axe");

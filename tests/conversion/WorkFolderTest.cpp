@@ -27,7 +27,7 @@ void In(const fs::path& folder, Body body) {
 
 }  // namespace
 
-TEST(WindowsWorkFolder, IsDriveQualifiedWithABackslashOnlyAtTheRoot) {
+TEST(WindowsWorkFolder, IsDriveQualifiedOrOnAShareWithABackslashOnlyAtTheRoot) {
     struct Case {
         const char* current;
         std::optional<std::string> folder;
@@ -39,8 +39,12 @@ TEST(WindowsWorkFolder, IsDriveQualifiedWithABackslashOnlyAtTheRoot) {
         {"E:\\Karaoke\\", "E:\\Karaoke"},
         {"\\\\?\\C:\\Long\\Path", "C:\\Long\\Path"},
         {"Z:\\日本", "Z:\\日本"},
-        {"\\\\server\\share\\Songs", std::nullopt},
-        {"\\\\?\\UNC\\server\\share", std::nullopt},
+        {"\\\\server\\share\\Songs", "\\\\server\\share\\Songs"},
+        {"\\\\server\\share\\Songs\\", "\\\\server\\share\\Songs"},
+        {"\\\\?\\UNC\\server\\share", "\\\\server\\share\\"},
+        {"\\\\server\\share\\", "\\\\server\\share\\"},
+        {"\\\\server", std::nullopt},
+        {"\\\\\\share", std::nullopt},
         {"C:", std::nullopt},
         {"", std::nullopt},
     };

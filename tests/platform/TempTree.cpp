@@ -277,10 +277,11 @@ unsigned Mode(const std::string& path) {
 }
 #endif
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder() : TempFolder(fs::temp_directory_path().u8string()) {}
+
+TempFolder::TempFolder(std::string root) {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::string root = fs::temp_directory_path().u8string();
     while (root.size() > 1 && (root.back() == '/' || root.back() == '\\')) root.pop_back();
     for (int attempt = 0;; ++attempt) {
         const std::string candidate = Join(root, "sa-test-" + std::to_string(ProcessId()) + "-" +

@@ -37,11 +37,12 @@ void SetMode(const std::string& path, unsigned mode);
 unsigned Mode(const std::string& path);
 #endif
 
-// A fresh, empty folder in the system's temporary folder, removed with everything in it
-// at the end of the test.
+// A fresh, empty folder in the system's temporary folder (or in `root`), removed with
+// everything in it at the end of the test.
 class TempFolder {
 public:
     TempFolder();
+    explicit TempFolder(std::string root);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

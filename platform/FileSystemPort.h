@@ -1,0 +1,47 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+// The file-system operations of FileSystem.h as one object, so that a caller's
+// decisions can be checked against a stand-in that plays a system's rules which the
+// machine at hand cannot show. Every operation forwards to its namesake.
+namespace platform {
+
+struct Entry {
+    std::string name;
+    std::uint32_t attributes;  // as Attributes(): links followed
+    bool link;                 // the entry itself is a link
+};
+
+class FileSystemPort {
+public:
+    virtual ~FileSystemPort() = default;
+
+    // A folder's entries but "." and "..", in the system's order; nothing when the
+    // folder cannot be listed.
+    virtual std::optional<std::vector<Entry>> List(const std::string& folder);
+
+    virtual std::uint32_t Attributes(const std::string& path) { return platform::Attributes(path); }
+    virtual bool IsLink(const std::string& path) { return platform::IsLink(path); }
+    virtual std::string LinkTarget(const std::string& path) { return platform::LinkTarget(path); }
+    virtual bool SameFile(const std::string& a, const std::string& b) { return platform::SameFile(a, b); }
+    virtual bool SameDevice(const std::string& a, const std::string& b) { return platform::SameDevice(a, b); }
+    virtual bool TrustsFolderRenames(const std::string& path) { return platform::TrustsFolderRenames(path); }
+    virtual bool MakeWritable(const std::string& path) { return platform::MakeWritable(path); }
+    virtual bool Move(const std::string& from, const std::string& to) { return platform::Move(from, to); }
+    virtual bool RemoveSecondName(const std::string& path, const std::string& other) {
+        return platform::RemoveSecondName(path, other);
+    }
+    virtual bool RemoveEmptyFolder(const std::string& path) { return platform::RemoveEmptyFolder(path); }
+    virtual bool MakeFolder(const std::string& path) { return platform::MakeFolder(path); }
+    virtual Failure LastFailure() { return platform::LastFailure(); }
+};
+
+// The system's own file system.
+FileSystemPort& SystemFileSystem();
+
+}  // namespace platform
