@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "Color.h"
 #include "Font.h"
@@ -15,7 +16,8 @@ enum class TBrushStyle : uint8_t { bsSolid, bsClear };
 
 // A drawing surface with Windows GDI pixel rules. Two implementations stand behind
 // it: our software rasteriser (Linux) and real GDI on a DIB section (Windows); the
-// same pixel tables test both.
+// same pixel tables test both. The canvas itself keeps the state they share: the
+// origin and the clip, in device pixels, and the current position.
 //
 // Coverage rules, in the surface's current coordinates (origin moved by PushClip):
 // - FillRect(r): every pixel of the half-open rectangle r in the brush colour;
@@ -46,7 +48,7 @@ public:
 
     virtual void FillRect(const TRect& r) = 0;
     virtual void Rectangle(const TRect& r) = 0;
-    virtual void MoveTo(int32_t x, int32_t y) = 0;
+    virtual void MoveTo(int32_t x, int32_t y) { position_ = {x, y}; }
     virtual void LineTo(int32_t x, int32_t y) = 0;
     virtual void TextRect(const TRect& clip, int32_t x, int32_t y, std::string_view text) = 0;
     virtual TSize TextExtent(std::string_view text) = 0;
@@ -55,26 +57,64 @@ public:
     virtual TColor GetPixel(int32_t x, int32_t y) const = 0;
 
     // Moves the origin by (dx, dy) and narrows the clip to r (given in the new
-    // coordinates) until the matching PopClip. Pen, brush and font are not saved.
-    virtual void PushClip(int32_t dx, int32_t dy, const TRect& r) = 0;
-    virtual void PopClip() = 0;
+    // coordinates) until the matching PopClip. Pen, brush and font are not saved
+    // (TClipScope saves them). An unmatched PopClip does nothing.
+    virtual void PushClip(int32_t dx, int32_t dy, const TRect& r);
+    virtual void PopClip();
 
     int32_t TextWidth(std::string_view text) { return TextExtent(text).cx; }
     int32_t TextHeight(std::string_view text) { return TextExtent(text).cy; }
+
+protected:
+    // Tells an implementation that the clip changed (GDI gives it to its DC).
+    virtual void ClipChanged() {}
+
+    // Canvas coordinates as device pixels: the origin is kept in 64 bits, so that
+    // nested offsets and far-away shapes never overflow.
+    int64_t DeviceX(int64_t x) const { return state_.originX + x; }
+    int64_t DeviceY(int64_t y) const { return state_.originY + y; }
+    // The current clip cut to a surface of this size. The outermost clip is unbounded
+    // and cut at each use, so resizing the surface needs no canvas update.
+    TRect DeviceClip(int32_t width, int32_t height) const { return state_.clip.Intersect({0, 0, width, height}); }
+    // The current position, in the coordinates it was given in.
+    TPoint Position() const { return position_; }
+
+private:
+    struct TState {
+        int64_t originX = 0;
+        int64_t originY = 0;
+        TRect clip{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};  // device pixels
+    };
+    TState state_;
+    std::vector<TState> saved_;
+    TPoint position_;
 };
 
-// Saves and restores the canvas's origin and clip for one scope.
+// Saves the canvas's origin, clip, pen, brush and font for one scope and restores
+// them at its end, so that no paint inherits what a sibling left behind.
 class TClipScope {
 public:
-    TClipScope(TCanvas& canvas, int32_t dx, int32_t dy, const TRect& clip) : canvas_(canvas) {
+    TClipScope(TCanvas& canvas, int32_t dx, int32_t dy, const TRect& clip)
+        : canvas_(canvas), pen_(canvas.PenColor), brush_(canvas.BrushColor), brushStyle_(canvas.BrushStyle),
+          font_(canvas.Font) {
         canvas_.PushClip(dx, dy, clip);
     }
-    ~TClipScope() { canvas_.PopClip(); }
+    ~TClipScope() {
+        canvas_.PopClip();
+        canvas_.PenColor = pen_;
+        canvas_.BrushColor = brush_;
+        canvas_.BrushStyle = brushStyle_;
+        canvas_.Font = font_;
+    }
     TClipScope(const TClipScope&) = delete;
     TClipScope& operator=(const TClipScope&) = delete;
 
 private:
     TCanvas& canvas_;
+    TColor pen_;
+    TColor brush_;
+    TBrushStyle brushStyle_;
+    TFontSpec font_;
 };
 
 }  // namespace forms

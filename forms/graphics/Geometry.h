@@ -47,4 +47,14 @@ struct TRect {
 inline TRect Rect(int32_t l, int32_t t, int32_t r, int32_t b) { return {l, t, r, b}; }
 inline TRect Bounds(int32_t l, int32_t t, int32_t w, int32_t h) { return {l, t, l + w, t + h}; }
 
+// The half-open rectangle (l, t, r, b), given in 64 bits, cut to clip; empty when
+// nothing is left.
+inline TRect CutRect(const TRect& clip, int64_t l, int64_t t, int64_t r, int64_t b) {
+    const TRect out{static_cast<int32_t>(std::max<int64_t>(l, clip.Left)),
+                    static_cast<int32_t>(std::max<int64_t>(t, clip.Top)),
+                    static_cast<int32_t>(std::min<int64_t>(r, clip.Right)),
+                    static_cast<int32_t>(std::min<int64_t>(b, clip.Bottom))};
+    return out.IsEmpty() ? TRect{} : out;
+}
+
 }  // namespace forms

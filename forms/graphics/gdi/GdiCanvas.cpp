@@ -22,15 +22,6 @@ std::wstring Utf16(std::string_view text) {
     return {wide.begin(), wide.end()};
 }
 
-// The half-open rectangle (l, t, r, b) cut to clip; empty when nothing is left.
-TRect Cut(const TRect& clip, int64_t l, int64_t t, int64_t r, int64_t b) {
-    const TRect out{static_cast<int32_t>(std::max<int64_t>(l, clip.Left)),
-                    static_cast<int32_t>(std::max<int64_t>(t, clip.Top)),
-                    static_cast<int32_t>(std::min<int64_t>(r, clip.Right)),
-                    static_cast<int32_t>(std::min<int64_t>(b, clip.Bottom))};
-    return out.IsEmpty() ? TRect{} : out;
-}
-
 int32_t ClampTo(int64_t v, int64_t lo, int64_t hi) { return static_cast<int32_t>(std::clamp(v, lo, hi)); }
 
 COLORREF Ref(TColor c) { return static_cast<COLORREF>(ColorToRGB(c)); }
@@ -80,7 +71,7 @@ FontCache& Fonts() {
 
 }  // namespace
 
-TRect TGdiCanvas::DeviceClip() const { return state_.clip.Intersect({0, 0, bitmap_.Width(), bitmap_.Height()}); }
+TRect TGdiCanvas::DeviceClip() const { return TCanvas::DeviceClip(bitmap_.Width(), bitmap_.Height()); }
 
 void TGdiCanvas::ApplyClip() {
     HDC dc = bitmap_.DC();
@@ -99,8 +90,7 @@ void TGdiCanvas::SelectFont() { SelectObject(bitmap_.DC(), Fonts().Get(Font)); }
 
 void TGdiCanvas::FillRect(const TRect& r) {
     if (r.IsEmpty()) return;
-    const int64_t ox = state_.originX, oy = state_.originY;
-    const TRect c = Cut(DeviceClip(), ox + r.Left, oy + r.Top, ox + r.Right, oy + r.Bottom);
+    const TRect c = CutRect(DeviceClip(), DeviceX(r.Left), DeviceY(r.Top), DeviceX(r.Right), DeviceY(r.Bottom));
     if (c.IsEmpty()) return;
     HDC dc = bitmap_.DC();
     SetDCBrushColor(dc, Ref(BrushColor));
@@ -115,17 +105,16 @@ void TGdiCanvas::Rectangle(const TRect& r) {
     // Each edge is pulled to at most one pixel outside the visible area: a column or
     // row that lay outside stays outside, and the rows and columns that cross the
     // visible area keep the part of them that shows.
-    const int64_t ox = state_.originX, oy = state_.originY;
     const int64_t x0 = int64_t{v.Left} - 1, x1 = int64_t{v.Right} + 1;
     const int64_t y0 = int64_t{v.Top} - 1, y1 = int64_t{v.Bottom} + 1;
-    const int32_t l = ClampTo(ox + r.Left, x0, x1), rt = ClampTo(ox + r.Right, x0, x1);
-    const int32_t t = ClampTo(oy + r.Top, y0, y1), b = ClampTo(oy + r.Bottom, y0, y1);
+    const int32_t l = ClampTo(DeviceX(r.Left), x0, x1), rt = ClampTo(DeviceX(r.Right), x0, x1);
+    const int32_t t = ClampTo(DeviceY(r.Top), y0, y1), b = ClampTo(DeviceY(r.Bottom), y0, y1);
     if (rt <= l || b <= t) return;  // wholly beyond one side
     HDC dc = bitmap_.DC();
     if (r.Width() == 1 || r.Height() == 1) {
         // One column or one row is all outline. GDI's own Rectangle leaves a 1 x 1
         // rectangle empty; the rule says its one pixel takes the pen colour.
-        const TRect c = Cut(v, l, t, rt, b);
+        const TRect c = CutRect(v, l, t, rt, b);
         if (c.IsEmpty()) return;
         SetDCBrushColor(dc, Ref(PenColor));
         const RECT rc{c.Left, c.Top, c.Right, c.Bottom};
@@ -139,15 +128,12 @@ void TGdiCanvas::Rectangle(const TRect& r) {
     ::Rectangle(dc, l, t, rt, b);
 }
 
-void TGdiCanvas::MoveTo(int32_t x, int32_t y) { position_ = {x, y}; }
-
 void TGdiCanvas::LineTo(int32_t x, int32_t y) {
-    const TPoint from = position_;
-    position_ = {x, y};
+    const TPoint from = Position();
+    TCanvas::MoveTo(x, y);
     const TRect v = DeviceClip();
     if (v.IsEmpty()) return;
-    const int64_t ox = state_.originX, oy = state_.originY;
-    int64_t fx = ox + from.X, fy = oy + from.Y, tx = ox + x, ty = oy + y;
+    int64_t fx = DeviceX(from.X), fy = DeviceY(from.Y), tx = DeviceX(x), ty = DeviceY(y);
     if (fy == ty || fx == tx) {
         // A straight line pulled to one pixel outside the visible area on either side
         // keeps its visible pixels, its excluded end included.
@@ -171,10 +157,10 @@ void TGdiCanvas::LineTo(int32_t x, int32_t y) {
 
 void TGdiCanvas::TextRect(const TRect& clip, int32_t x, int32_t y, std::string_view text) {
     if (clip.IsEmpty() || text.empty()) return;
-    const int64_t ox = state_.originX, oy = state_.originY;
-    const TRect c = Cut(DeviceClip(), ox + clip.Left, oy + clip.Top, ox + clip.Right, oy + clip.Bottom);
+    const TRect c =
+        CutRect(DeviceClip(), DeviceX(clip.Left), DeviceY(clip.Top), DeviceX(clip.Right), DeviceY(clip.Bottom));
     if (c.IsEmpty()) return;
-    const int64_t dx = ox + x, dy = oy + y;
+    const int64_t dx = DeviceX(x), dy = DeviceY(y);
     if (dx < -kFarAway || dx > kFarAway || dy < -kFarAway || dy > kFarAway) return;
     const std::wstring wide = Utf16(text);
     HDC dc = bitmap_.DC();
@@ -202,8 +188,8 @@ TSize TGdiCanvas::TextExtent(std::string_view text) {
 
 void TGdiCanvas::Draw(int32_t x, int32_t y, const TBitmap& source) {
     if (source.Width() <= 0 || source.Height() <= 0) return;
-    const int64_t dx = state_.originX + x, dy = state_.originY + y;
-    const TRect c = Cut(DeviceClip(), dx, dy, dx + source.Width(), dy + source.Height());
+    const int64_t dx = DeviceX(x), dy = DeviceY(y);
+    const TRect c = CutRect(DeviceClip(), dx, dy, dx + source.Width(), dy + source.Height());
     if (c.IsEmpty()) return;
     const int32_t sx = static_cast<int32_t>(c.Left - dx), sy = static_cast<int32_t>(c.Top - dy);
     if (const auto* gdi = dynamic_cast<const TGdiBitmap*>(&source)) {
@@ -222,33 +208,17 @@ void TGdiCanvas::Draw(int32_t x, int32_t y, const TBitmap& source) {
 }
 
 void TGdiCanvas::SetPixel(int32_t x, int32_t y, TColor color) {
-    const int64_t dx = state_.originX + x, dy = state_.originY + y;
-    if (Cut(DeviceClip(), dx, dy, dx + 1, dy + 1).IsEmpty()) return;
+    const int64_t dx = DeviceX(x), dy = DeviceY(y);
+    if (CutRect(DeviceClip(), dx, dy, dx + 1, dy + 1).IsEmpty()) return;
     SetPixelV(bitmap_.DC(), static_cast<int>(dx), static_cast<int>(dy), Ref(color));
 }
 
 TColor TGdiCanvas::GetPixel(int32_t x, int32_t y) const {
-    const int64_t dx = state_.originX + x, dy = state_.originY + y;
-    if (Cut(DeviceClip(), dx, dy, dx + 1, dy + 1).IsEmpty()) return clNone;
+    const int64_t dx = DeviceX(x), dy = DeviceY(y);
+    if (CutRect(DeviceClip(), dx, dy, dx + 1, dy + 1).IsEmpty()) return clNone;
     const COLORREF c = ::GetPixel(bitmap_.DC(), static_cast<int>(dx), static_cast<int>(dy));
     if (c == CLR_INVALID) return clNone;
     return static_cast<TColor>(c) & 0x00FFFFFFu;
-}
-
-void TGdiCanvas::PushClip(int32_t dx, int32_t dy, const TRect& r) {
-    saved_.push_back(state_);
-    state_.originX += dx;
-    state_.originY += dy;
-    const int64_t ox = state_.originX, oy = state_.originY;
-    state_.clip = Cut(state_.clip, ox + r.Left, oy + r.Top, ox + r.Right, oy + r.Bottom);
-    ApplyClip();
-}
-
-void TGdiCanvas::PopClip() {
-    if (saved_.empty()) return;
-    state_ = saved_.back();
-    saved_.pop_back();
-    ApplyClip();
 }
 
 }  // namespace forms

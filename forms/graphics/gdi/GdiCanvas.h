@@ -32,7 +32,6 @@ public:
 
     void FillRect(const TRect& r) override;
     void Rectangle(const TRect& r) override;
-    void MoveTo(int32_t x, int32_t y) override;
     void LineTo(int32_t x, int32_t y) override;
     void TextRect(const TRect& clip, int32_t x, int32_t y, std::string_view text) override;
     TSize TextExtent(std::string_view text) override;
@@ -40,29 +39,20 @@ public:
     void SetPixel(int32_t x, int32_t y, TColor color) override;
     // clNone outside the bitmap or outside the clip.
     TColor GetPixel(int32_t x, int32_t y) const override;
-    void PushClip(int32_t dx, int32_t dy, const TRect& r) override;
-    // An unmatched PopClip does nothing.
-    void PopClip() override;
 
     // Gives the DC the current clip again; the bitmap calls it after a new DIB was
     // selected.
     void ApplyClip();
 
-private:
-    struct TState {
-        int64_t originX = 0;
-        int64_t originY = 0;
-        TRect clip{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};  // device pixels, unbounded at first
-    };
+protected:
+    void ClipChanged() override { ApplyClip(); }
 
+private:
     // The current clip cut to the bitmap.
     TRect DeviceClip() const;
     void SelectFont();
 
     TGdiBitmap& bitmap_;
-    TState state_;
-    std::vector<TState> saved_;
-    TPoint position_;  // the current position, in the coordinates it was given in
 };
 
 class TGdiBitmap final : public TBitmap {

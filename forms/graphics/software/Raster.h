@@ -32,19 +32,11 @@ inline int32_t ClampToInt32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-// The half-open rectangle (l, t, r, b) cut to the clip; empty when nothing is left.
-inline TRect ClipRect(const TRect& clip, int64_t l, int64_t t, int64_t r, int64_t b) {
-    TRect out{static_cast<int32_t>(std::max<int64_t>(l, clip.Left)), static_cast<int32_t>(std::max<int64_t>(t, clip.Top)),
-              static_cast<int32_t>(std::min<int64_t>(r, clip.Right)),
-              static_cast<int32_t>(std::min<int64_t>(b, clip.Bottom))};
-    return out.IsEmpty() ? TRect{} : out;
-}
-
 inline uint32_t* Row(const TSurface& s, int32_t y) { return s.bits + static_cast<size_t>(y) * static_cast<size_t>(s.width); }
 
 // Every pixel of the half-open rectangle (l, t, r, b).
 inline void SolidRect(const TSurface& s, const TRect& clip, int64_t l, int64_t t, int64_t r, int64_t b, uint32_t px) {
-    const TRect c = ClipRect(clip, l, t, r, b);
+    const TRect c = CutRect(clip, l, t, r, b);
     for (int32_t y = c.Top; y < c.Bottom; ++y) std::fill(Row(s, y) + c.Left, Row(s, y) + c.Right, px);
 }
 
@@ -109,7 +101,7 @@ inline void SolidLine(const TSurface& s, const TRect& clip, int64_t x0, int64_t 
 // top-left corner lies at (x, y).
 inline void Mask(const TSurface& s, const TRect& clip, int64_t x, int64_t y, int32_t w, int32_t h,
                  const uint8_t* mask, uint32_t px) {
-    const TRect c = ClipRect(clip, x, y, x + w, y + h);
+    const TRect c = CutRect(clip, x, y, x + w, y + h);
     for (int32_t row = c.Top; row < c.Bottom; ++row) {
         const uint8_t* m = mask + (row - y) * w;
         uint32_t* d = Row(s, row);
@@ -122,7 +114,7 @@ inline void Mask(const TSurface& s, const TRect& clip, int64_t x, int64_t y, int
 // source must not overlap the surface's pixels.
 inline void Copy(const TSurface& s, const TRect& clip, int64_t x, int64_t y, const uint32_t* src, int32_t w,
                  int32_t h) {
-    const TRect c = ClipRect(clip, x, y, x + w, y + h);
+    const TRect c = CutRect(clip, x, y, x + w, y + h);
     for (int32_t row = c.Top; row < c.Bottom; ++row)
         std::memcpy(Row(s, row) + c.Left, src + static_cast<size_t>(row - y) * static_cast<size_t>(w) + (c.Left - x),
                     static_cast<size_t>(c.Right - c.Left) * sizeof(uint32_t));

@@ -8,12 +8,11 @@ raster::TSurface TSoftwareCanvas::Surface() const {
     return {bitmap_.Bits(), bitmap_.Width(), bitmap_.Height()};
 }
 
-TRect TSoftwareCanvas::DeviceClip() const { return state_.clip.Intersect(Surface().Bounds()); }
+TRect TSoftwareCanvas::DeviceClip() const { return TCanvas::DeviceClip(bitmap_.Width(), bitmap_.Height()); }
 
 void TSoftwareCanvas::FillRect(const TRect& r) {
     if (r.IsEmpty()) return;
-    const int64_t ox = state_.originX, oy = state_.originY;
-    raster::SolidRect(Surface(), DeviceClip(), ox + r.Left, oy + r.Top, ox + r.Right, oy + r.Bottom,
+    raster::SolidRect(Surface(), DeviceClip(), DeviceX(r.Left), DeviceY(r.Top), DeviceX(r.Right), DeviceY(r.Bottom),
                       raster::PixelOf(ColorToRGB(BrushColor)));
 }
 
@@ -21,8 +20,8 @@ void TSoftwareCanvas::Rectangle(const TRect& r) {
     if (r.IsEmpty()) return;
     const raster::TSurface s = Surface();
     const TRect clip = DeviceClip();
-    const int64_t l = state_.originX + r.Left, t = state_.originY + r.Top;
-    const int64_t rt = state_.originX + r.Right, b = state_.originY + r.Bottom;
+    const int64_t l = DeviceX(r.Left), t = DeviceY(r.Top);
+    const int64_t rt = DeviceX(r.Right), b = DeviceY(r.Bottom);
     const uint32_t pen = raster::PixelOf(ColorToRGB(PenColor));
     // The outline is the rectangle's first and last row, then what is left of its
     // first and last column; a 1-wide or 1-high rectangle is a single line.
@@ -34,23 +33,21 @@ void TSoftwareCanvas::Rectangle(const TRect& r) {
         raster::SolidRect(s, clip, l + 1, t + 1, rt - 1, b - 1, raster::PixelOf(ColorToRGB(BrushColor)));
 }
 
-void TSoftwareCanvas::MoveTo(int32_t x, int32_t y) { position_ = {x, y}; }
-
 void TSoftwareCanvas::LineTo(int32_t x, int32_t y) {
-    const int64_t ox = state_.originX, oy = state_.originY;
-    raster::SolidLine(Surface(), DeviceClip(), ox + position_.X, oy + position_.Y, ox + x, oy + y,
+    const TPoint from = Position();
+    raster::SolidLine(Surface(), DeviceClip(), DeviceX(from.X), DeviceY(from.Y), DeviceX(x), DeviceY(y),
                       raster::PixelOf(ColorToRGB(PenColor)));
-    position_ = {x, y};
+    TCanvas::MoveTo(x, y);
 }
 
 void TSoftwareCanvas::TextRect(const TRect& clip, int32_t x, int32_t y, std::string_view text) {
-    const TRect dclip = raster::ClipRect(DeviceClip(), state_.originX + clip.Left, state_.originY + clip.Top,
-                                         state_.originX + clip.Right, state_.originY + clip.Bottom);
+    const TRect dclip =
+        CutRect(DeviceClip(), DeviceX(clip.Left), DeviceY(clip.Top), DeviceX(clip.Right), DeviceY(clip.Bottom));
     if (dclip.IsEmpty() || clip.IsEmpty() || text.empty()) return;
     const raster::TSurface s = Surface();
     const uint32_t px = raster::PixelOf(ColorToRGB(Font.Color));
     TRasterFont& font = TFontEngine::Instance().Font(Font);
-    const int64_t left = state_.originX + x, top = state_.originY + y;
+    const int64_t left = DeviceX(x), top = DeviceY(y);
     int64_t pen = left;
     for (size_t pos = 0; pos < text.size();) {
         const TGlyph& g = font.Glyph(base::NextCodepoint(text, pos));
@@ -75,33 +72,17 @@ void TSoftwareCanvas::Draw(int32_t x, int32_t y, const TBitmap& source) {
         copy.assign(src, src + static_cast<size_t>(source.Width()) * static_cast<size_t>(source.Height()));
         src = copy.data();
     }
-    raster::Copy(Surface(), DeviceClip(), state_.originX + x, state_.originY + y, src, source.Width(),
-                 source.Height());
+    raster::Copy(Surface(), DeviceClip(), DeviceX(x), DeviceY(y), src, source.Width(), source.Height());
 }
 
 void TSoftwareCanvas::SetPixel(int32_t x, int32_t y, TColor color) {
-    raster::SolidPixel(Surface(), DeviceClip(), state_.originX + x, state_.originY + y,
-                       raster::PixelOf(ColorToRGB(color)));
+    raster::SolidPixel(Surface(), DeviceClip(), DeviceX(x), DeviceY(y), raster::PixelOf(ColorToRGB(color)));
 }
 
 TColor TSoftwareCanvas::GetPixel(int32_t x, int32_t y) const {
-    const int64_t dx = state_.originX + x, dy = state_.originY + y;
-    if (raster::ClipRect(DeviceClip(), dx, dy, dx + 1, dy + 1).IsEmpty()) return clNone;
+    const int64_t dx = DeviceX(x), dy = DeviceY(y);
+    if (CutRect(DeviceClip(), dx, dy, dx + 1, dy + 1).IsEmpty()) return clNone;
     return bitmap_.Pixel(static_cast<int32_t>(dx), static_cast<int32_t>(dy));
-}
-
-void TSoftwareCanvas::PushClip(int32_t dx, int32_t dy, const TRect& r) {
-    saved_.push_back(state_);
-    state_.originX += dx;
-    state_.originY += dy;
-    const int64_t ox = state_.originX, oy = state_.originY;
-    state_.clip = raster::ClipRect(state_.clip, ox + r.Left, oy + r.Top, ox + r.Right, oy + r.Bottom);
-}
-
-void TSoftwareCanvas::PopClip() {
-    if (saved_.empty()) return;
-    state_ = saved_.back();
-    saved_.pop_back();
 }
 
 }  // namespace forms

@@ -18,7 +18,6 @@ public:
 
     void FillRect(const TRect& r) override;
     void Rectangle(const TRect& r) override;
-    void MoveTo(int32_t x, int32_t y) override;
     void LineTo(int32_t x, int32_t y) override;
     void TextRect(const TRect& clip, int32_t x, int32_t y, std::string_view text) override;
     TSize TextExtent(std::string_view text) override;
@@ -26,27 +25,13 @@ public:
     void SetPixel(int32_t x, int32_t y, TColor color) override;
     // clNone outside the bitmap or outside the clip.
     TColor GetPixel(int32_t x, int32_t y) const override;
-    void PushClip(int32_t dx, int32_t dy, const TRect& r) override;
-    // An unmatched PopClip does nothing.
-    void PopClip() override;
 
 private:
-    // The origin and the clip in device pixels; the outermost clip is unbounded and is
-    // cut to the bitmap at each call, so resizing the bitmap needs no canvas update.
-    struct TState {
-        int64_t originX = 0;
-        int64_t originY = 0;
-        TRect clip{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-    };
-
     raster::TSurface Surface() const;
     // The current clip cut to the bitmap.
     TRect DeviceClip() const;
 
     TSoftwareBitmap& bitmap_;
-    TState state_;
-    std::vector<TState> saved_;
-    TPoint position_;  // the current position, in the coordinates it was given in
 };
 
 class TSoftwareBitmap final : public TBitmap {
