@@ -10,7 +10,7 @@
 #include <string>
 
 #include "SistemaArchivio/ConversionPass.h"
-#include "tests/conversion/RecordingBox.h"
+#include "tests/SistemaArchivio/RecordingBox.h"
 #include "tests/platform/TempTree.h"
 
 #ifdef _WIN32

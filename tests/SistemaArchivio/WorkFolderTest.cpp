@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "SistemaArchivio/ConversionPass.h"
-#include "tests/conversion/RecordingBox.h"
+#include "tests/SistemaArchivio/RecordingBox.h"
 #include "tests/platform/TempTree.h"
 
 #ifndef _WIN32

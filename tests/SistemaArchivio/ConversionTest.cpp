@@ -7,7 +7,7 @@
 
 #include "SistemaArchivio/WorkFolder.h"
 #include "platform/FileSystem.h"
-#include "tests/conversion/RecordingBox.h"
+#include "tests/SistemaArchivio/RecordingBox.h"
 #include "tests/platform/TempTree.h"
 
 #ifdef _WIN32

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/conversion/CrashChild.h"
+#include "tests/SistemaArchivio/CrashChild.h"
 #include "tests/platform/TempTree.h"
 
 #ifdef _WIN32

@@ -9,8 +9,8 @@
 
 #include "SistemaArchivio/ConversionPass.h"
 #include "platform/FileSystem.h"
-#include "tests/conversion/CrashChild.h"
-#include "tests/conversion/RecordingBox.h"
+#include "tests/SistemaArchivio/CrashChild.h"
+#include "tests/SistemaArchivio/RecordingBox.h"
 
 #ifdef _WIN32
 #include <windows.h>
