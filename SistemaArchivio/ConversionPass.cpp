@@ -171,8 +171,9 @@ bool Pass::MoveFile(const std::string& from, const std::string& to) {
     if (fs_.Move(from, to)) return true;
     const platform::Failure failure = fs_.LastFailure();
     if (failure == platform::Failure::kTaken) {
-        // A move killed between linking the new name and unlinking the old one left
-        // one file under both: dropping the old name completes it.
+        // A move killed between linking the new name and unlinking the old one (as
+        // earlier versions moved on some drives) left one file under both names:
+        // dropping the old name completes it.
         if (fs_.SameFile(from, to) && fs_.RemoveSecondName(from, to)) return true;
         outcome_.duplicates.push_back({Shown(from), Shown(to)});
     } else if (failure == platform::Failure::kNameTooLong ||

@@ -69,7 +69,7 @@ bool IsLink(const std::string& path);
 std::string LinkTarget(const std::string& path);
 
 // True when both paths name one file: the same inode (Windows: the same file id on the
-// same volume), as a move killed between its link and unlink steps leaves it.
+// same volume), as a move killed between linking and unlinking leaves it.
 bool SameFile(const std::string& a, const std::string& b);
 
 // True when both entries exist on one file system, so that a move between them can work.
@@ -88,10 +88,9 @@ bool MakeWritable(const std::string& path);
 // Moves or renames a file or folder within one file system. Never replaces an existing
 // target and never copies: a move onto a taken name or across devices fails and leaves
 // the entry where it was. Where the file system refuses the no-replace rename (FUSE
-// drives, some network shares) a file is hard-linked under the new name and its old
-// name removed; where nothing can be linked, the new name is checked to be free and
-// the entry renamed. This tool is the only writer in the folders it works on, so the
-// check holds until the rename, and no placeholder is ever left behind.
+// drives, some network shares) the new name is checked to be free and the entry
+// renamed: this tool is the only writer in the folders it works on, so the check holds
+// until the rename.
 bool Move(const std::string& from, const std::string& to);
 
 // Removes the one name `path` of a file that SameFile shows to be reachable under
@@ -120,8 +119,8 @@ bool MakeFolder(const std::string& path);
 // the result is empty and `error` holds the system's reason.
 std::string CurrentFolder(std::error_code& error);
 
-// Test-only: called after every write operation (MakeWritable, Move and each step of
-// its fallback, RemoveSecondName, RemoveEmptyFolder, MakeFolder) has been attempted, so that a test can end the process at each one in
+// Test-only: called after every write operation (MakeWritable, Move,
+// RemoveSecondName, RemoveEmptyFolder, MakeFolder) has been attempted, so that a test can end the process at each one in
 // turn. The tool never sets it.
 using WriteObserver = void (*)();
 void SetWriteObserver(WriteObserver observer);

@@ -159,20 +159,10 @@ bool MakeWritable(const std::string& path) {
 }
 
 bool MoveWithoutRenameFlag(const std::string& from, const std::string& to) {
-    if (link(from.c_str(), to.c_str()) == 0) {
-        // A move ended here leaves one file under both names; the next pass sees that
-        // with SameFile and removes the old name.
-        internal::AfterWrite();
-        if (unlink(from.c_str()) == 0) return true;
-        const int error = errno;
-        unlink(to.c_str());
-        errno = error;
-        return false;
-    }
-    // Folders cannot be linked, and some file systems link nothing at all. Then the
-    // name is checked to be free (lstat sees it in the file system's own letter-case
-    // rules) and the entry renamed: nobody else writes here between the two.
-    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS) return false;
+    // The name is checked to be free (lstat sees it by the file system's own letter-case
+    // rules) and the entry renamed: nobody else writes in these folders between the two.
+    // Unlike a hard link followed by an unlink, this never shows a file under two names,
+    // and unlike a placeholder it leaves nothing behind when the process ends half-way.
     struct stat st;
     if (lstat(to.c_str(), &st) == 0) {
         errno = EEXIST;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "tests/platform/TempTree.h"
@@ -229,12 +230,91 @@ TEST(MoveWithoutRenameFlag, MovesFilesAndFoldersWithoutReplacing) {
                                         {"dir2/y", "Y"}}));
 }
 
-TEST(MoveWithoutRenameFlag, RemovesItsPlaceholderWhenTheRenameFails) {
-    // A folder cannot move into itself: the placeholder made inside it must go again.
+TEST(MoveWithoutRenameFlag, LeavesNothingBehindWhenTheRenameFails) {
+    // A folder cannot move into itself.
     TempFolder temp;
     temp.Build({{"dir/x", "X"}});
     EXPECT_FALSE(platform::MoveWithoutRenameFlag(temp / "dir", temp / "dir/inside"));
     EXPECT_EQ(temp.Read(), WithFolders({{"dir/x", "X"}}));
+}
+#endif
+
+// What each failed write says of its cause; the cases run in turn on one tree.
+TEST(LastFailure, NamesTheCause) {
+    TempFolder temp;
+    temp.Build({{"a", "A"}, {"b", "B"}, {"full/x", "x"}});
+    using platform::Failure;
+    struct Case {
+        const char* label;
+        std::function<bool()> write;
+        Failure failure;
+    };
+    const Case cases[] = {
+        {"a taken name", [&] { return platform::Move(temp / "a", temp / "b"); }, Failure::kTaken},
+        {"a missing source", [&] { return platform::Move(temp / "missing", temp / "c"); }, Failure::kMissing},
+        {"a missing folder", [&] { return platform::Move(temp / "a", temp / "missing/a"); }, Failure::kMissing},
+        {"a name too long", [&] { return platform::Move(temp / "a", temp / std::string(300, 'n')); }, Failure::kNameTooLong},
+        {"a folder not empty", [&] { return platform::RemoveEmptyFolder(temp / "full"); }, Failure::kTaken},
+        {"a taken folder name", [&] { return platform::MakeFolder(temp / "full"); }, Failure::kTaken},
+        {"a success after failures", [&] { return platform::Move(temp / "a", temp / "c"); }, Failure::kNone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(c.write(), c.failure == Failure::kNone);
+        EXPECT_EQ(platform::LastFailure(), c.failure);
+    }
+}
+
+TEST(SameFile, OnlyForOneFileUnderTwoNames) {
+    TempFolder temp;
+    temp.Build({{"a", "same"}, {"b", "same"}});
+#ifdef _WIN32
+    ASSERT_TRUE(CreateHardLinkW(testtree::Native(temp / "a2").wstring().c_str(),
+                                testtree::Native(temp / "a").wstring().c_str(), nullptr));
+#else
+    ASSERT_EQ(link((temp / "a").c_str(), (temp / "a2").c_str()), 0);
+#endif
+    EXPECT_TRUE(platform::SameFile(temp / "a", temp / "a2"));
+    EXPECT_FALSE(platform::SameFile(temp / "a", temp / "b"));
+    EXPECT_FALSE(platform::SameFile(temp / "a", temp / "missing"));
+    EXPECT_TRUE(platform::SameDevice(temp / "a", temp / "b"));
+    // The second name goes only while the first stays.
+    EXPECT_FALSE(platform::RemoveSecondName(temp / "b", temp / "a"));
+    EXPECT_TRUE(platform::RemoveSecondName(temp / "a2", temp / "a"));
+    EXPECT_FALSE(platform::RemoveSecondName(temp / "a", temp / "a2"));
+    EXPECT_EQ(temp.Read(), (Tree{{"a", "same"}, {"b", "same"}}));
+}
+
+#ifndef _WIN32
+TEST(IsLink, LinksAndWhereTheyLead) {
+    TempFolder temp;
+    temp.Build({{"real/x", "x"}, {"file", "f"}});
+    ASSERT_EQ(symlink("real", (temp / "toFolder").c_str()), 0);
+    ASSERT_EQ(symlink("toFolder", (temp / "chain").c_str()), 0);
+    ASSERT_EQ(symlink("gone", (temp / "dangling").c_str()), 0);
+    const std::string real = platform::LinkTarget(temp / "real");  // the temporary folder may lie behind a link
+    struct Case {
+        const char* name;
+        bool link;
+        std::string target;
+    };
+    const Case cases[] = {
+        {"toFolder", true, real}, {"chain", true, real}, {"dangling", true, ""}, {"real", false, real},
+        {"file", false, platform::LinkTarget(temp / "file")}, {"missing", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(platform::IsLink(temp / c.name), c.link);
+        EXPECT_EQ(platform::LinkTarget(temp / c.name), c.target);
+    }
+    platform::FolderListing listing;
+    ASSERT_TRUE(listing.Open(temp.Path()));
+    std::set<std::string> links;
+    std::string name;
+    while (listing.Next(name))
+        if (listing.IsLink(name)) links.insert(name);
+    EXPECT_EQ(links, (std::set<std::string>{"toFolder", "chain", "dangling"}));
+    EXPECT_TRUE(platform::TrustsFolderRenames(temp.Path()));
 }
 #endif
 

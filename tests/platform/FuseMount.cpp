@@ -129,7 +129,8 @@ bool FuseMount::Mount(FuseKind kind) {
 }
 
 void FuseMount::Unmount() {
-    if (!mountPoint_.empty() && IsMountPoint(mountPoint_)) Run({"fusermount", "-u", "-z", mountPoint_});
+    if (!mountPoint_.empty() && IsMountPoint(mountPoint_) && !Run({"umount", mountPoint_}))
+        Run({"umount", "--lazy", mountPoint_});
     if (driver_ > 0) {
         // The driver ends once its mount is gone; one that does not is ended.
         int status = 0;

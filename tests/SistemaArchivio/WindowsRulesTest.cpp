@@ -1,0 +1,129 @@
+// The pass's decisions under Windows rules that neither Linux nor wine shows, played by
+// a stand-in over the real file system: a folder with the read-only attribute cannot
+// be removed, removing a junction removes it whatever its target holds, and moves fail
+// for reasons a test cannot bring about (a file in use).
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "SistemaArchivio/ConversionPass.h"
+#include "SistemaArchivio/ConversionReport.h"
+#include "tests/SistemaArchivio/RecordingBox.h"
+#include "tests/platform/TempTree.h"
+
+using testtree::TempFolder;
+using testtree::Tree;
+using testtree::WithFolders;
+
+namespace {
+
+class WindowsRules : public platform::FileSystemPort {
+public:
+    std::set<std::string> readOnlyFolders;
+    std::string junction, junctionTarget;
+    std::map<std::string, platform::Failure> failingMoves;  // by source path
+    std::vector<std::string> writes;                        // "remove <path>", "writable <path>", ...
+
+    std::uint32_t Attributes(const std::string& path) override {
+        const std::uint32_t attributes = FileSystemPort::Attributes(path == junction ? junctionTarget : path);
+        return readOnlyFolders.count(path) ? attributes | platform::kAttributeReadOnly : attributes;
+    }
+    bool IsLink(const std::string& path) override { return path == junction || FileSystemPort::IsLink(path); }
+    std::string LinkTarget(const std::string& path) override {
+        return path == junction ? junctionTarget : FileSystemPort::LinkTarget(path);
+    }
+    bool MakeWritable(const std::string& path) override {
+        writes.push_back("writable " + path);
+        readOnlyFolders.erase(path);
+        return FileSystemPort::MakeWritable(path);
+    }
+    bool RemoveEmptyFolder(const std::string& path) override {
+        writes.push_back("remove " + path);
+        if (path == junction) return true;  // gone, with the way to its target
+        if (readOnlyFolders.count(path)) return Fail(platform::Failure::kDenied);
+        return FileSystemPort::RemoveEmptyFolder(path);
+    }
+    bool Move(const std::string& from, const std::string& to) override {
+        writes.push_back("move " + from);
+        const auto failing = failingMoves.find(from);
+        if (failing != failingMoves.end()) return Fail(failing->second);
+        injected_ = platform::Failure::kNone;
+        return FileSystemPort::Move(from, to);
+    }
+    platform::Failure LastFailure() override {
+        return injected_ != platform::Failure::kNone ? injected_ : FileSystemPort::LastFailure();
+    }
+
+private:
+    bool Fail(platform::Failure failure) {
+        injected_ = failure;
+        return false;
+    }
+    platform::Failure injected_ = platform::Failure::kNone;
+};
+
+bool Wrote(const WindowsRules& rules, const std::string& write) {
+    for (const std::string& w : rules.writes)
+        if (w == write) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST(WindowsRules, AReadOnlyDataFolderIsClearedRightBeforeItsRemoval) {
+    TempFolder temp;
+    temp.Build({{"Data/a.kar", "a"}});
+    WindowsRules rules;
+    rules.readOnlyFolders = {temp / "Data"};
+    RecordingBox box;
+    ConvertArchive(temp.Path(), box, rules);
+    EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{{"Ho Finito!", "Lyrimat to Vocarium", 0}}));
+    EXPECT_EQ(temp.Read(), WithFolders({{"Data/0a/0a.kar", "a"}}));
+    const std::vector<std::string> last(rules.writes.end() - 3, rules.writes.end());
+    EXPECT_EQ(last, (std::vector<std::string>{"writable " + (temp / "Data"), "remove " + (temp / "Data"),
+                                              "move " + (temp / "tdata")}));
+}
+
+TEST(WindowsRules, AJunctionIsConvertedThroughAndNeverRemoved) {
+    TempFolder temp;
+    temp.Build({{"store/songs/a.kar", "a"}, {"store/songs/01/01.kar", "one"}});
+    WindowsRules rules;
+    rules.junction = temp / "Data";
+    rules.junctionTarget = temp / "store/songs";
+    for (int press = 0; press < 2; ++press) {
+        RecordingBox box;
+        ConvertArchive(temp.Path(), box, rules);
+        EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{{"Ho Finito!", "Lyrimat to Vocarium", 0}}));
+    }
+    EXPECT_FALSE(Wrote(rules, "remove " + rules.junction));
+    EXPECT_FALSE(Wrote(rules, "remove " + rules.junctionTarget));
+    EXPECT_EQ(temp.Read(), WithFolders({{"store/songs/0a/0a.kar", "a"}, {"store/songs/01/01.kar", "one"}}));
+}
+
+TEST(WindowsRules, EachFailureIsReportedByItsCause) {
+    TempFolder temp;
+    temp.Build({{"Data/open.kar", "o"}, {"Data/mounted.kar", "m"}, {"Data/bad.kar", "b"}, {"Data/fine.kar", "f"}});
+    WindowsRules rules;
+    rules.failingMoves = {{temp / "Data/open.kar", platform::Failure::kDenied},
+                          {temp / "Data/mounted.kar", platform::Failure::kOtherDevice},
+                          {temp / "Data/bad.kar", platform::Failure::kOther}};
+    RecordingBox box;
+    ConvertArchive(temp.Path(), box, rules);
+    const std::string sep(1, platform::kSeparator);
+    ConversionOutcome expected;
+    expected.inUse = {"Data" + sep + "open.kar"};
+    expected.otherDevice = {"Data" + sep + "mounted.kar"};
+    expected.failed = {"Data" + sep + "bad.kar"};
+    EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{
+                             {ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));
+    EXPECT_EQ(temp.Read(), WithFolders({{"Data/open.kar", "o"},
+                                        {"Data/mounted.kar", "m"},
+                                        {"Data/bad.kar", "b"},
+                                        {"tdata/0f/0fine.kar", "f"},
+                                        {"tdata/0o/", ""},
+                                        {"tdata/0m/", ""},
+                                        {"tdata/0b/", ""}}));
+}
