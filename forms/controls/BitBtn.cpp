@@ -116,6 +116,7 @@ const TClassInfo& TBitBtn::StaticClass() {
         TClassBuilder<TBitBtn>("TBitBtn", &TButton::StaticClass())
             .Creatable()
             .Enum("Kind", "TBitBtnKind", &TBitBtn::SetKind, TBitBtnKind::bkCustom, kKinds)
+            .Reads(&TBitBtn::Kind)
             .Build();
     return info;
 }

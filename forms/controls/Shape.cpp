@@ -5,6 +5,7 @@ namespace forms {
 const TClassInfo& TBrush::StaticClass() {
     static const TClassInfo info = TClassBuilder<TBrush>("TBrush", &TPersistent::StaticClass())
                                        .Color("Color", &TBrush::SetColor, clWhite)
+                                       .Reads(&TBrush::Color)
                                        .Build();
     return info;
 }

@@ -82,6 +82,13 @@ const TClassInfo* FindClass(const std::string& name) {
     return it == Registry().end() ? nullptr : it->second;
 }
 
+std::vector<const TClassInfo*> RegisteredClasses() {
+    EnsureStandardClasses();
+    std::vector<const TClassInfo*> out;
+    for (const auto& entry : Registry()) out.push_back(entry.second);
+    return out;
+}
+
 void RegisterComponents(const std::string& page, std::initializer_list<const TClassInfo*> classes) {
     for (const TClassInfo* c : classes) Palette().emplace_back(page, c);
 }
@@ -144,6 +151,13 @@ int64_t ToSet(const LayoutValue& v, const NameTable& names) {
 const std::string& ToString(const LayoutValue& v) {
     if (v.kind != LayoutValue::Kind::String) throw EPropertyError("string expected");
     return v.text;
+}
+
+std::string SetText(const NameTable& names, int64_t bits) {
+    std::string out = "[";
+    for (const auto& n : names)
+        if (bits & n.second) out += (out.size() > 1 ? ", " : "") + n.first;
+    return out + "]";
 }
 
 std::string NameOf(const NameTable& names, int64_t value) {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,9 @@ struct TPropInfo {
     std::string TypeName;
     std::string Default;  // declared default as a layout would write it; empty when none
     bool Readable = true;  // write-only properties are never saved with a layout
+    // The current value as a layout would write it, for properties registered with
+    // their getter; a fresh object's value is the declared default.
+    std::function<std::string(const TObject& self)> Read;
     // Applies a layout value through the write accessor; EPropertyError on a bad value.
     std::function<void(TObject& self, const LayoutValue& v, TObject* handlerOwner)> Write;
     // For nested properties (Font): the object whose own properties follow the dot.
@@ -79,6 +83,8 @@ void RegisterClass(const TClassInfo& info);
 void RegisterStandardClasses();
 void EnsureStandardClasses();
 const TClassInfo* FindClass(const std::string& name);
+// Every registered class, by name.
+std::vector<const TClassInfo*> RegisteredClasses();
 
 // A visual form designer's component palette. The running tool never calls it.
 void RegisterComponents(const std::string& page, std::initializer_list<const TClassInfo*> classes);
@@ -92,6 +98,8 @@ int64_t ToEnum(const LayoutValue& v, const NameTable& names);
 int64_t ToSet(const LayoutValue& v, const NameTable& names);
 const std::string& ToString(const LayoutValue& v);
 std::string NameOf(const NameTable& names, int64_t value);
+// A set as a layout writes it: "[akLeft, akTop]", names in the table's order.
+std::string SetText(const NameTable& names, int64_t bits);
 
 // Builds the class information of C, registering properties next to their defaults:
 //   TClassBuilder<TButton>("TButton", &TButtonControl::StaticClass())
@@ -111,6 +119,7 @@ public:
 
     template <class T>
     TClassBuilder& Int(const std::string& name, void (C::*set)(T), T def, const char* type = "Integer") {
+        format_ = [](int64_t v) { return std::to_string(v); };
         return Add(name, type, std::to_string(def), [set](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(static_cast<T>(
                 ToInteger(v, static_cast<int64_t>(std::numeric_limits<T>::min()),
@@ -124,11 +133,13 @@ public:
         return *this;
     }
     TClassBuilder& Bool(const std::string& name, void (C::*set)(bool), bool def) {
+        format_ = [](int64_t v) { return std::string(v ? "True" : "False"); };
         return Add(name, "Boolean", def ? "True" : "False", [set](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(ToBool(v));
         });
     }
     TClassBuilder& Color(const std::string& name, void (C::*set)(TColor), TColor def) {
+        format_ = [](int64_t v) { return ColorToName(static_cast<TColor>(v)); };
         return Add(name, "TColor", ColorToName(def), [set](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(ToColor(v));
         });
@@ -147,14 +158,17 @@ public:
     }
     template <class E>
     TClassBuilder& Enum(const std::string& name, const char* type, void (C::*set)(E), E def, const NameTable& names) {
+        format_ = [names](int64_t v) { return NameOf(names, v); };
         return Add(name, type, NameOf(names, static_cast<int64_t>(def)),
                    [set, names](TObject& o, const LayoutValue& v, TObject*) {
                        (static_cast<C&>(o).*set)(static_cast<E>(ToEnum(v, names)));
                    });
     }
     template <class S>
-    TClassBuilder& Set(const std::string& name, const char* type, void (C::*set)(S), const NameTable& bits) {
-        return Add(name, type, "", [set, bits](TObject& o, const LayoutValue& v, TObject*) {
+    TClassBuilder& Set(const std::string& name, const char* type, void (C::*set)(S), const NameTable& bits,
+                       int64_t def = 0) {
+        format_ = [bits](int64_t v) { return SetText(bits, v); };
+        return Add(name, type, SetText(bits, def), [set, bits](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(static_cast<S>(ToSet(v, bits)));
         });
     }
@@ -203,6 +217,21 @@ public:
         info_.Properties.back().Readable = false;
         return *this;
     }
+    // Gives the property just registered its getter, read in the form of its default.
+    template <class G>
+    TClassBuilder& Reads(G get) {
+        using V = std::decay_t<std::invoke_result_t<G, const C&>>;
+        if constexpr (std::is_convertible_v<V, std::string>) {
+            info_.Properties.back().Read = [get](const TObject& o) {
+                return std::string(std::invoke(get, static_cast<const C&>(o)));
+            };
+        } else {
+            info_.Properties.back().Read = [get, format = format_](const TObject& o) {
+                return format(static_cast<int64_t>(std::invoke(get, static_cast<const C&>(o))));
+            };
+        }
+        return *this;
+    }
 
     template <class F>
     TClassBuilder& Field(const std::string& name, F* C::*member) {
@@ -248,6 +277,7 @@ private:
     static const TMethodInfo& BindHandler(const LayoutValue& v, TObject* owner, const std::string& event);
 
     TClassInfo info_;
+    std::function<std::string(int64_t)> format_;  // the last property's value as layout text
 };
 
 // Declares the class information accessors of a library class.

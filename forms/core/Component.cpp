@@ -7,7 +7,9 @@ namespace forms {
 const TClassInfo& TComponent::StaticClass() {
     static const TClassInfo info = TClassBuilder<TComponent>("TComponent", &TPersistent::StaticClass())
                                        .String("Name", &TComponent::SetName)
+                                       .Reads(&TComponent::Name)
                                        .Int<int64_t>("Tag", &TComponent::SetTag, 0)
+                                       .Reads(&TComponent::Tag)
                                        .Build();
     return info;
 }

@@ -11,27 +11,33 @@ namespace {
 const NameTable kAlign = {{"alNone", 0}, {"alTop", 1}, {"alBottom", 2}, {"alLeft", 3}, {"alRight", 4}, {"alClient", 5}};
 const NameTable kAnchors = {{"akLeft", akLeft}, {"akTop", akTop}, {"akRight", akRight}, {"akBottom", akBottom}};
 const NameTable kHelpType = {{"htKeyword", 0}, {"htContext", 1}};
-const NameTable kCursors = {{"crDefault", crDefault}, {"crArrow", crArrow}, {"crIBeam", crIBeam},
-                            {"crHandPoint", crHandPoint}};
 
 // The standard properties a control class may choose to publish.
 const std::map<std::string, TPropInfo>& ProtectedCatalogue() {
     static const std::map<std::string, TPropInfo> catalogue = [] {
         TClassInfo c = TClassBuilder<TControl>("", nullptr)
                            .Enum("Align", "TAlign", &TControl::SetAlign, TAlign::alNone, kAlign)
-                           .Set("Anchors", "TAnchors", &TControl::SetAnchors, kAnchors)
+                           .Reads(&TControl::Align)
+                           .Set("Anchors", "TAnchors", &TControl::SetAnchors, kAnchors, akLeft | akTop)
+                           .Reads(&TControl::Anchors)
                            .Nested("Font", "TFont", static_cast<TFont* (TControl::*)()>(&TControl::Font))
                            .Bool("ParentFont", &TControl::SetParentFont, true)
+                           .Reads(&TControl::ParentFont)
                            .Color("Color", &TControl::SetColor, clBtnFace)
+                           .Reads(&TControl::Color)
                            .Bool("ParentColor", &TControl::SetParentColor, false)
+                           .Reads(&TControl::ParentColor)
                            .String("Caption", &TControl::SetCaption)
+                           .Reads(&TControl::Caption)
                            .Bool("ShowHint", &TControl::SetShowHint, false)
+                           .Reads(&TControl::ShowHint)
                            .Bool("ParentShowHint", &TControl::SetParentShowHint, true)
+                           .Reads(&TControl::ParentShowHint)
                            .Bool("Visible", &TControl::SetVisible, true)
+                           .Reads(&TControl::Visible)
                            .Bool("Enabled", &TControl::SetEnabled, true)
+                           .Reads(&TControl::Enabled)
                            .Build();
-        c.Properties[1].Default = "[akLeft, akTop]";
-        c.Properties[2].Default.clear();
         std::map<std::string, TPropInfo> m;
         for (TPropInfo& p : c.Properties) m[p.Name] = p;
         return m;
@@ -39,6 +45,12 @@ const std::map<std::string, TPropInfo>& ProtectedCatalogue() {
     return catalogue;
 }
 }  // namespace
+
+const NameTable& CursorNames() {
+    static const NameTable names = {
+        {"crDefault", crDefault}, {"crArrow", crArrow}, {"crIBeam", crIBeam}, {"crHandPoint", crHandPoint}};
+    return names;
+}
 
 const TPropInfo& TControl::Protected(const std::string& name) { return ProtectedCatalogue().at(name); }
 
@@ -49,8 +61,10 @@ const TClassInfo& TControl::StaticClass() {
             .Int<int32_t>("Top", &TControl::SetTop, 0)
             .Int<int32_t>("Width", &TControl::SetWidth, 0)
             .Int<int32_t>("Height", &TControl::SetHeight, 0)
-            .Enum("Cursor", "TCursor", &TControl::SetCursor, crDefault, kCursors)
+            .Enum("Cursor", "TCursor", &TControl::SetCursor, crDefault, CursorNames())
+            .Reads(&TControl::Cursor)
             .String("Hint", &TControl::SetHint)
+            .Reads(&TControl::Hint)
             .Enum("HelpType", "THelpType", &TControl::SetHelpType, THelpType::htContext, kHelpType)
             .String("HelpKeyword", &TControl::SetHelpKeyword)
             .Int<int32_t>("HelpContext", &TControl::SetHelpContext, 0)
@@ -237,7 +251,9 @@ void TControl::KeyPress(char32_t&) {}
 const TClassInfo& TWinControl::StaticClass() {
     static const TClassInfo info = TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClass())
                                        .Int<int32_t>("TabOrder", &TWinControl::SetTabOrder, -1)
+                                       .Reads(&TWinControl::TabOrder)
                                        .Bool("TabStop", &TWinControl::SetTabStop, false)
+                                       .Reads(&TWinControl::TabStop)
                                        .Build();
     return info;
 }

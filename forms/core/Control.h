@@ -32,6 +32,7 @@ constexpr int32_t crDefault = 0;
 constexpr int32_t crArrow = -2;
 constexpr int32_t crIBeam = -4;
 constexpr int32_t crHandPoint = -21;
+const NameTable& CursorNames();
 
 // The base of every control: owner and parent, bounds, visibility, font, style flags,
 // a canvas while it paints, and an immediate repaint.

@@ -8,7 +8,9 @@ const TClassInfo& TTimer::StaticClass() {
     static const TClassInfo info = TClassBuilder<TTimer>("TTimer", &TComponent::StaticClass())
                                        .Creatable()
                                        .Bool("Enabled", &TTimer::SetEnabled, true)
+                                       .Reads(&TTimer::Enabled)
                                        .Int<uint32_t>("Interval", &TTimer::SetInterval, 1000, "Cardinal")
+                                       .Reads(&TTimer::Interval)
                                        .Event("OnTimer", &TTimer::SetOnTimer)
                                        .Build();
     return info;
