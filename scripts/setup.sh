@@ -15,6 +15,7 @@ packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev
   fonts-wine mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine64 wine xvfb xdotool imagemagick clang libclang-rt-14-dev dpkg-dev
+  file lintian unzip
 )
 
 sudo=()
