@@ -21,10 +21,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "converts a karaoke song archive from the Lyrimat to the Vocarium layout")
 
 if(WIN32)
-  # The version resource: Windows wants four numbers.
+  # The version resource wants four numbers: the version's own, then zeros (an unset
+  # component expands to nothing here).
   set(sa_version_numbers ${PROJECT_VERSION_MAJOR} ${PROJECT_VERSION_MINOR} ${PROJECT_VERSION_PATCH} ${PROJECT_VERSION_TWEAK} 0 0 0)
   list(SUBLIST sa_version_numbers 0 4 sa_version_numbers)
-  list(TRANSFORM sa_version_numbers REPLACE "^$" "0")
   list(JOIN sa_version_numbers "," SA_VERSION_COMMAS)
   configure_file(${PROJECT_SOURCE_DIR}/resources/Version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/Version.rc @ONLY)
   target_sources(SistemaArchivio PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/Version.rc)
@@ -65,7 +65,7 @@ else()
   set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
       OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   install(PROGRAMS $<TARGET_FILE:SistemaArchivio> DESTINATION bin RENAME sistemaarchivio)
-  # install(PROGRAMS) leaves stripping to the caller; a package carries no symbols.
+  # install(PROGRAMS) strips nothing by itself; CPACK_STRIP_FILES asks for it here.
   install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
       execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded --remove-section=.comment
@@ -75,6 +75,8 @@ else()
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/sistemaarchivio.1.gz DESTINATION share/man/man1)
   install(FILES ${sa_packaging}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
           DESTINATION share/doc/sistemaarchivio)
+  # The icon, but no desktop launcher: the tool works on the folder it is started in,
+  # and a launcher cannot choose that folder.
   foreach(size 16 24 32)
     install(FILES ${PROJECT_SOURCE_DIR}/resources/SistemaArchivio-${size}.png
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME sistemaarchivio.png)
@@ -87,8 +89,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${SA_PACKAGE_MAINTAINER}")
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # The bitmap fonts the layouts were drawn with; without them the tool falls back to
-  # an outline font of the same height.
+  # The bitmap fonts the layouts were drawn with ("MS Sans Serif"); without them the
+  # tool draws with the outline font that fontconfig matches.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-wine)
   # The information dialog opens its help file with the desktop's viewer.
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS xdg-utils)
