@@ -9,9 +9,9 @@
 #       the released zip, unpacked into the archive's folder, converts it; its message,
 #       its guide, and the manifest and version read back from the executable
 #
-# Exits 77 (skipped) when wine, Xvfb, xdotool or the Windows build is missing. Every
-# process it starts is stopped at the end: the prefix's wineserver with -k, the X
-# server and the tool by their PIDs.
+# Exits 77 (skipped) when wine, Xvfb, xdotool or the Windows build (or its zip) is
+# missing. Every process it starts is stopped at the end: the prefix's wineserver with
+# -k, the X server and the tool by their PIDs.
 set -u
 
 mode=${1:-}
@@ -31,10 +31,11 @@ case "$mode" in
     version=${4:-}
     probe="$build/tests/packages/package_probe.exe"
     [ -f "$probe" ] || skip "$probe is not built"
+    command -v unzip >/dev/null 2>&1 || skip "unzip is not installed"
     ;;
   *) echo "usage: $0 program|backend WINDOWS_BUILD_DIR | zip WINDOWS_BUILD_DIR ZIP_NAME VERSION" >&2; exit 2 ;;
 esac
-for tool in wine wineserver Xvfb xdotool unzip; do
+for tool in wine wineserver Xvfb xdotool; do
   command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
 [ -f "$exe" ] || skip "$exe is not built (cmake --preset windows && cmake --build --preset windows${3:+ --target package})"
