@@ -223,7 +223,16 @@ bool MakeWritable(const std::string& path) {
 
 bool Move(const std::string& from, const std::string& to) {
     // No MOVEFILE_REPLACE_EXISTING, no MOVEFILE_COPY_ALLOWED.
-    const bool done = Outcome(MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), 0) != 0);
+    const std::wstring source = SystemPath(from), target = SystemPath(to);
+    bool done = Outcome(MoveFileExW(source.c_str(), target.c_str(), 0) != 0);
+    // Two names of one file: wine reports the move done and changes nothing, as the
+    // POSIX rename beneath it does. The target name is taken. (A rename that changes
+    // letter case alone leaves the source's name in place by design.)
+    if (done && _wcsicmp(source.c_str(), target.c_str()) != 0 &&
+        GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        done = false;
+        lastFailure = Failure::kTaken;
+    }
     internal::AfterWrite();
     return done;
 }

@@ -3,7 +3,8 @@
 
 Writes resources/SistemaArchivio.ico with 16, 24 and 32 pixel images, each a plain
 32-bit BMP entry (BGRA, bottom-up) with its AND mask, the form that both the Windows
-resource compiler and our own ICO reader take. The folder's edges are placed on whole
+resource compiler and our own ICO reader take; and the same images as PNG files
+(resources/SistemaArchivio-<size>.png) for the Debian package's icon theme. The folder's edges are placed on whole
 pixels at every size so that the small image stays sharp; only the note's curves are
 smoothed, by 4 x 4 samples per pixel.
 
@@ -180,7 +181,27 @@ def ico(images):
     return out + b"".join(blobs)
 
 
-def png(rows, scale, path):
+def write_png(path, width, colour_type, raw):
+    """A PNG of 8-bit samples; raw holds the filtered rows (filter byte 0 each)."""
+    chunk = lambda kind, data: (struct.pack(">I", len(data)) + kind + data +
+                                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    data = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, width, 8, colour_type, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def png(rows, path):
+    """The image as it is, with its alpha channel: the icon theme's form."""
+    raw = bytearray()
+    for row in rows:
+        raw.append(0)
+        for pixel in row:
+            raw += bytes(pixel)
+    write_png(path, len(rows), 6, raw)
+
+
+def preview(rows, scale, path):
     """An enlarged preview on a checkerboard, to judge the images by eye."""
     size = len(rows)
     raw = bytearray()
@@ -190,13 +211,7 @@ def png(rows, scale, path):
             r, g, b, a = rows[y // scale][x // scale]
             bg = 0xCC if ((x // 4 + y // 4) % 2) else 0xFF
             raw += bytes(int(round((c * a + bg * (255 - a)) / 255)) for c in (r, g, b))
-    chunk = lambda kind, data: (struct.pack(">I", len(data)) + kind + data +
-                                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-    w = size * scale
-    data = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, w, 8, 2, 0, 0, 0)) +
-            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
-    with open(path, "wb") as f:
-        f.write(data)
+    write_png(path, size * scale, 2, raw)
 
 
 def main():
@@ -209,10 +224,15 @@ def main():
     with open(target, "wb") as f:
         f.write(ico(images))
     print(target)
+    # The same images for the icon theme of Linux desktops.
+    for size, rows in images:
+        path = os.path.join(root, "resources", "SistemaArchivio-%d.png" % size)
+        png(rows, path)
+        print(path)
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)
         for size, rows in images:
-            png(rows, 256 // size, os.path.join(args.preview, "icon-%d.png" % size))
+            preview(rows, 256 // size, os.path.join(args.preview, "icon-%d.png" % size))
 
 
 if __name__ == "__main__":

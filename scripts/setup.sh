@@ -15,7 +15,8 @@ packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev
   fonts-wine mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine64 wine xvfb xdotool imagemagick clang libclang-rt-14-dev dpkg-dev
-  fuse exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
+  fuse3 exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
+  file lintian unzip
 )
 
 sudo=()

@@ -2,9 +2,10 @@
 # The one test command: installs what is missing, checks that every include runs down
 # the layers, then builds and runs every test in three configurations: native with
 # warnings as errors (ci), native under the address and undefined-behaviour sanitizers
-# (asan), and the Windows cross build under wine (windows); then fuzzes the layout
-# reader for a bounded time (fuzz). Exits non-zero if any step fails; every
-# configuration is still tried.
+# (asan), and the Windows cross build under wine (windows); builds the release packages
+# (the Windows zip, the Debian package), which the ci tests install and use as a user
+# would; then fuzzes the layout reader for a bounded time (fuzz). Exits non-zero if any
+# step fails; every configuration is still tried.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -48,8 +49,28 @@ test_preset() {
   if [ "$status" -ne 0 ]; then failed+=("$preset (tests)"); fi
 }
 
-# Everything is built first: the native end-to-end tests run the Windows executables.
+# The packages as `cmake --build --preset <windows|release> --target package` makes
+# them. The Windows build is complete by then; of the release build the package needs
+# only the tool and its compressed documents, not the tests and benchmarks.
+build_packages() {
+  echo "=== packages: zip (windows), .deb (release)"
+  case " ${built[*]} " in
+    *" windows "*)
+      cmake --build --preset windows --target package >"$logs/zip.log" 2>&1 \
+        || { tail -n 40 "$logs/zip.log"; failed+=("windows (package)"); }
+      ;;
+  esac
+  if ! { cmake --preset release && cmake --build --preset release -j "$jobs" --target SistemaArchivio sa_package_docs \
+         && (cd build/release && cpack -G DEB); } >"$logs/deb.log" 2>&1; then
+    grep -v '^\[' "$logs/deb.log" | tail -n 40
+    failed+=("release (package)")
+  fi
+}
+
+# Everything is built first: the native end-to-end tests run the Windows executables,
+# and the ci tests install the packages.
 for preset in ci asan windows; do build_preset "$preset"; done
+build_packages
 
 test_preset ci
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 test_preset asan

@@ -5,10 +5,13 @@
 #
 #   run-e2e.sh program WINDOWS_BUILD_DIR   the tool converts an old archive
 #   run-e2e.sh backend WINDOWS_BUILD_DIR   the win32 backend's own tests
+#   run-e2e.sh zip WINDOWS_BUILD_DIR ZIP_NAME VERSION
+#       the released zip, unpacked into the archive's folder, converts it; its message,
+#       its guide, and the manifest and version read back from the executable
 #
-# Exits 77 (skipped) when wine, Xvfb, xdotool or the Windows build is missing. Every
-# process it starts is stopped at the end: the prefix's wineserver with -k, the X
-# server and the tool by their PIDs.
+# Exits 77 (skipped) when wine, Xvfb, xdotool or the Windows build (or its zip) is
+# missing. Every process it starts is stopped at the end: the prefix's wineserver with
+# -k, the X server and the tool by their PIDs.
 set -u
 
 mode=${1:-}
@@ -23,12 +26,19 @@ fail() {
 case "$mode" in
   program) exe="$build/SistemaArchivio/SistemaArchivio.exe" ;;
   backend) exe="$build/tests/e2e-windows/win32_backend_tests.exe" ;;
-  *) echo "usage: $0 program|backend WINDOWS_BUILD_DIR" >&2; exit 2 ;;
+  zip)
+    exe="$build/${3:-}"
+    version=${4:-}
+    probe="$build/tests/packages/package_probe.exe"
+    [ -f "$probe" ] || skip "$probe is not built"
+    command -v unzip >/dev/null 2>&1 || skip "unzip is not installed"
+    ;;
+  *) echo "usage: $0 program|backend WINDOWS_BUILD_DIR | zip WINDOWS_BUILD_DIR ZIP_NAME VERSION" >&2; exit 2 ;;
 esac
 for tool in wine wineserver Xvfb xdotool; do
   command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
-[ -f "$exe" ] || skip "$exe is not built (cmake --preset windows && cmake --build --preset windows)"
+[ -f "$exe" ] || skip "$exe is not built (cmake --preset windows && cmake --build --preset windows${3:+ --target package})"
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -96,7 +106,16 @@ printf 'second' >"$archive/Data/5678.kar"
 printf 'japanese' >"$archive/Data/さくら.kar"
 printf 'read-only' >"$archive/Data/readonly.kar"
 chmod a-w "$archive/Data/readonly.kar"
-cp "$exe" "$archive/SistemaArchivio.exe"
+printf 'midi' >"$archive/Data/abc.mid"
+shipped=SistemaArchivio.exe
+if [ "$mode" = zip ]; then
+  # Flat, as the user unpacks it beside `Data`.
+  shipped=$(printf 'LEGGIMI.txt\nSistemaArchivio.exe')
+  [ "$(unzip -Z1 "$exe" | LC_ALL=C sort)" = "$shipped" ] || fail "the zip holds: $(unzip -Z1 "$exe")"
+  unzip -q "$exe" -d "$archive" || fail "the zip does not unpack"
+else
+  cp "$exe" "$archive/SistemaArchivio.exe"
+fi
 
 # Started in the archive's folder, as a user starts it beside the karaoke program.
 (cd "$archive" && exec wine ./SistemaArchivio.exe) >"$work/wine.log" 2>&1 &
@@ -121,30 +140,38 @@ box=$(windows | grep -v -x "$main" | head -n 1)
 
 # The pass has ended once its closing message box is up.
 expected=$(
-  cat <<'EOF'
+  cat <<EOF
 Data
 Data/01
 Data/01/01234.kar
 Data/01/01999.kar
 Data/05
 Data/05/05678.kar
+Data/0a
+Data/0a/0abc.mid
 Data/0r
 Data/0r/0readonly.kar
 Data/0さ
 Data/0さ/0さくら.kar
-SistemaArchivio.exe
+$shipped
 EOF
 )
 actual=$(cd "$archive" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort)
 [ "$actual" = "$(echo "$expected" | LC_ALL=C sort)" ] || fail "converted tree differs:
 $actual"
 [ "$(cat "$archive/Data/01/01234.kar")" = first ] || fail "01234.kar lost its content"
+[ "$(cat "$archive/Data/0a/0abc.mid")" = midi ] || fail "0abc.mid lost its content"
 [ "$(cat "$archive/Data/0さ/0さくら.kar")" = japanese ] || fail "0さくら.kar lost its content"
 [ "$(cat "$archive/Data/0r/0readonly.kar")" = read-only ] || fail "0readonly.kar lost its content"
 case "$(stat -c %A "$archive/Data/0r/0readonly.kar")" in
   ??w*) ;;
   *) fail "the read-only file is still read-only after the move" ;;
 esac
+
+if [ "$mode" = zip ]; then
+  message=$(cd "$archive" && wine "$probe" message "Lyrimat to Vocarium" 2>>"$work/wine.log")
+  [ "$message" = "Ho Finito!" ] || fail "the message box says: $message"
+fi
 
 # Enter answers the box. Keys go where the pointer is (there is no window manager).
 xdotool mousemove --window "$box" 10 10 key Return
@@ -157,4 +184,53 @@ wait "$app_pid"
 status=$?
 app_pid=""
 [ "$status" -eq 0 ] || fail "exit code $status, not 0"
-echo "PASSED: converted tree, message box answered with Enter, window closed, exit code 0"
+if [ "$mode" != zip ]; then
+  echo "PASSED: converted tree, message box answered with Enter, window closed, exit code 0"
+  exit 0
+fi
+
+# ---- what the zip ships beside the conversion ----
+
+# The guide as Notepad opens it: UTF-8 with a byte-order mark, every line ended by CRLF.
+guide="$archive/LEGGIMI.txt"
+[ "$(head -c 3 "$guide" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "LEGGIMI.txt has no UTF-8 byte-order mark"
+iconv -f UTF-8 -t UTF-8 "$guide" >/dev/null 2>&1 || fail "LEGGIMI.txt is not UTF-8"
+[ "$(tail -c 2 "$guide" | od -An -tx1 | tr -d ' ')" = 0d0a ] || fail "LEGGIMI.txt does not end with CRLF"
+[ "$(grep -c -v $'\r$' "$guide")" -eq 0 ] || fail "LEGGIMI.txt has lines without CRLF"
+grep -q "SistemaArchivio $version " "$guide" || fail "LEGGIMI.txt does not name version $version"
+
+# The manifest as Windows reads it from the executable.
+manifest=$(cd "$archive" && wine "$probe" manifest SistemaArchivio.exe 2>>"$work/wine.log") ||
+  fail "no manifest, or more than one, in SistemaArchivio.exe"
+while IFS='|' read -r expectation pattern; do
+  found=no
+  if echo "$manifest" | grep -q -i -F -e "$pattern"; then found=yes; fi
+  [ "$found" = "$expectation" ] || fail "manifest: '$pattern' found: $found
+$manifest"
+done <<'EOF'
+yes|requestedExecutionLevel level="asInvoker" uiAccess="false"
+yes|supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"
+yes|supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"
+yes|supportedOS Id="{1f676c76-80e1-4239-95bb-83d0f6d0da78}"
+yes|supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+no|dpiAware
+no|Common-Controls
+no|requireAdministrator
+EOF
+
+# The version resource carries the project's version, the one the zip is named after.
+numbers=$(echo "$version.0.0.0" | cut -d. -f1-4)
+expected_version=$(
+  cat <<EOF
+FILEVERSION $numbers
+PRODUCTVERSION $numbers
+FileDescription=Lyrimat to Vocarium
+FileVersion=$version
+OriginalFilename=SistemaArchivio.exe
+ProductVersion=$version
+EOF
+)
+actual_version=$(cd "$archive" && wine "$probe" version SistemaArchivio.exe 2>>"$work/wine.log")
+[ "$actual_version" = "$expected_version" ] || fail "version resource:
+$actual_version"
+echo "PASSED: the unpacked zip converted the archive (\"$message\", exit code 0); guide, manifest and version $version"

@@ -1,85 +1,16 @@
-// The built tool on a real X server (an Xvfb of the test's own, no window manager):
-// started in a folder, clicked from outside with xdotool, closed the way a window
-// manager closes a window.
-#include <gtest/gtest.h>
+// The built tool on a real X server: the window, its button, its message box and the
+// process's end.
 #include <sys/wait.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <set>
-
-#include "XSession.h"
-
-namespace fs = std::filesystem;
+#include "ToolOnScreen.h"
 
 namespace {
 
-const std::string kCaption = "Lyrimat to Vocarium";
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
-std::set<std::string> Entries(const fs::path& folder) {
-    std::set<std::string> out;
-    for (const auto& e : fs::directory_iterator(folder)) out.insert(e.path().filename().string());
-    return out;
-}
-
-class ToolOnScreen : public ::testing::Test {
-protected:
-    void Start() {
-        tool = e2e::Child::Start({SA_TOOL}, {server.Env()}, work.Path(), logs / "tool.log");
-    }
-
-    unsigned long MainWindow() {
-        const e2e::RunResult r = e2e::Xdotool(
-            server, {"search", "--sync", "--onlyvisible", "--pid", std::to_string(tool.Pid()), "--name", "^" + kCaption + "$"});
-        const std::vector<std::string> lines = e2e::Lines(r.Out);
-        if (!r.Succeeded() || lines.empty()) return 0;
-        return std::stoul(lines.front());
-    }
-
-    // The visible windows of the tool other than its main window.
-    std::vector<unsigned long> Others(unsigned long main) {
-        std::vector<unsigned long> out = e2e::VisibleWindows(server, tool.Pid(), kCaption);
-        out.erase(std::remove(out.begin(), out.end(), main), out.end());
-        return out;
-    }
-
-    unsigned long WaitForBox(unsigned long main) {
-        std::vector<unsigned long> boxes;
-        e2e::WaitUntil([&] { return !(boxes = Others(main)).empty(); }, 20000);
-        return boxes.size() == 1 ? boxes.front() : 0;
-    }
-
-    bool ClickButton(unsigned long main) {
-        return e2e::Xdotool(server, {"mousemove", "--window", std::to_string(main), "140", "32", "click", "1"})
-            .Succeeded();
-    }
-
-    bool PressEnter(unsigned long box) {
-        return e2e::Xdotool(server, {"windowfocus", "--sync", std::to_string(box)}).Succeeded() &&
-               e2e::Xdotool(server, {"key", "Return"}).Succeeded();
-    }
-
-    bool BoxGone(unsigned long main) {
-        return e2e::WaitUntil([&] { return Others(main).empty(); }, 20000);
-    }
-
-    // Closes the main window and returns how the process ended.
-    std::optional<int> CloseAndWait(unsigned long main) {
-        if (!e2e::SendDeleteWindow(server, main)) return std::nullopt;
-        return tool.Wait(20000);
-    }
-
-    e2e::Xvfb server;
-    e2e::TempFolder work;
-    e2e::TempFolder logs;
-    e2e::Child tool;
-};
+using e2e::Entries;
+using e2e::kCaption;
+using e2e::ReadAll;
+using e2e::ToolOnScreen;
+namespace fs = std::filesystem;
 
 TEST_F(ToolOnScreen, ConvertsTheArchiveOnAClickAndEndsWithZero) {
     const fs::path data = fs::path(work.Path()) / "Data";
@@ -88,7 +19,7 @@ TEST_F(ToolOnScreen, ConvertsTheArchiveOnAClickAndEndsWithZero) {
         {"1234.kar", "uno"}, {"abc.kar", "due"}, {"\xCE\xA9mega.kar", "tre"}, {"\xD0\x96izn.mid", "quattro"}};
     for (const auto& [name, content] : songs) std::ofstream(data / name, std::ios::binary) << content;
 
-    Start();
+    Start(SA_TOOL);
     const unsigned long main = MainWindow();
     ASSERT_NE(main, 0u) << ReadAll(logs / "tool.log");
     const auto geometry = e2e::WindowGeometry(server, main);
@@ -137,7 +68,7 @@ TEST_F(ToolOnScreen, ConvertsTheArchiveOnAClickAndEndsWithZero) {
 }
 
 TEST_F(ToolOnScreen, MissingArchiveLeavesTheWindowUsable) {
-    Start();
+    Start(SA_TOOL);
     const unsigned long main = MainWindow();
     ASSERT_NE(main, 0u) << ReadAll(logs / "tool.log");
     ASSERT_TRUE(e2e::Xdotool(server, {"windowfocus", "--sync", std::to_string(main)}).Succeeded());

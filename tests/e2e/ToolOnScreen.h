@@ -1,0 +1,88 @@
+#pragma once
+// The tool on a real X server (an Xvfb of the test's own, no window manager): started
+// in a folder, clicked from outside with xdotool, closed the way a window manager
+// closes a window. Shared by the tests of the built tool and of the installed package.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "XSession.h"
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+inline const std::string kCaption = "Lyrimat to Vocarium";
+
+inline std::string ReadAll(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+inline std::set<std::string> Entries(const fs::path& folder) {
+    std::set<std::string> out;
+    for (const auto& e : fs::directory_iterator(folder)) out.insert(e.path().filename().string());
+    return out;
+}
+
+class ToolOnScreen : public ::testing::Test {
+protected:
+    // The program is looked up in PATH unless it names a folder.
+    void Start(const std::string& program) {
+        tool = e2e::Child::Start({program}, {server.Env()}, work.Path(), logs / "tool.log");
+    }
+
+    unsigned long MainWindow() {
+        const e2e::RunResult r = e2e::Xdotool(
+            server, {"search", "--sync", "--onlyvisible", "--pid", std::to_string(tool.Pid()), "--name", "^" + kCaption + "$"});
+        const std::vector<std::string> lines = e2e::Lines(r.Out);
+        if (!r.Succeeded() || lines.empty()) return 0;
+        return std::stoul(lines.front());
+    }
+
+    // The visible windows of the tool other than its main window.
+    std::vector<unsigned long> Others(unsigned long main) {
+        std::vector<unsigned long> out = e2e::VisibleWindows(server, tool.Pid(), kCaption);
+        out.erase(std::remove(out.begin(), out.end(), main), out.end());
+        return out;
+    }
+
+    unsigned long WaitForBox(unsigned long main) {
+        std::vector<unsigned long> boxes;
+        e2e::WaitUntil([&] { return !(boxes = Others(main)).empty(); }, 20000);
+        return boxes.size() == 1 ? boxes.front() : 0;
+    }
+
+    bool ClickButton(unsigned long main) {
+        return e2e::Xdotool(server, {"mousemove", "--window", std::to_string(main), "140", "32", "click", "1"})
+            .Succeeded();
+    }
+
+    bool PressEnter(unsigned long box) {
+        return e2e::Xdotool(server, {"windowfocus", "--sync", std::to_string(box)}).Succeeded() &&
+               e2e::Xdotool(server, {"key", "Return"}).Succeeded();
+    }
+
+    bool BoxGone(unsigned long main) {
+        return e2e::WaitUntil([&] { return Others(main).empty(); }, 20000);
+    }
+
+    // Closes the main window and returns how the process ended.
+    std::optional<int> CloseAndWait(unsigned long main) {
+        if (!e2e::SendDeleteWindow(server, main)) return std::nullopt;
+        return tool.Wait(20000);
+    }
+
+    e2e::Xvfb server;
+    e2e::TempFolder work;
+    e2e::TempFolder logs;
+    e2e::Child tool;
+};
+
+}  // namespace e2e
