@@ -5,6 +5,7 @@
 #include "ConversionPass.h"
 #include "WorkFolder.h"
 #include "forms/core/Application.h"
+#include "Resources.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -31,7 +32,7 @@ const forms::TClassInfo& TMainForm::StaticClass() {
 
 TMainForm::TMainForm(forms::TComponent* Owner) : forms::TForm(Owner) {
     SetIcon(true);
-    LoadLayout("TMAINFORM");
+    LoadLayout("TMAINFORM", resources::Layout("TMAINFORM"));
 }
 
 void TMainForm::FormShow(forms::TObject*) { CaptureWorkFolder(); }

@@ -1,6 +1,7 @@
 #include "UnitCredit.h"
 
 #include "forms/core/Application.h"
+#include "Resources.h"
 
 TFrmCredit* FrmCredit = nullptr;
 
@@ -18,7 +19,9 @@ const forms::TClassInfo& TFrmCredit::StaticClass() {
     return info;
 }
 
-TFrmCredit::TFrmCredit(forms::TComponent* AOwner) : forms::TForm(AOwner) { LoadLayout("TFRMCREDIT"); }
+TFrmCredit::TFrmCredit(forms::TComponent* AOwner) : forms::TForm(AOwner) {
+    LoadLayout("TFRMCREDIT", resources::Layout("TFRMCREDIT"));
+}
 
 // The help viewer opens the help file of the current folder, maximised. Where the
 // viewer does not exist the backend hands the file to the desktop's own viewer.

@@ -1,4 +1,5 @@
 #include "UnitPinCode.h"
+#include "Resources.h"
 
 #include <cstring>
 #include <string>
@@ -19,7 +20,9 @@ const forms::TClassInfo& TFrmPinCode::StaticClass() {
     return info;
 }
 
-TFrmPinCode::TFrmPinCode(forms::TComponent* AOwner) : forms::TForm(AOwner) { LoadLayout("TFRMPINCODE"); }
+TFrmPinCode::TFrmPinCode(forms::TComponent* AOwner) : forms::TForm(AOwner) {
+    LoadLayout("TFRMPINCODE", resources::Layout("TFRMPINCODE"));
+}
 
 // The field's text as it is, but never more than four whole characters and never
 // past the buffer, whatever a caller may have put into the field.

@@ -1,4 +1,5 @@
 #include "UnitPrint.h"
+#include "Resources.h"
 
 TFrmPrint* FrmPrint = nullptr;
 
@@ -13,6 +14,8 @@ const forms::TClassInfo& TFrmPrint::StaticClass() {
     return info;
 }
 
-TFrmPrint::TFrmPrint(forms::TComponent* AOwner) : forms::TForm(AOwner) { LoadLayout("TFRMPRINT"); }
+TFrmPrint::TFrmPrint(forms::TComponent* AOwner) : forms::TForm(AOwner) {
+    LoadLayout("TFRMPRINT", resources::Layout("TFRMPRINT"));
+}
 
 void TFrmPrint::BtnAbortClick(forms::TObject*) { PrintAborted = true; }

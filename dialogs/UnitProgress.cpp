@@ -1,4 +1,5 @@
 #include "UnitProgress.h"
+#include "Resources.h"
 
 TFrmProgress* FrmProgress = nullptr;
 
@@ -9,4 +10,6 @@ const forms::TClassInfo& TFrmProgress::StaticClass() {
     return info;
 }
 
-TFrmProgress::TFrmProgress(forms::TComponent* AOwner) : forms::TForm(AOwner) { LoadLayout("TFRMPROGRESS"); }
+TFrmProgress::TFrmProgress(forms::TComponent* AOwner) : forms::TForm(AOwner) {
+    LoadLayout("TFRMPROGRESS", resources::Layout("TFRMPROGRESS"));
+}

@@ -10,4 +10,7 @@ namespace resources {
 std::string_view Find(std::string_view name);
 std::vector<std::string_view> Names();
 
+// The text of the stored window layout "<name>.layout"; empty if none.
+inline std::string_view Layout(std::string_view name) { return Find(std::string(name) + ".layout"); }
+
 }  // namespace resources

@@ -31,8 +31,8 @@ allowed() {
     base | resources) echo "" ;;
     platform) echo "base" ;;
     graphics) echo "base" ;;
-    core | core-interface) echo "base resources platform graphics core core-interface" ;;
-    controls) echo "base resources platform graphics core core-interface" ;;
+    core | core-interface) echo "base platform graphics core core-interface" ;;
+    controls) echo "base platform graphics core core-interface" ;;
     backends) echo "base platform graphics core-interface" ;;
     components) echo "base platform graphics core core-interface controls" ;;
     dialogs) echo "base resources platform graphics core core-interface controls components" ;;

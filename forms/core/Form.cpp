@@ -25,7 +25,8 @@ Backend& TheBackend() {
 const TClassInfo& TForm::StaticClass() {
     static const TClassInfo info =
         TClassBuilder<TForm>("TForm", &TWinControl::StaticClass())
-            .Set("BorderIcons", "TBorderIcons", &TForm::SetBorderIcons, kBorderIcons, biSystemMenu | biMinimize | biMaximize)
+            .Set("BorderIcons", "TBorderIcons", &TForm::SetBorderIcons, kBorderIcons,
+                 biSystemMenu | biMinimize | biMaximize)
             .Reads(&TForm::BorderIcons)
             .Enum("BorderStyle", "TFormBorderStyle", &TForm::SetBorderStyle, TBorderStyle::bsSizeable, kBorderStyles)
             .Reads(&TForm::BorderStyle)

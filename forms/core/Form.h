@@ -32,8 +32,8 @@ public:
     explicit TForm(TComponent* AOwner);
     ~TForm() override;
 
-    // Reads the stored layout "<name>.layout" onto this form.
-    void LoadLayout(std::string_view name);
+    // Reads the stored layout "<name>.layout", given as its text, onto this form.
+    void LoadLayout(std::string_view name, std::string_view text);
 
     void SetClientWidth(int32_t w) { SetBounds(Left(), Top(), w, Height()); }
     void SetClientHeight(int32_t h) { SetBounds(Left(), Top(), Width(), h); }

@@ -4,7 +4,6 @@
 
 #include "Control.h"
 #include "Form.h"
-#include "Resources.h"
 #include "base/Utf8.h"
 
 namespace forms {
@@ -322,13 +321,12 @@ void ReadLayoutText(TComponent& root, std::string_view text, const std::string& 
     ApplyLayout(root, ParseLayout(text, layoutName), layoutName);
 }
 
-void ReadLayout(TComponent& root, std::string_view name) {
+void ReadLayout(TComponent& root, std::string_view name, std::string_view text) {
     const std::string file = std::string(name) + ".layout";
-    const std::string_view text = resources::Find(file);
     if (text.empty()) throw ELayoutError("no stored layout " + file);
     ReadLayoutText(root, text, file);
 }
 
-void TForm::LoadLayout(std::string_view name) { ReadLayout(*this, name); }
+void TForm::LoadLayout(std::string_view name, std::string_view text) { ReadLayout(*this, name, text); }
 
 }  // namespace forms

@@ -45,7 +45,8 @@ LayoutNode ParseLayout(std::string_view text, const std::string& layoutName);
 // through their write accessors in the order the layout lists them.
 void ApplyLayout(TComponent& root, const LayoutNode& node, const std::string& layoutName);
 void ReadLayoutText(TComponent& root, std::string_view text, const std::string& layoutName);
-// Reads the embedded layout "<name>.layout".
-void ReadLayout(TComponent& root, std::string_view name);
+// Reads the stored layout "<name>.layout", whose text the program keeps; an empty
+// text is no stored layout.
+void ReadLayout(TComponent& root, std::string_view name, std::string_view text);
 
 }  // namespace forms
