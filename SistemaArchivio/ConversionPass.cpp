@@ -1,5 +1,6 @@
 #include "SistemaArchivio/ConversionPass.h"
 
+#include <algorithm>
 #include <system_error>
 #include <unordered_set>
 #include <vector>
@@ -34,14 +35,14 @@ std::string Join(const std::string& folder, std::string_view name) {
     return path;
 }
 
-// The folder that holds `path`; a root keeps its separator.
+// The folder that holds `path`; a root ("/", "C:\") is its own.
 std::string Parent(const std::string& path) {
+    const std::size_t root = path.size() > 2 && path[1] == ':' ? 3 : 1;
     std::size_t end = path.size();
-    while (end > 1 && IsSeparator(path[end - 1])) --end;
-    while (end > 0 && !IsSeparator(path[end - 1])) --end;
-    const std::size_t root = path.size() > 2 && path[1] == ':' ? 3 : 1;  // "C:\" or "/"
     while (end > root && IsSeparator(path[end - 1])) --end;
-    return path.substr(0, end);
+    while (end > root && !IsSeparator(path[end - 1])) --end;
+    while (end > root && IsSeparator(path[end - 1])) --end;
+    return path.substr(0, std::min(end, path.size()));
 }
 
 std::string_view BaseName(std::string_view path) {
@@ -102,6 +103,8 @@ Ending Pass::Run() {
         // system; the link is never touched and leads to the converted folder after.
         const std::string real = fs_.LinkTarget(data_);
         if (real.empty() || !IsFolder(fs_.Attributes(real))) return Refuse(Obstacle::kDataLinkBroken, {Shown(data_)});
+        // A drive's root has nothing beside it on its own drive.
+        if (Parent(real).size() >= real.size()) return Refuse(Obstacle::kOtherDevice, {Shown(real)});
         data_ = real;
         staging_ = Join(Parent(real), kStagingFolder);
         linked_ = true;

@@ -11,7 +11,7 @@
 #include "tests/SistemaArchivio/CrashChild.h"
 #include "tests/platform/TempTree.h"
 #ifndef _WIN32
-#include "tests/platform/FuseMount.h"
+#include "tests/platform/FuseDriveTest.h"
 #endif
 
 #ifdef _WIN32
@@ -215,24 +215,17 @@ TEST(ConversionCrash, EveryWriteInTurnWhileMergingIntoAConvertedArchive) {
 #ifndef _WIN32
 // Drives whose moves take the fallback path (check the name, then rename) and where
 // no folder is renamed.
-class ConversionCrashOnFuse : public ::testing::TestWithParam<testtree::FuseKind> {};
+class ConversionCrashOnFuse : public testtree::OnFuseDrive {};
 
 TEST_P(ConversionCrashOnFuse, EveryWriteInTurn) {
-    testtree::FuseMount mount(GetParam());
-    if (!mount.Mounted()) {
-        if (testtree::FuseMountsRequired()) FAIL() << mount.Why();
-        GTEST_SKIP() << mount.Why();
-    }
     for (const bool grown : {false, true}) {
         SCOPED_TRACE(grown ? "grown archive" : "flat archive");
         const bool fat = GetParam() == testtree::FuseKind::kFat;
         Archive archive = MakeArchive(16, grown, fat ? kAsciiFirsts : kFirsts);
         if (fat) archive.readOnly.clear();  // its driver keeps no permissions
-        EveryWriteInTurn(mount.Path(), archive);
+        EveryWriteInTurn(Drive(), archive);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Drives, ConversionCrashOnFuse,
-                         ::testing::Values(testtree::FuseKind::kExfat, testtree::FuseKind::kNtfs, testtree::FuseKind::kFat),
-                         [](const auto& info) { return std::string(testtree::FuseKindName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Drives, ConversionCrashOnFuse, testtree::FuseDrives(), testtree::FuseDriveName);
 #endif

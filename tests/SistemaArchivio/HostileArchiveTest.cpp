@@ -18,7 +18,7 @@
 #else
 #include <unistd.h>
 
-#include "tests/platform/FuseMount.h"
+#include "tests/platform/FuseDriveTest.h"
 #endif
 
 using testtree::TempFolder;
@@ -210,18 +210,11 @@ TEST(HostileArchive, NativeFileSystem) {
 }
 
 #ifndef _WIN32
-class HostileArchiveOnFuse : public ::testing::TestWithParam<testtree::FuseKind> {};
+class HostileArchiveOnFuse : public testtree::OnFuseDrive {};
 
 TEST_P(HostileArchiveOnFuse, EveryCase) {
-    testtree::FuseMount mount(GetParam());
-    if (!mount.Mounted()) {
-        if (testtree::FuseMountsRequired()) FAIL() << mount.Why();
-        GTEST_SKIP() << mount.Why();
-    }
-    RunCases(mount.Path());
+    RunCases(Drive());
 }
 
-INSTANTIATE_TEST_SUITE_P(Drives, HostileArchiveOnFuse,
-                         ::testing::Values(testtree::FuseKind::kExfat, testtree::FuseKind::kNtfs, testtree::FuseKind::kFat),
-                         [](const auto& info) { return std::string(testtree::FuseKindName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Drives, HostileArchiveOnFuse, testtree::FuseDrives(), testtree::FuseDriveName);
 #endif
