@@ -125,6 +125,7 @@ Ending Pass::Run() {
         return Merge();
     }
     if (!stagingUsable) return Refuse(Obstacle::kStagingNotAFolder, {Shown(staging_)});
+    if (!IsFolder(fs_.Attributes(staging_))) return Refuse(Obstacle::kStagingNotMade, {Shown(staging_)});
     if (!fs_.SameDevice(data_, staging_)) return Refuse(Obstacle::kOtherDevice, {Shown(staging_)});
 
     // A moved link whose target is relative would lead elsewhere, or nowhere; a link

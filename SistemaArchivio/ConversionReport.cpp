@@ -49,6 +49,10 @@ std::string ObstacleText(const ConversionOutcome& o) {
         return nothing + first +
                " non \xC3\xA8 una cartella ma un file o un collegamento, e la conversione ha bisogno di quel nome per "
                "la sua cartella di lavoro. Spostalo o rinominalo, poi " + kPressAgain;
+    case Obstacle::kStagingNotMade:
+        return nothing + "non ho potuto creare la cartella di lavoro " + first +
+               ": il disco \xC3\xA8 pieno, protetto dalla scrittura, oppure mancano i permessi. Libera spazio o "
+               "controlla i permessi, poi " + kPressAgain;
     case Obstacle::kOtherDevice:
         return nothing + "la cartella Data si trova su un disco diverso da quello della cartella di lavoro " + first +
                ", e i brani si possono solo spostare, mai copiare.";

@@ -10,6 +10,7 @@
 enum class Obstacle {
     kNone,
     kStagingNotAFolder,  // a file or link named tdata
+    kStagingNotMade,     // tdata could not be created (disk full, no permission)
     kOtherDevice,        // Data lies on another file system than its staging folder
     kLinksInData,        // links in Data that a move would break
     kDataLinkBroken,     // Data is a link that leads nowhere

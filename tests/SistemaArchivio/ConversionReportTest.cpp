@@ -82,6 +82,9 @@ TEST(ConversionReport, Texts) {
         {"tdata is no folder", Refusal(Obstacle::kStagingNotAFolder, {"tdata"}),
          "Non ho spostato nessun file: tdata non \u00e8 una cartella ma un file o un collegamento, e la conversione ha "
          "bisogno di quel nome per la sua cartella di lavoro. Spostalo o rinominalo, poi " + kAgain},
+        {"tdata cannot be made", Refusal(Obstacle::kStagingNotMade, {"tdata"}),
+         "Non ho spostato nessun file: non ho potuto creare la cartella di lavoro tdata: il disco \u00e8 pieno, "
+         "protetto dalla scrittura, oppure mancano i permessi. Libera spazio o controlla i permessi, poi " + kAgain},
         {"another device", Refusal(Obstacle::kOtherDevice, {"tdata"}),
          "Non ho spostato nessun file: la cartella Data si trova su un disco diverso da quello della cartella di "
          "lavoro tdata, e i brani si possono solo spostare, mai copiare."},

@@ -25,6 +25,7 @@ public:
     std::set<std::string> readOnlyFolders;
     std::string junction, junctionTarget;
     std::map<std::string, platform::Failure> failingMoves;  // by source path
+    bool diskFull = false;                                  // no folder can be made
     std::vector<std::string> writes;                        // "remove <path>", "writable <path>", ...
 
     std::uint32_t Attributes(const std::string& path) override {
@@ -45,6 +46,10 @@ public:
         if (path == junction) return true;  // gone, with the way to its target
         if (readOnlyFolders.count(path)) return Fail(platform::Failure::kDenied);
         return FileSystemPort::RemoveEmptyFolder(path);
+    }
+    bool MakeFolder(const std::string& path) override {
+        writes.push_back("make " + path);
+        return diskFull ? Fail(platform::Failure::kOther) : FileSystemPort::MakeFolder(path);
     }
     bool Move(const std::string& from, const std::string& to) override {
         writes.push_back("move " + from);
@@ -126,4 +131,20 @@ TEST(WindowsRules, EachFailureIsReportedByItsCause) {
                                         {"tdata/0o/", ""},
                                         {"tdata/0m/", ""},
                                         {"tdata/0b/", ""}}));
+}
+
+TEST(WindowsRules, AStagingFolderThatCannotBeMadeMovesNothing) {
+    TempFolder temp;
+    temp.Build({{"Data/a.kar", "a"}});
+    WindowsRules rules;
+    rules.diskFull = true;
+    RecordingBox box;
+    ConvertArchive(temp.Path(), box, rules);
+    ConversionOutcome expected;
+    expected.obstacle = Obstacle::kStagingNotMade;
+    expected.obstacleNames = {"tdata"};
+    EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{
+                             {ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));
+    EXPECT_EQ(rules.writes, std::vector<std::string>{"make " + (temp / "tdata")});
+    EXPECT_EQ(temp.Read(), WithFolders({{"Data/a.kar", "a"}}));
 }
