@@ -115,8 +115,10 @@ Ending Pass::Run() {
                                (stagingAttributes == platform::kInvalidAttributes || IsFolder(stagingAttributes));
     if (stagingUsable) madeStaging_ = fs_.MakeFolder(staging_);  // an existing staging folder is reused
 
-    const std::optional<std::vector<platform::Entry>> entries = fs_.List(data_);
-    if (!entries) {
+    // A moved link whose target is relative would lead elsewhere, or nowhere; a link
+    // that already leads nowhere moves like a file.
+    const std::optional<std::vector<std::string>> links = fs_.LiveLinks(data_);
+    if (!links) {
         // No Data but files in tdata: an earlier pass ended between removing Data and
         // renaming tdata. Finishing its swap is all that is left to do.
         if (!stagingUsable || linked_ || !HasEntries(staging_)) return Ending::kMissing;
@@ -127,16 +129,14 @@ Ending Pass::Run() {
     if (!stagingUsable) return Refuse(Obstacle::kStagingNotAFolder, {Shown(staging_)});
     if (!IsFolder(fs_.Attributes(staging_))) return Refuse(Obstacle::kStagingNotMade, {Shown(staging_)});
     if (!fs_.SameDevice(data_, staging_)) return Refuse(Obstacle::kOtherDevice, {Shown(staging_)});
-
-    // A moved link whose target is relative would lead elsewhere, or nowhere; a link
-    // that already leads nowhere moves like a file.
-    std::vector<std::string> links;
-    for (const platform::Entry& entry : *entries)
-        if (entry.link && entry.attributes != platform::kInvalidAttributes) links.push_back(Shown(Join(data_, entry.name)));
-    if (!links.empty()) return Refuse(Obstacle::kLinksInData, std::move(links));
+    if (!links->empty()) {
+        std::vector<std::string> shown;
+        for (const std::string& name : *links) shown.push_back(Shown(Join(data_, name)));
+        return Refuse(Obstacle::kLinksInData, std::move(shown));
+    }
 
     bool bucketsInData = false;
-    for (const platform::Entry& entry : *entries) {
+    fs_.ForEachEntry(data_, [&](const platform::Entry& entry) {
         if (!IsFolder(entry.attributes)) {
             StageFile(entry);
         } else if (IsBucketName(entry.name)) {
@@ -145,7 +145,7 @@ Ending Pass::Run() {
             // A folder is never moved, whatever other bits its attribute word carries.
             outcome_.foreignFolders.push_back(Shown(Join(data_, entry.name)));
         }
-    }
+    });
     if (!outcome_.Complete()) return Ending::kIncomplete;
     wholeFolders_ = fs_.TrustsFolderRenames(staging_);
     return bucketsInData || linked_ || !wholeFolders_ ? Merge() : Swap();

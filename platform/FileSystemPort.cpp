@@ -2,16 +2,29 @@
 
 namespace platform {
 
+bool FileSystemPort::ForEachEntry(const std::string& folder, const std::function<void(const Entry&)>& visit) {
+    FolderListing listing;
+    if (!listing.Open(folder)) return false;
+    std::string name;
+    while (listing.Next(name))
+        if (name != "." && name != "..") visit({name, listing.Attributes(name), listing.IsLink(name)});
+    return true;
+}
+
 std::optional<std::vector<Entry>> FileSystemPort::List(const std::string& folder) {
+    std::vector<Entry> entries;
+    if (!ForEachEntry(folder, [&entries](const Entry& entry) { entries.push_back(entry); })) return std::nullopt;
+    return entries;
+}
+
+std::optional<std::vector<std::string>> FileSystemPort::LiveLinks(const std::string& folder) {
     FolderListing listing;
     if (!listing.Open(folder)) return std::nullopt;
-    std::vector<Entry> entries;
+    std::vector<std::string> links;
     std::string name;
-    while (listing.Next(name)) {
-        if (name == "." || name == "..") continue;
-        entries.push_back({name, listing.Attributes(name), listing.IsLink(name)});
-    }
-    return entries;
+    while (listing.Next(name))
+        if (listing.IsLink(name) && listing.Attributes(name) != kInvalidAttributes) links.push_back(name);
+    return links;
 }
 
 FileSystemPort& SystemFileSystem() {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,9 +22,15 @@ class FileSystemPort {
 public:
     virtual ~FileSystemPort() = default;
 
-    // A folder's entries but "." and "..", in the system's order; nothing when the
-    // folder cannot be listed.
-    virtual std::optional<std::vector<Entry>> List(const std::string& folder);
+    // Hands each of a folder's entries but "." and ".." to `visit` as the listing
+    // yields it, so that what `visit` does to an entry follows its listing closely;
+    // false when the folder cannot be listed.
+    virtual bool ForEachEntry(const std::string& folder, const std::function<void(const Entry&)>& visit);
+    // The same entries, gathered.
+    std::optional<std::vector<Entry>> List(const std::string& folder);
+    // The names of a folder's links that lead somewhere, found without reading every
+    // entry's attributes; nothing when the folder cannot be listed.
+    virtual std::optional<std::vector<std::string>> LiveLinks(const std::string& folder);
 
     virtual std::uint32_t Attributes(const std::string& path) { return platform::Attributes(path); }
     virtual bool IsLink(const std::string& path) { return platform::IsLink(path); }
