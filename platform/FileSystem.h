@@ -109,7 +109,8 @@ enum class Failure {
 };
 Failure LastFailure();
 
-// Removes a folder only when it is empty.
+// Removes a folder only when it is empty; never a link or junction (Windows removes a
+// junction whatever its target holds).
 bool RemoveEmptyFolder(const std::string& path);
 
 // Creates one folder; fails when the name is taken or the parent is missing.
@@ -119,9 +120,9 @@ bool MakeFolder(const std::string& path);
 // the result is empty and `error` holds the system's reason.
 std::string CurrentFolder(std::error_code& error);
 
-// Test-only: called after every write operation (MakeWritable, Move,
-// RemoveSecondName, RemoveEmptyFolder, MakeFolder) has been attempted, so that a test can end the process at each one in
-// turn. The tool never sets it.
+// Test-only: called after every write operation (MakeWritable, Move, RemoveSecondName,
+// RemoveEmptyFolder, MakeFolder) has been attempted, so that a test can end the process
+// at each one in turn. The tool never sets it.
 using WriteObserver = void (*)();
 void SetWriteObserver(WriteObserver observer);
 
