@@ -163,4 +163,27 @@ TEST_F(ToolOnScreen, MissingArchiveLeavesTheWindowUsable) {
     }
 }
 
+// Each start follows the previous run's exit at once, as a user who closes the tool and
+// starts it again: nothing a run leaves behind keeps the next from its main window.
+TEST_F(ToolOnScreen, StartsEveryTimeRightAfterAnEarlierRun) {
+    constexpr int kStarts = 50;
+    for (int start = 1; start <= kStarts; ++start) {
+        Start();
+        const unsigned long main = MainWindow();
+        ASSERT_NE(main, 0u) << "start " << start << ": " << ReadAll(logs / "tool.log");
+        const std::optional<int> status = CloseAndWait(main);
+        ASSERT_TRUE(status) << "start " << start << ": the tool did not end";
+        ASSERT_TRUE(WIFEXITED(*status)) << "start " << start << ": ended by signal " << WTERMSIG(*status);
+        ASSERT_EQ(WEXITSTATUS(*status), 0) << "start " << start << ": " << ReadAll(logs / "tool.log");
+    }
+}
+
+// No X server on the display named: the report goes to the standard error, the process
+// still ends with 0.
+TEST(ToolWithoutDisplay, ReportsPlainlyAndEndsWithZero) {
+    const e2e::RunResult r = e2e::Run({SA_TOOL}, {"DISPLAY=:59999", "SDL_VIDEODRIVER=x11"}, 20000);
+    EXPECT_TRUE(r.Succeeded()) << r.Out;
+    EXPECT_NE(r.Out.find("Sistemaarchivio: Cannot open the display: "), std::string::npos) << r.Out;
+}
+
 }  // namespace
