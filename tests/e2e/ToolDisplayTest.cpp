@@ -2,9 +2,15 @@
 // started in a folder, clicked from outside with xdotool, closed the way a window
 // manager closes a window.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -16,6 +22,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kCaption = "Lyrimat to Vocarium";
+// The application title: the caption of the standard error display.
+const std::string kTitle = "Sistemaarchivio";
 
 std::string ReadAll(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);
@@ -28,8 +36,48 @@ std::set<std::string> Entries(const fs::path& folder) {
     return out;
 }
 
+// The display's name in the abstract socket namespace, where clients knock first, held
+// by the test while the server listens on its socket file only.
+class AbstractDisplaySocket {
+public:
+    explicit AbstractDisplaySocket(const std::string& display) {
+        const std::string name = "/tmp/.X11-unix/X" + display.substr(display.find(':') + 1);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, name.data(), name.size());
+        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd_ >= 0 && (::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(fd_, 8) != 0))
+            Release();
+    }
+    ~AbstractDisplaySocket() { Release(); }
+    bool Held() const { return fd_ >= 0; }
+    // Closes the next `count` connections as they arrive, as a server starting afresh
+    // does, then lets go of the name: later clients reach the server itself.
+    bool CloseConnections(int count) {
+        for (int i = 0; i < count; ++i) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 20000) != 1) return false;
+            const int connection = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection < 0) return false;
+            ::close(connection);
+        }
+        Release();
+        return true;
+    }
+
+private:
+    void Release() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    int fd_ = -1;
+};
+
 class ToolOnScreen : public ::testing::Test {
 protected:
+    explicit ToolOnScreen(bool abstractSocket = true) : server(1024, 768, abstractSocket) {}
+
     void Start() {
         tool = e2e::Child::Start({SA_TOOL}, {server.Env()}, work.Path(), logs / "tool.log");
     }
@@ -40,6 +88,14 @@ protected:
         const std::vector<std::string> lines = e2e::Lines(r.Out);
         if (!r.Succeeded() || lines.empty()) return 0;
         return std::stoul(lines.front());
+    }
+
+    // The main window, with no error display beside it; 0 without.
+    unsigned long MainWindowAlone() {
+        const unsigned long main = MainWindow();
+        for (const unsigned long w : e2e::VisibleWindows(server, tool.Pid(), ".*"))
+            if (e2e::WindowName(server, w) == kTitle) return 0;
+        return main;
     }
 
     // The visible windows of the tool other than its main window.
@@ -169,12 +225,33 @@ TEST_F(ToolOnScreen, StartsEveryTimeRightAfterAnEarlierRun) {
     constexpr int kStarts = 50;
     for (int start = 1; start <= kStarts; ++start) {
         Start();
-        const unsigned long main = MainWindow();
+        const unsigned long main = MainWindowAlone();
         ASSERT_NE(main, 0u) << "start " << start << ": " << ReadAll(logs / "tool.log");
         const std::optional<int> status = CloseAndWait(main);
         ASSERT_TRUE(status) << "start " << start << ": the tool did not end";
         ASSERT_TRUE(WIFEXITED(*status)) << "start " << start << ": ended by signal " << WTERMSIG(*status);
         ASSERT_EQ(WEXITSTATUS(*status), 0) << "start " << start << ": " << ReadAll(logs / "tool.log");
+    }
+}
+
+class ToolOnAServerStartingAfresh : public ToolOnScreen {
+protected:
+    ToolOnAServerStartingAfresh() : ToolOnScreen(false) {}
+};
+
+// An X server that starts afresh as its last client leaves (Xvfb without -noreset)
+// closes the connections that reach it in that moment: the tool comes up all the same.
+TEST_F(ToolOnAServerStartingAfresh, ComesUpThoughItsFirstConnectionsAreClosed) {
+    for (const int closed : {1, 3}) {
+        AbstractDisplaySocket socket(server.Display());
+        ASSERT_TRUE(socket.Held());
+        Start();
+        ASSERT_TRUE(socket.CloseConnections(closed)) << closed << " connections closed";
+        const unsigned long main = MainWindowAlone();
+        ASSERT_NE(main, 0u) << closed << " connections closed: " << ReadAll(logs / "tool.log");
+        const std::optional<int> status = CloseAndWait(main);
+        ASSERT_TRUE(status && WIFEXITED(*status)) << closed << " connections closed";
+        EXPECT_EQ(WEXITSTATUS(*status), 0) << closed << " connections closed: " << ReadAll(logs / "tool.log");
     }
 }
 
