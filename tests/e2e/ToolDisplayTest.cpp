@@ -1,6 +1,13 @@
 // The built tool on a real X server: the window, its button, its message box and the
 // process's end.
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstring>
 
 #include "ToolOnScreen.h"
 
@@ -11,6 +18,44 @@ using e2e::kCaption;
 using e2e::ReadAll;
 using e2e::ToolOnScreen;
 namespace fs = std::filesystem;
+
+// The display's name in the abstract socket namespace, where clients knock first, held
+// by the test while the server listens on its socket file only.
+class AbstractDisplaySocket {
+public:
+    explicit AbstractDisplaySocket(const std::string& display) {
+        const std::string name = "/tmp/.X11-unix/X" + display.substr(display.find(':') + 1);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, name.data(), name.size());
+        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd_ >= 0 && (::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(fd_, 8) != 0))
+            Release();
+    }
+    ~AbstractDisplaySocket() { Release(); }
+    bool Held() const { return fd_ >= 0; }
+    // Closes the next `count` connections as they arrive, as a server starting afresh
+    // does, then lets go of the name: later clients reach the server itself.
+    bool CloseConnections(int count) {
+        for (int i = 0; i < count; ++i) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 20000) != 1) return false;
+            const int connection = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection < 0) return false;
+            ::close(connection);
+        }
+        Release();
+        return true;
+    }
+
+private:
+    void Release() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    int fd_ = -1;
+};
 
 TEST_F(ToolOnScreen, ConvertsTheArchiveOnAClickAndEndsWithZero) {
     const fs::path data = fs::path(work.Path()) / "Data";
@@ -92,6 +137,50 @@ TEST_F(ToolOnScreen, MissingArchiveLeavesTheWindowUsable) {
             EXPECT_TRUE(Entries(fs::path(work.Path()) / entry).empty());
         }
     }
+}
+
+// Each start follows the previous run's exit at once, as a user who closes the tool and
+// starts it again: nothing a run leaves behind keeps the next from its main window.
+TEST_F(ToolOnScreen, StartsEveryTimeRightAfterAnEarlierRun) {
+    constexpr int kStarts = 50;
+    for (int start = 1; start <= kStarts; ++start) {
+        Start(SA_TOOL);
+        const unsigned long main = MainWindowAlone();
+        ASSERT_NE(main, 0u) << "start " << start << ": " << ReadAll(logs / "tool.log");
+        const std::optional<int> status = CloseAndWait(main);
+        ASSERT_TRUE(status) << "start " << start << ": the tool did not end";
+        ASSERT_TRUE(WIFEXITED(*status)) << "start " << start << ": ended by signal " << WTERMSIG(*status);
+        ASSERT_EQ(WEXITSTATUS(*status), 0) << "start " << start << ": " << ReadAll(logs / "tool.log");
+    }
+}
+
+class ToolOnAServerStartingAfresh : public ToolOnScreen {
+protected:
+    ToolOnAServerStartingAfresh() : ToolOnScreen(false) {}
+};
+
+// An X server that starts afresh as its last client leaves (Xvfb without -noreset)
+// closes the connections that reach it in that moment: the tool comes up all the same.
+TEST_F(ToolOnAServerStartingAfresh, ComesUpThoughItsFirstConnectionsAreClosed) {
+    for (const int closed : {1, 3}) {
+        AbstractDisplaySocket socket(server.Display());
+        ASSERT_TRUE(socket.Held());
+        Start(SA_TOOL);
+        ASSERT_TRUE(socket.CloseConnections(closed)) << closed << " connections closed";
+        const unsigned long main = MainWindowAlone();
+        ASSERT_NE(main, 0u) << closed << " connections closed: " << ReadAll(logs / "tool.log");
+        const std::optional<int> status = CloseAndWait(main);
+        ASSERT_TRUE(status && WIFEXITED(*status)) << closed << " connections closed";
+        EXPECT_EQ(WEXITSTATUS(*status), 0) << closed << " connections closed: " << ReadAll(logs / "tool.log");
+    }
+}
+
+// No X server on the display named: the report goes to the standard error, the process
+// still ends with 0.
+TEST(ToolWithoutDisplay, ReportsPlainlyAndEndsWithZero) {
+    const e2e::RunResult r = e2e::Run({SA_TOOL}, {"DISPLAY=:59999", "SDL_VIDEODRIVER=x11"}, 20000);
+    EXPECT_TRUE(r.Succeeded()) << r.Out;
+    EXPECT_NE(r.Out.find("Sistemaarchivio: Cannot open the display: "), std::string::npos) << r.Out;
 }
 
 }  // namespace

@@ -19,6 +19,8 @@ namespace e2e {
 namespace fs = std::filesystem;
 
 inline const std::string kCaption = "Lyrimat to Vocarium";
+// The application title: the caption of the standard error display.
+inline const std::string kTitle = "Sistemaarchivio";
 
 inline std::string ReadAll(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);
@@ -33,6 +35,8 @@ inline std::set<std::string> Entries(const fs::path& folder) {
 
 class ToolOnScreen : public ::testing::Test {
 protected:
+    explicit ToolOnScreen(bool abstractSocket = true) : server(1024, 768, abstractSocket) {}
+
     // The program is looked up in PATH unless it names a folder.
     void Start(const std::string& program) {
         tool = e2e::Child::Start({program}, {server.Env()}, work.Path(), logs / "tool.log");
@@ -44,6 +48,14 @@ protected:
         const std::vector<std::string> lines = e2e::Lines(r.Out);
         if (!r.Succeeded() || lines.empty()) return 0;
         return std::stoul(lines.front());
+    }
+
+    // The main window, with no error display beside it; 0 without.
+    unsigned long MainWindowAlone() {
+        const unsigned long main = MainWindow();
+        for (const unsigned long w : e2e::VisibleWindows(server, tool.Pid(), ".*"))
+            if (e2e::WindowName(server, w) == kTitle) return 0;
+        return main;
     }
 
     // The visible windows of the tool other than its main window.

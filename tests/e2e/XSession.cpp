@@ -162,15 +162,16 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
     return r;
 }
 
-Xvfb::Xvfb(int width, int height) {
+Xvfb::Xvfb(int width, int height, bool abstractSocket) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     // The write end goes to the server as descriptor 3 without O_CLOEXEC (dup2 clears it).
     // -noreset: an X server that starts afresh whenever its last client leaves refuses
     // connections meanwhile, and the tests come and go.
-    server_ = Child::Start({SA_XVFB, "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0",
-                            std::to_string(width) + "x" + std::to_string(height) + "x24"},
-                           {}, {}, {}, fds[1]);
+    std::vector<std::string> argv{SA_XVFB, "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0",
+                                  std::to_string(width) + "x" + std::to_string(height) + "x24"};
+    if (!abstractSocket) argv.insert(argv.end(), {"-nolisten", "local"});
+    server_ = Child::Start(argv, {}, {}, {}, fds[1]);
     ::close(fds[1]);
     // Xvfb writes the display number once it accepts connections.
     std::string number;

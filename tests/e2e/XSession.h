@@ -46,10 +46,12 @@ struct RunResult {
 RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, int timeoutMs);
 
 // An Xvfb of the test's own on a display number it picks itself (-displayfd), ready
-// to accept connections once the constructor returns.
+// to accept connections once the constructor returns. Without abstractSocket it
+// listens on its socket file only, and the socket name in the abstract namespace,
+// which clients try first, is free for the test to answer.
 class Xvfb {
 public:
-    Xvfb(int width = 1024, int height = 768);
+    explicit Xvfb(int width = 1024, int height = 768, bool abstractSocket = true);
     ~Xvfb();
     const std::string& Display() const { return display_; }
     std::string Env() const { return "DISPLAY=" + display_; }

@@ -186,9 +186,20 @@ struct SdlBackend::State {
         // A desktop tool: leave the screen saver and the compositor alone.
         SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-        if (const char* display = std::getenv("DISPLAY"); display && *display) sdl::GuardXErrors();
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-            throw Exception(std::string("Cannot open the display: ") + SDL_GetError());
+        const char* display = std::getenv("DISPLAY");
+        const bool x11 = display && *display;
+        if (x11) sdl::GuardXErrors();
+        // An X server that starts afresh when its last client leaves (Xvfb without
+        // -noreset, as xvfb-run starts it) closes the connections that reach it in that
+        // moment, so a start right after an earlier run can find the display gone for an
+        // instant. Only a display that stays away through every attempt is reported.
+        constexpr int kAttempts = 5;
+        constexpr Uint32 kPauseMs = 100;
+        for (int attempt = 1; SDL_InitSubSystem(SDL_INIT_VIDEO) != 0; ++attempt) {
+            if (!x11 || attempt == kAttempts)
+                throw Exception(std::string("Cannot open the display: ") + SDL_GetError());
+            SDL_Delay(kPauseMs);
+        }
         videoReady = true;
         SDL_StartTextInput();
     }

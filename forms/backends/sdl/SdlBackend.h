@@ -31,6 +31,8 @@
 //  [x] Caption buttons as the style allows (Motif hints, X11 only); never maximise.
 //  [x] SDL's X11 or Wayland drivers only, never one that draws nowhere; Xlib's
 //      answer to a wake-up message for a vanished window doesn't end the process.
+//  [x] An X display that drops the first connections (its server starting afresh
+//      as the previous client left) is tried a few times before it is reported.
 //  [ ] StartMinimized: Linux gives a process no such request.
 #include <cstdint>
 #include <memory>
