@@ -1,5 +1,6 @@
 #include "UnitCredit.h"
 
+#include "forms/controls/StandardClasses.h"
 #include "forms/core/Application.h"
 #include "Resources.h"
 
@@ -20,6 +21,7 @@ const forms::TClassInfo& TFrmCredit::StaticClass() {
 }
 
 TFrmCredit::TFrmCredit(forms::TComponent* AOwner) : forms::TForm(AOwner) {
+    forms::RegisterStandardClasses();
     LoadLayout("TFRMCREDIT", resources::Layout("TFRMCREDIT"));
 }
 

@@ -1,5 +1,6 @@
 #include "UnitPinCode.h"
 #include "Resources.h"
+#include "forms/controls/StandardClasses.h"
 
 #include <cstring>
 #include <string>
@@ -21,6 +22,7 @@ const forms::TClassInfo& TFrmPinCode::StaticClass() {
 }
 
 TFrmPinCode::TFrmPinCode(forms::TComponent* AOwner) : forms::TForm(AOwner) {
+    forms::RegisterStandardClasses();
     LoadLayout("TFRMPINCODE", resources::Layout("TFRMPINCODE"));
 }
 

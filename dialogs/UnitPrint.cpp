@@ -1,5 +1,6 @@
 #include "UnitPrint.h"
 #include "Resources.h"
+#include "forms/controls/StandardClasses.h"
 
 TFrmPrint* FrmPrint = nullptr;
 
@@ -15,6 +16,7 @@ const forms::TClassInfo& TFrmPrint::StaticClass() {
 }
 
 TFrmPrint::TFrmPrint(forms::TComponent* AOwner) : forms::TForm(AOwner) {
+    forms::RegisterStandardClasses();
     LoadLayout("TFRMPRINT", resources::Layout("TFRMPRINT"));
 }
 

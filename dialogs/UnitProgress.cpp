@@ -1,5 +1,6 @@
 #include "UnitProgress.h"
 #include "Resources.h"
+#include "forms/controls/StandardClasses.h"
 
 TFrmProgress* FrmProgress = nullptr;
 
@@ -11,5 +12,6 @@ const forms::TClassInfo& TFrmProgress::StaticClass() {
 }
 
 TFrmProgress::TFrmProgress(forms::TComponent* AOwner) : forms::TForm(AOwner) {
+    forms::RegisterStandardClasses();
     LoadLayout("TFRMPROGRESS", resources::Layout("TFRMPROGRESS"));
 }

@@ -8,6 +8,7 @@
 #include "forms/backends/headless/HeadlessBackend.h"
 #include "forms/core/Application.h"
 #include "forms/controls/Button.h"
+#include "forms/controls/StandardClasses.h"
 #include "forms/core/Form.h"
 #include "forms/core/LayoutReader.h"
 
@@ -34,6 +35,7 @@ const forms::TClassInfo& TFuzzForm::StaticClass() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    forms::RegisterStandardClasses();
     forms::HeadlessBackend backend;
     forms::TApplication app(backend);
     auto* form = new TFuzzForm(&app);

@@ -1,3 +1,5 @@
+#include "StandardClasses.h"
+
 #include "BitBtn.h"
 #include "Button.h"
 #include "../core/Application.h"
@@ -12,9 +14,10 @@
 
 namespace forms {
 
-// The library's own classes that a layout may name without a form field, and the
-// message form for backends without a message box.
 void RegisterStandardClasses() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
     SetMessageFormFallback(&ShowMessageForm);
     RegisterClass(TButton::StaticClass());
     RegisterClass(TTimer::StaticClass());

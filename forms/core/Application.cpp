@@ -168,13 +168,13 @@ int32_t TApplication::MessageBox(const std::string& text, const std::string& cap
         FlushPaints();
         result = backend_.MessageBox(owner, text, caption, flags);
         if (result == 0) {
-            EnsureStandardClasses();
             TRect over;
             if (owner && mainForm_->Visible()) {
                 const TSize outer = mainForm_->OuterSize();
                 over = Bounds(mainForm_->Left(), mainForm_->Top(), outer.cx, outer.cy);
             }
-            result = messageFormFallback ? messageFormFallback(over, text, caption, flags) : IDOK;
+            if (!messageFormFallback) throw Exception("No message box: the standard classes are not registered");
+            result = messageFormFallback(over, text, caption, flags);
         }
     } catch (...) {
         EnableForms(disabled);

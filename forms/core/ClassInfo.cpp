@@ -71,19 +71,12 @@ std::vector<std::pair<std::string, const TClassInfo*>>& Palette() {
 
 void RegisterClass(const TClassInfo& info) { Registry()[info.Name] = &info; }
 
-void EnsureStandardClasses() {
-    static const bool standard = (RegisterStandardClasses(), true);
-    (void)standard;
-}
-
 const TClassInfo* FindClass(const std::string& name) {
-    EnsureStandardClasses();
     auto it = Registry().find(name);
     return it == Registry().end() ? nullptr : it->second;
 }
 
 std::vector<const TClassInfo*> RegisteredClasses() {
-    EnsureStandardClasses();
     std::vector<const TClassInfo*> out;
     for (const auto& entry : Registry()) out.push_back(entry.second);
     return out;
