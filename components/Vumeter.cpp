@@ -34,14 +34,14 @@ const forms::TClassInfo& TVumeter::StaticClass() {
     static const forms::TClassInfo info =
         forms::TClassBuilder<TVumeter>("TVumeter", &forms::TGraphicControl::StaticClass())
             .Creatable()
-            .Int<int32_t>("Refr", &TVumeter::SetRefresh, 0)
-            .WriteOnly()
+            .Int<int32_t>("Refr", &TVumeter::SetRefresh)
+            .WriteOnly(0)
             .Publish(TControl::Protected("Anchors"))
             .Publish(TControl::Protected("ParentShowHint"))
             .Publish(TControl::Protected("ShowHint"))
             .Publish(TControl::Protected("Visible"))
-            .Int<int32_t>("Value", &TVumeter::SetValue, 0)
-            .WriteOnly()
+            .Int<int32_t>("Value", &TVumeter::SetValue)
+            .WriteOnly(0)
             .Publish(TControl::Protected("Align"))
             .Build();
     return info;

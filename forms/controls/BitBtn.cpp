@@ -115,7 +115,7 @@ const TClassInfo& TBitBtn::StaticClass() {
     static const TClassInfo info =
         TClassBuilder<TBitBtn>("TBitBtn", &TButton::StaticClass())
             .Creatable()
-            .Enum("Kind", "TBitBtnKind", &TBitBtn::SetKind, TBitBtnKind::bkCustom, kKinds)
+            .Enum<TBitBtnKind>("Kind", "TBitBtnKind", &TBitBtn::SetKind, kKinds)
             .Reads(&TBitBtn::Kind)
             .Build();
     return info;

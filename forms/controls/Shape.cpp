@@ -4,7 +4,7 @@ namespace forms {
 
 const TClassInfo& TBrush::StaticClass() {
     static const TClassInfo info = TClassBuilder<TBrush>("TBrush", &TPersistent::StaticClass())
-                                       .Color("Color", &TBrush::SetColor, clWhite)
+                                       .Color("Color", &TBrush::SetColor)
                                        .Reads(&TBrush::Color)
                                        .Build();
     return info;

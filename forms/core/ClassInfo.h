@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <limits>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -30,10 +31,12 @@ using NameTable = std::vector<std::pair<std::string, int64_t>>;
 struct TPropInfo {
     std::string Name;
     std::string TypeName;
-    std::string Default;  // declared default as a layout would write it; empty when none
+    // The declared default as a layout would write it: a layout leaves out a property
+    // holding it. Empty for a property that declares none (NoDefault, events, data).
+    std::string Default;
+    bool NoDefault = false;  // always stored, whatever it holds
     bool Readable = true;  // write-only properties are never saved with a layout
-    // The current value as a layout would write it, for properties registered with
-    // their getter; a fresh object's value is the declared default.
+    // The current value as a layout would write it; empty for write-only properties.
     std::function<std::string(const TObject& self)> Read;
     // Applies a layout value through the write accessor; EPropertyError on a bad value.
     std::function<void(TObject& self, const LayoutValue& v, TObject* handlerOwner)> Write;
@@ -78,10 +81,6 @@ public:
 
 // Classes the layout reader can create without a form naming them in a field.
 void RegisterClass(const TClassInfo& info);
-// Registers the library's standard classes once: the controls layer defines
-// RegisterStandardClasses, the registry and the application run it before first use.
-void RegisterStandardClasses();
-void EnsureStandardClasses();
 const TClassInfo* FindClass(const std::string& name);
 // Every registered class, by name.
 std::vector<const TClassInfo*> RegisteredClasses();
@@ -101,9 +100,13 @@ std::string NameOf(const NameTable& names, int64_t value);
 // A set as a layout writes it: "[akLeft, akTop]", names in the table's order.
 std::string SetText(const NameTable& names, int64_t bits);
 
-// Builds the class information of C, registering properties next to their defaults:
-//   TClassBuilder<TButton>("TButton", &TButtonControl::StaticClass())
-//       .Creatable().String("Caption", &TButton::SetCaption).Build();
+// Builds the class information of C, each property beside its setter and getter:
+//   TClassBuilder<TButton>("TButton", &TWinControl::StaticClass())
+//       .Creatable().Bool("Cancel", &TButton::SetCancel).Reads(&TButton::Cancel).Build();
+// The declared default of a property with a getter is what a freshly constructed C
+// holds, so the constructor and the member initialisers are the one place that
+// states it. A write-only property has nothing to read and declares its default
+// with WriteOnly; a property that declares none says NoDefault.
 template <class C>
 class TClassBuilder {
 public:
@@ -118,68 +121,62 @@ public:
     }
 
     template <class T>
-    TClassBuilder& Int(const std::string& name, void (C::*set)(T), T def, const char* type = "Integer") {
+    TClassBuilder& Int(const std::string& name, void (C::*set)(T), const char* type = "Integer") {
         format_ = [](int64_t v) { return std::to_string(v); };
-        return Add(name, type, std::to_string(def), [set](TObject& o, const LayoutValue& v, TObject*) {
+        return AddValue(name, type, [set](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(static_cast<T>(
                 ToInteger(v, static_cast<int64_t>(std::numeric_limits<T>::min()),
                           static_cast<int64_t>(std::numeric_limits<T>::max()))));
         });
     }
-    template <class T>
-    TClassBuilder& IntNoDefault(const std::string& name, void (C::*set)(T), const char* type = "Integer") {
-        Int(name, set, T{}, type);
-        info_.Properties.back().Default.clear();
-        return *this;
-    }
-    TClassBuilder& Bool(const std::string& name, void (C::*set)(bool), bool def) {
+    TClassBuilder& Bool(const std::string& name, void (C::*set)(bool)) {
         format_ = [](int64_t v) { return std::string(v ? "True" : "False"); };
-        return Add(name, "Boolean", def ? "True" : "False", [set](TObject& o, const LayoutValue& v, TObject*) {
+        return AddValue(name, "Boolean", [set](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(ToBool(v));
         });
     }
-    TClassBuilder& Color(const std::string& name, void (C::*set)(TColor), TColor def) {
+    TClassBuilder& Color(const std::string& name, void (C::*set)(TColor)) {
         format_ = [](int64_t v) { return ColorToName(static_cast<TColor>(v)); };
-        return Add(name, "TColor", ColorToName(def), [set](TObject& o, const LayoutValue& v, TObject*) {
+        return AddValue(name, "TColor", [set](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(ToColor(v));
         });
     }
     template <class S, class A>
-    TClassBuilder& String(const std::string& name, void (C::*set)(A), const char* def = nullptr) {
-        return Add(name, "String", def ? def : "", [set](TObject& o, const LayoutValue& v, TObject*) {
+    TClassBuilder& String(const std::string& name, void (C::*set)(A)) {
+        format_ = nullptr;
+        return AddValue(name, "String", [set](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(S(ToString(v)));
         });
     }
-    TClassBuilder& String(const std::string& name, void (C::*set)(const std::string&), const char* def = nullptr) {
-        return String<std::string>(name, set, def);
+    TClassBuilder& String(const std::string& name, void (C::*set)(const std::string&)) {
+        return String<std::string>(name, set);
     }
-    TClassBuilder& String(const std::string& name, void (C::*set)(std::string), const char* def = nullptr) {
-        return String<std::string>(name, set, def);
+    TClassBuilder& String(const std::string& name, void (C::*set)(std::string)) {
+        return String<std::string>(name, set);
     }
     template <class E>
-    TClassBuilder& Enum(const std::string& name, const char* type, void (C::*set)(E), E def, const NameTable& names) {
+    TClassBuilder& Enum(const std::string& name, const char* type, void (C::*set)(E), const NameTable& names) {
         format_ = [names](int64_t v) { return NameOf(names, v); };
-        return Add(name, type, NameOf(names, static_cast<int64_t>(def)),
-                   [set, names](TObject& o, const LayoutValue& v, TObject*) {
-                       (static_cast<C&>(o).*set)(static_cast<E>(ToEnum(v, names)));
-                   });
+        return AddValue(name, type, [set, names](TObject& o, const LayoutValue& v, TObject*) {
+            (static_cast<C&>(o).*set)(static_cast<E>(ToEnum(v, names)));
+        });
     }
     template <class S>
-    TClassBuilder& Set(const std::string& name, const char* type, void (C::*set)(S), const NameTable& bits,
-                       int64_t def = 0) {
+    TClassBuilder& Set(const std::string& name, const char* type, void (C::*set)(S), const NameTable& bits) {
         format_ = [bits](int64_t v) { return SetText(bits, v); };
-        return Add(name, type, SetText(bits, def), [set, bits](TObject& o, const LayoutValue& v, TObject*) {
+        return AddValue(name, type, [set, bits](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(static_cast<S>(ToSet(v, bits)));
         });
     }
     TClassBuilder& Binary(const std::string& name, void (C::*set)(const std::vector<uint8_t>&)) {
-        return Add(name, "Binary", "", [set](TObject& o, const LayoutValue& v, TObject*) {
+        return Add(name, "Binary", [set](TObject& o, const LayoutValue& v, TObject*) {
             if (v.kind != LayoutValue::Kind::Binary) throw EPropertyError("binary data expected");
             (static_cast<C&>(o).*set)(v.bytes);
         });
     }
     template <class P>
     TClassBuilder& Nested(const std::string& name, const char* type, P* (C::*get)()) {
+        RequireDecided();
         TPropInfo p;
         p.Name = name;
         p.TypeName = type;
@@ -188,21 +185,21 @@ public:
         return *this;
     }
     TClassBuilder& Event(const std::string& name, TNotifyEvent C::*field) {
-        return Add(name, "TNotifyEvent", "", [field, name](TObject& o, const LayoutValue& v, TObject* owner) {
+        return Add(name, "TNotifyEvent", [field, name](TObject& o, const LayoutValue& v, TObject* owner) {
             const TMethodInfo& m = BindHandler(v, owner, name);
             if (!m.Notify) throw EPropertyError("handler " + m.Name + " does not fit " + name);
             static_cast<C&>(o).*field = m.Notify(*owner);
         });
     }
     TClassBuilder& Event(const std::string& name, void (C::*set)(TNotifyEvent)) {
-        return Add(name, "TNotifyEvent", "", [set, name](TObject& o, const LayoutValue& v, TObject* owner) {
+        return Add(name, "TNotifyEvent", [set, name](TObject& o, const LayoutValue& v, TObject* owner) {
             const TMethodInfo& m = BindHandler(v, owner, name);
             if (!m.Notify) throw EPropertyError("handler " + m.Name + " does not fit " + name);
             (static_cast<C&>(o).*set)(m.Notify(*owner));
         });
     }
     TClassBuilder& Event(const std::string& name, TKeyPressEvent C::*field) {
-        return Add(name, "TKeyPressEvent", "", [field, name](TObject& o, const LayoutValue& v, TObject* owner) {
+        return Add(name, "TKeyPressEvent", [field, name](TObject& o, const LayoutValue& v, TObject* owner) {
             const TMethodInfo& m = BindHandler(v, owner, name);
             if (!m.KeyPress) throw EPropertyError("handler " + m.Name + " does not take a key");
             static_cast<C&>(o).*field = m.KeyPress(*owner);
@@ -210,16 +207,28 @@ public:
     }
     // Re-publishes a property an ancestor declared but did not publish.
     TClassBuilder& Publish(const TPropInfo& inherited) {
+        RequireDecided();
         info_.Properties.push_back(inherited);
         return *this;
     }
-    TClassBuilder& WriteOnly() {
-        info_.Properties.back().Readable = false;
+    // The property just registered has no getter; a layout never stores it.
+    TClassBuilder& WriteOnly(int64_t declaredDefault) {
+        TPropInfo& p = Decide();
+        p.Readable = false;
+        p.Default = format_(declaredDefault);
         return *this;
     }
-    // Gives the property just registered its getter, read in the form of its default.
+    // The property just registered declares no default: a layout always stores it.
+    TClassBuilder& NoDefault() {
+        Decide().NoDefault = true;
+        return *this;
+    }
+    // Gives the property just registered its getter, read in the form a layout writes;
+    // unless NoDefault follows, its default is what a fresh object holds.
     template <class G>
     TClassBuilder& Reads(G get) {
+        derived_.push_back(info_.Properties.size() - 1);
+        Decide();
         using V = std::decay_t<std::invoke_result_t<G, const C&>>;
         if constexpr (std::is_convertible_v<V, std::string>) {
             info_.Properties.back().Read = [get](const TObject& o) {
@@ -261,23 +270,59 @@ public:
         return *this;
     }
 
-    TClassInfo Build() { return std::move(info_); }
+    TClassInfo Build() {
+        RequireDecided();
+        if (!derived_.empty()) {
+            const std::unique_ptr<C> fresh = Fresh();
+            for (size_t i : derived_) {
+                TPropInfo& p = info_.Properties[i];
+                if (!p.NoDefault) p.Default = p.Read(*fresh);
+            }
+        }
+        return std::move(info_);
+    }
 
 private:
     template <class W>
-    TClassBuilder& Add(const std::string& name, const char* type, std::string def, W write) {
+    TClassBuilder& Add(const std::string& name, const char* type, W write) {
+        RequireDecided();
         TPropInfo p;
         p.Name = name;
         p.TypeName = type;
-        p.Default = std::move(def);
         p.Write = std::move(write);
         info_.Properties.push_back(std::move(p));
         return *this;
+    }
+    // A property holding a value must then say where its default comes from.
+    template <class W>
+    TClassBuilder& AddValue(const std::string& name, const char* type, W write) {
+        Add(name, type, std::move(write));
+        undecided_ = true;
+        return *this;
+    }
+    void RequireDecided() const {
+        if (undecided_)
+            throw std::logic_error(info_.Name + "." + info_.Properties.back().Name +
+                                   ": a value property needs Reads, NoDefault or WriteOnly");
+    }
+    TPropInfo& Decide() {
+        undecided_ = false;
+        return info_.Properties.back();
+    }
+    static std::unique_ptr<C> Fresh() {
+        if constexpr (std::is_constructible_v<C, TComponent*>)
+            return std::make_unique<C>(nullptr);
+        else if constexpr (std::is_default_constructible_v<C>)
+            return std::make_unique<C>();
+        else
+            throw std::logic_error("a class without a plain constructor cannot derive defaults");
     }
     static const TMethodInfo& BindHandler(const LayoutValue& v, TObject* owner, const std::string& event);
 
     TClassInfo info_;
     std::function<std::string(int64_t)> format_;  // the last property's value as layout text
+    bool undecided_ = false;  // the last property holds a value and has neither getter nor declared default
+    std::vector<size_t> derived_;  // properties whose default a fresh object gives
 };
 
 // Declares the class information accessors of a library class.

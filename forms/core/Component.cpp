@@ -8,7 +8,7 @@ const TClassInfo& TComponent::StaticClass() {
     static const TClassInfo info = TClassBuilder<TComponent>("TComponent", &TPersistent::StaticClass())
                                        .String("Name", &TComponent::SetName)
                                        .Reads(&TComponent::Name)
-                                       .Int<int64_t>("Tag", &TComponent::SetTag, 0)
+                                       .Int<int64_t>("Tag", &TComponent::SetTag)
                                        .Reads(&TComponent::Tag)
                                        .Build();
     return info;

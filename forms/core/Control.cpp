@@ -16,26 +16,26 @@ const NameTable kHelpType = {{"htKeyword", 0}, {"htContext", 1}};
 const std::map<std::string, TPropInfo>& ProtectedCatalogue() {
     static const std::map<std::string, TPropInfo> catalogue = [] {
         TClassInfo c = TClassBuilder<TControl>("", nullptr)
-                           .Enum("Align", "TAlign", &TControl::SetAlign, TAlign::alNone, kAlign)
+                           .Enum<TAlign>("Align", "TAlign", &TControl::SetAlign, kAlign)
                            .Reads(&TControl::Align)
-                           .Set("Anchors", "TAnchors", &TControl::SetAnchors, kAnchors, akLeft | akTop)
+                           .Set("Anchors", "TAnchors", &TControl::SetAnchors, kAnchors)
                            .Reads(&TControl::Anchors)
                            .Nested("Font", "TFont", static_cast<TFont* (TControl::*)()>(&TControl::Font))
-                           .Bool("ParentFont", &TControl::SetParentFont, true)
+                           .Bool("ParentFont", &TControl::SetParentFont)
                            .Reads(&TControl::ParentFont)
-                           .Color("Color", &TControl::SetColor, clBtnFace)
+                           .Color("Color", &TControl::SetColor)
                            .Reads(&TControl::Color)
-                           .Bool("ParentColor", &TControl::SetParentColor, false)
+                           .Bool("ParentColor", &TControl::SetParentColor)
                            .Reads(&TControl::ParentColor)
                            .String("Caption", &TControl::SetCaption)
                            .Reads(&TControl::Caption)
-                           .Bool("ShowHint", &TControl::SetShowHint, false)
+                           .Bool("ShowHint", &TControl::SetShowHint)
                            .Reads(&TControl::ShowHint)
-                           .Bool("ParentShowHint", &TControl::SetParentShowHint, true)
+                           .Bool("ParentShowHint", &TControl::SetParentShowHint)
                            .Reads(&TControl::ParentShowHint)
-                           .Bool("Visible", &TControl::SetVisible, true)
+                           .Bool("Visible", &TControl::SetVisible)
                            .Reads(&TControl::Visible)
-                           .Bool("Enabled", &TControl::SetEnabled, true)
+                           .Bool("Enabled", &TControl::SetEnabled)
                            .Reads(&TControl::Enabled)
                            .Build();
         std::map<std::string, TPropInfo> m;
@@ -57,17 +57,28 @@ const TPropInfo& TControl::Protected(const std::string& name) { return Protected
 const TClassInfo& TControl::StaticClass() {
     static const TClassInfo info =
         TClassBuilder<TControl>("TControl", &TComponent::StaticClass())
-            .Int<int32_t>("Left", &TControl::SetLeft, 0)
-            .Int<int32_t>("Top", &TControl::SetTop, 0)
-            .Int<int32_t>("Width", &TControl::SetWidth, 0)
-            .Int<int32_t>("Height", &TControl::SetHeight, 0)
-            .Enum("Cursor", "TCursor", &TControl::SetCursor, crDefault, CursorNames())
+            .Int<int32_t>("Left", &TControl::SetLeft)
+            .Reads(&TControl::Left)
+            .NoDefault()
+            .Int<int32_t>("Top", &TControl::SetTop)
+            .Reads(&TControl::Top)
+            .NoDefault()
+            .Int<int32_t>("Width", &TControl::SetWidth)
+            .Reads(&TControl::Width)
+            .NoDefault()
+            .Int<int32_t>("Height", &TControl::SetHeight)
+            .Reads(&TControl::Height)
+            .NoDefault()
+            .Enum<int32_t>("Cursor", "TCursor", &TControl::SetCursor, CursorNames())
             .Reads(&TControl::Cursor)
             .String("Hint", &TControl::SetHint)
             .Reads(&TControl::Hint)
-            .Enum("HelpType", "THelpType", &TControl::SetHelpType, THelpType::htContext, kHelpType)
+            .Enum<THelpType>("HelpType", "THelpType", &TControl::SetHelpType, kHelpType)
+            .Reads(&TControl::HelpType)
             .String("HelpKeyword", &TControl::SetHelpKeyword)
-            .Int<int32_t>("HelpContext", &TControl::SetHelpContext, 0)
+            .Reads(&TControl::HelpKeyword)
+            .Int<int32_t>("HelpContext", &TControl::SetHelpContext)
+            .Reads(&TControl::HelpContext)
             .Build();
     return info;
 }
@@ -250,9 +261,9 @@ void TControl::KeyPress(char32_t&) {}
 
 const TClassInfo& TWinControl::StaticClass() {
     static const TClassInfo info = TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClass())
-                                       .Int<int32_t>("TabOrder", &TWinControl::SetTabOrder, -1)
+                                       .Int<int32_t>("TabOrder", &TWinControl::SetTabOrder)
                                        .Reads(&TWinControl::TabOrder)
-                                       .Bool("TabStop", &TWinControl::SetTabStop, false)
+                                       .Bool("TabStop", &TWinControl::SetTabStop)
                                        .Reads(&TWinControl::TabStop)
                                        .Build();
     return info;

@@ -89,8 +89,11 @@ public:
     void SetAlign(TAlign a) { align_ = a; }
     TAnchors Anchors() const { return anchors_; }
     void SetAnchors(TAnchors a) { anchors_ = a; }
+    THelpType HelpType() const { return helpType_; }
     void SetHelpType(THelpType t) { helpType_ = t; }
+    const std::string& HelpKeyword() const { return helpKeyword_; }
     void SetHelpKeyword(const std::string& k) { helpKeyword_ = k; }
+    int32_t HelpContext() const { return helpContext_; }
     void SetHelpContext(int32_t c) { helpContext_ = c; }
 
     TControlStyle ControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;

@@ -13,15 +13,16 @@ const NameTable kCharsets = {{"ANSI_CHARSET", 0},        {"DEFAULT_CHARSET", 1},
 const TClassInfo& TFont::StaticClass() {
     static const TClassInfo info =
         TClassBuilder<TFont>("TFont", &TPersistent::StaticClass())
-            .Enum("Charset", "TFontCharset", &TFont::SetCharset, int32_t{DEFAULT_CHARSET}, kCharsets)
+            .Enum<int32_t>("Charset", "TFontCharset", &TFont::SetCharset, kCharsets)
             .Reads([](const TFont& f) { return f.Spec().Charset; })
-            .Color("Color", &TFont::SetColor, clWindowText)
+            .Color("Color", &TFont::SetColor)
             .Reads([](const TFont& f) { return f.Spec().Color; })
-            .Int<int32_t>("Height", &TFont::SetHeight, -11)
+            .Int<int32_t>("Height", &TFont::SetHeight)
             .Reads([](const TFont& f) { return f.Spec().Height; })
-            .String("Name", &TFont::SetName, "MS Sans Serif")
+            .String("Name", &TFont::SetName)
             .Reads([](const TFont& f) { return f.Spec().Name; })
-            .Int<int32_t>("Size", &TFont::SetSize, 8)
+            .Int<int32_t>("Size", &TFont::SetSize)
+            .Reads(&TFont::Size)
             .Set("Style", "TFontStyles", &TFont::SetStyle, kStyles)
             .Reads([](const TFont& f) { return f.Spec().Style; })
             .Build();

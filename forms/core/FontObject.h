@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdlib>
 #include <functional>
 
 #include "Object.h"
@@ -15,7 +16,12 @@ public:
 
     void SetName(const std::string& v) { spec_.Name = v; Changed(); }
     void SetHeight(int32_t v) { spec_.Height = v; Changed(); }
-    // Points at 96 pixels per inch, as Windows converts them.
+    // Points at 96 pixels per inch, as Windows converts them; a positive (cell) height
+    // gives a negative size, rounded half away from zero like MulDiv.
+    int32_t Size() const {
+        const int32_t points = (std::abs(spec_.Height) * 72 + 48) / 96;
+        return spec_.Height < 0 ? points : -points;
+    }
     void SetSize(int32_t points) { spec_.Height = -((points * 96 + 36) / 72); Changed(); }
     void SetStyle(TFontStyles v) { spec_.Style = v; Changed(); }
     void SetColor(TColor v) { spec_.Color = v; Changed(); }

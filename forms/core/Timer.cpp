@@ -7,9 +7,9 @@ namespace forms {
 const TClassInfo& TTimer::StaticClass() {
     static const TClassInfo info = TClassBuilder<TTimer>("TTimer", &TComponent::StaticClass())
                                        .Creatable()
-                                       .Bool("Enabled", &TTimer::SetEnabled, true)
+                                       .Bool("Enabled", &TTimer::SetEnabled)
                                        .Reads(&TTimer::Enabled)
-                                       .Int<uint32_t>("Interval", &TTimer::SetInterval, 1000, "Cardinal")
+                                       .Int<uint32_t>("Interval", &TTimer::SetInterval, "Cardinal")
                                        .Reads(&TTimer::Interval)
                                        .Event("OnTimer", &TTimer::SetOnTimer)
                                        .Build();
