@@ -57,6 +57,7 @@ const TPropInfo& TControl::Protected(const std::string& name) { return Protected
 const TClassInfo& TControl::StaticClass() {
     static const TClassInfo info =
         TClassBuilder<TControl>("TControl", &TComponent::StaticClass())
+            // The bounds declare no default: every class sizes itself, a layout stores them.
             .Int<int32_t>("Left", &TControl::SetLeft)
             .Reads(&TControl::Left)
             .NoDefault()
