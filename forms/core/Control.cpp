@@ -116,6 +116,11 @@ void TControl::SetParent(TWinControl* parent) {
 }
 
 void TControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+    const auto keep = [](int32_t v) { return std::clamp(v, -kMaxCoordinate, kMaxCoordinate); };
+    left = keep(left);
+    top = keep(top);
+    width = keep(width);
+    height = keep(height);
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
     Invalidate();
     left_ = left;

@@ -29,6 +29,11 @@ enum class THelpType : uint8_t { htKeyword, htContext };
 
 // Mouse pointer shapes, with the library's numbers.
 constexpr int32_t crDefault = 0;
+
+// The largest coordinate or size a control keeps; larger ones are cut to it. It is the
+// 27-bit space of Windows GDI, and sums of origins and sizes over a few nested
+// controls stay well within 32 bits.
+constexpr int32_t kMaxCoordinate = (1 << 27) - 1;
 constexpr int32_t crArrow = -2;
 constexpr int32_t crIBeam = -4;
 constexpr int32_t crHandPoint = -21;

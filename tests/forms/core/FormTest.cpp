@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "forms/backends/headless/HeadlessBackend.h"
 #include "forms/core/Application.h"
 #include "forms/controls/Button.h"
@@ -203,6 +205,36 @@ TEST_F(FormFixture, PaintsTheBackgroundAndAButtonFaceIntoTheWindow) {
     EXPECT_EQ(image.Pixel(295, 62), clGray);
     EXPECT_EQ(image.Pixel(40, 22), ColorToRGB(clBtnFace));  // the face
     EXPECT_EQ(image.Pixel(69, 34), ColorToRGB(cl3DDkShadow));  // bottom-right edge of a focused button
+}
+
+// Bounds from a layout may be anything 32 bits hold; a control keeps them within the
+// coordinate space, so that sums of origins and sizes cannot overflow while it paints.
+TEST_F(FormFixture, BoundsBeyondTheCoordinateSpaceAreCutToItAndPaintNothingInView) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max(), kMin = std::numeric_limits<int32_t>::min();
+    const struct {
+        const char* label;
+        int32_t left, top, width, height;
+    } cases[] = {
+        {"far right", kMax, 10, 75, 25},
+        {"far down", 10, kMax, 75, 25},
+        {"far left, as wide as can be", kMin, 10, kMax, 25},
+        {"far up, as high as can be", 10, kMin, 75, kMax},
+    };
+    main->SetColor(clGray);
+    main->Show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        TButton* b = AddButton(main, 0, mrNone);
+        b->SetBounds(c.left, c.top, c.width, c.height);
+        for (const int32_t v : {b->Left(), b->Top(), b->Width(), b->Height()}) {
+            EXPECT_GE(v, -kMaxCoordinate);
+            EXPECT_LE(v, kMaxCoordinate);
+        }
+        main->Invalidate();
+        app.ProcessMessages();
+        EXPECT_EQ(backend.Find(main->Handle())->Image->Pixel(5, 5), clGray);
+        delete b;
+    }
 }
 
 TEST_F(FormFixture, OwnerDestroysWhatItOwnsAndControlsLeaveTheirParent) {
