@@ -16,7 +16,7 @@ packages=(
   fonts-wine mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine64 wine xvfb xdotool imagemagick clang libclang-rt-14-dev dpkg-dev
   fuse3 exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
-  file lintian unzip
+  file lintian unzip strace
 )
 
 sudo=()
