@@ -59,27 +59,6 @@ TEST(ProgressBarCaption, OriginFollowsAlignmentAndMargins) {
     }
 }
 
-TEST(ProgressBarRings, CountStopsWhereTheRingsMeet) {
-    struct Case {
-        const char* label;
-        int32_t w, h, ringStart;
-        int64_t inner, rings;
-    };
-    const Case cases[] = {
-        {"as asked", 417, 25, 1, 2, 2},
-        {"none asked", 417, 25, 1, 0, 0},
-        {"negative asks for none", 417, 25, 1, -5, 0},
-        {"a huge count stops at the middle of the lower side", 417, 25, 1, 1000000000000, 12},
-        {"an odd side keeps its middle row", 40, 13, 2, 1000000000000, 5},
-        {"the edge alone covers a 2 x 2 bar", 2, 2, 2, 3, 0},
-        {"a negative size has no ring", -10, 20, 1, 3, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        EXPECT_EQ(OrloExtProgressBar::RingCount(c.w, c.h, c.ringStart, c.inner), c.rings);
-    }
-}
-
 TEST(ProgressBarCaption, PlaceholderExpansion) {
     struct Case {
         const char* text;
