@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "forms/core/Control.h"
+#include "forms/core/WinControl.h"
 #include "forms/controls/Shape.h"
 #include "forms/core/Timer.h"
 

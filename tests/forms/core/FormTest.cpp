@@ -227,8 +227,8 @@ TEST_F(FormFixture, BoundsBeyondTheCoordinateSpaceAreCutToItAndPaintNothingInVie
         TButton* b = AddButton(main, 0, mrNone);
         b->SetBounds(c.left, c.top, c.width, c.height);
         for (const int32_t v : {b->Left(), b->Top(), b->Width(), b->Height()}) {
-            EXPECT_GE(v, -kMaxCoordinate);
-            EXPECT_LE(v, kMaxCoordinate);
+            EXPECT_GE(v, -TControl::kMaxCoordinate);
+            EXPECT_LE(v, TControl::kMaxCoordinate);
         }
         main->Invalidate();
         app.ProcessMessages();
