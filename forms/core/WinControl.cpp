@@ -75,12 +75,9 @@ void TWinControl::PaintTo(TCanvas& canvas) {
 }
 
 void TWinControl::PaintChildren(TCanvas& canvas, const TRect& clip) {
-    // Windowed controls lie above windowless ones, as on Windows. A child's paint
-    // may add controls to this container (they join the pass), so no iterator is
-    // held across a paint.
+    // Windowed controls lie above windowless ones, as on Windows.
     for (int pass = 0; pass < 2; ++pass)
-        for (size_t i = 0; i < controls_.size(); ++i) {
-            TControl* c = controls_[i];
+        for (TControl* c : controls_) {
             const bool windowed = dynamic_cast<TWinControl*>(c) != nullptr;
             if (windowed != (pass == 1) || !c->Visible()) continue;
             const TRect r = c->BoundsRect().Intersect(clip).Intersect(ClientRect());

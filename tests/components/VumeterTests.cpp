@@ -50,30 +50,50 @@ std::vector<TShape*> ShapesOf(const TComponent& owner) {
     return out;
 }
 
-// A form with a meter at (60, 10); the meter is painted, so it has its segments,
-// and no tick has run yet.
-class VumeterTest : public ::testing::Test {
+// An 80 × 24 form on the headless backend's manual clock.
+class VumeterForm : public ::testing::Test {
 protected:
     void SetUp() override {
         form = new TForm(&app);
         form->SetBounds(0, 0, 80, 24);
-        meter = new TVumeter(form);
-        meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
-        meter->SetParent(form);
-        form->Show();
-        app.ProcessMessages();
-        segments = ShapesOf(*form);
-        ASSERT_EQ(segments.size(), 15u);
     }
 
+    // A meter at (60, 10) on the form, owned by `owner`.
+    TVumeter* AddMeter(TComponent* owner) {
+        auto* m = new TVumeter(owner);
+        m->SetBounds(kMeterLeft, kMeterTop, 8, 8);
+        m->SetParent(form);
+        return m;
+    }
+    void ShowForm() {
+        form->Show();
+        app.ProcessMessages();
+    }
     // Runs the clock up to the given tick of the meter's timer (one per millisecond).
     void RunTo(uint64_t tick) {
         ASSERT_GE(tick, backend.Now());
         backend.Advance(static_cast<uint32_t>(tick - backend.Now()));
     }
+    TColor Pixel(int32_t x, int32_t y) const { return backend.Find(form->Handle())->Image->Pixel(x, y); }
+
+    HeadlessBackend backend;
+    TApplication app{backend};
+    TForm* form = nullptr;
+};
+
+// The form with a meter at (60, 10), shown and painted; no tick has run yet.
+class VumeterTest : public VumeterForm {
+protected:
+    void SetUp() override {
+        VumeterForm::SetUp();
+        meter = AddMeter(form);
+        ShowForm();
+        segments = ShapesOf(*form);
+        ASSERT_EQ(segments.size(), 15u);
+    }
+
     std::string Bar() const { return BarOf(segments); }
     bool Idle() const { return V::RisePeriod(*meter) == 0 && V::FallPeriod(*meter) == 0 && V::PeakPeriod(*meter) == 0; }
-    TColor Pixel(int32_t x, int32_t y) const { return backend.Find(form->Handle())->Image->Pixel(x, y); }
 
     // Checks the bar at each listed tick, running the clock forward between them.
     struct Frame {
@@ -87,9 +107,6 @@ protected:
         }
     }
 
-    HeadlessBackend backend;
-    TApplication app{backend};
-    TForm* form = nullptr;
     TVumeter* meter = nullptr;
     std::vector<TShape*> segments;
 };
@@ -115,19 +132,13 @@ TEST(VumeterGeometry, ZoneColoursChangeAtTheBorders) {
     EXPECT_EQ(Vumeter::kUnlitColor, RGB(48, 48, 48));
 }
 
-TEST(VumeterSegments, TheFirstPaintCreatesFifteenDarkSegmentsOnTheOwner) {
-    HeadlessBackend backend;
-    TApplication app(backend);
-    auto* form = new TForm(&app);
-    form->SetBounds(0, 0, 80, 24);
+TEST_F(VumeterForm, TheFirstParentCreatesFifteenDarkSegmentsOnTheOwner) {
     auto* meter = new TVumeter(form);
     meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
-    meter->SetParent(form);
     EXPECT_TRUE(ShapesOf(*form).empty());
     EXPECT_EQ(backend.TimerCount(), 1u);
 
-    form->Show();
-    app.ProcessMessages();
+    meter->SetParent(form);
     const std::vector<TShape*> segments = ShapesOf(*form);
     ASSERT_EQ(segments.size(), 15u);
     EXPECT_TRUE(ShapesOf(*meter).empty());
@@ -139,10 +150,13 @@ TEST(VumeterSegments, TheFirstPaintCreatesFifteenDarkSegmentsOnTheOwner) {
         EXPECT_EQ(s->Brush()->Color(), Vumeter::kUnlitColor) << i;
     }
 
-    // Later paints create nothing and change nothing.
+    // Paints and later parents create nothing and change nothing.
+    ShowForm();
     form->InvalidateRect(form->ClientRect());
     app.ProcessMessages();
     meter->SetLeft(40);
+    meter->SetParent(nullptr);
+    meter->SetParent(form);
     app.ProcessMessages();
     EXPECT_EQ(ShapesOf(*form), segments);
     EXPECT_EQ(segments[0]->Left(), kMeterLeft);
@@ -329,7 +343,7 @@ TEST_F(VumeterTest, RefrMovesTheSegmentsToTheMeterAndIgnoresTheNumber) {
     app.ProcessMessages();
     EXPECT_EQ(segments[0]->BoundsRect(), Vumeter::SegmentBounds(kMeterLeft, kMeterTop, 0));
 
-    meter->SetRefresh(-12345);
+    TVumeter::StaticClass().FindProperty("Refr")->Write(*meter, LayoutValue::Int(-12345), nullptr);
     app.ProcessMessages();
     for (int i = 0; i < 15; ++i)
         EXPECT_EQ(segments[static_cast<size_t>(i)]->BoundsRect(), Vumeter::SegmentBounds(70, 14, i)) << i;
@@ -356,24 +370,19 @@ TEST_F(VumeterTest, DestroyingTheMeterStopsItAndLeavesTheSegmentsToTheOwner) {
     EXPECT_EQ(backend.TimerCount(), 0u);
 }
 
-TEST(VumeterUnpainted, WritesAndTicksBeforeTheFirstPaintOnlyCount) {
-    HeadlessBackend backend;
-    TApplication app(backend);
-    auto* form = new TForm(&app);
-    form->SetBounds(0, 0, 80, 24);
+TEST_F(VumeterForm, WritesAndTicksBeforeTheFirstParentOnlyCount) {
     auto* meter = new TVumeter(form);
     meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
-    meter->SetParent(form);
     meter->SetValue(5);
-    meter->SetRefresh(1);
+    meter->MoveSegmentsToMeter();
     meter->VuMeter(3);
     backend.Advance(10);
     EXPECT_TRUE(ShapesOf(*form).empty());
     EXPECT_EQ(V::Level(*meter), 0);
 
     // The pending rise starts with the first tick after the segments exist.
-    form->Show();
-    app.ProcessMessages();
+    meter->SetParent(form);
+    ShowForm();
     const std::vector<TShape*> segments = ShapesOf(*form);
     ASSERT_EQ(segments.size(), 15u);
     EXPECT_EQ(BarOf(segments), "...............");
@@ -383,29 +392,22 @@ TEST(VumeterUnpainted, WritesAndTicksBeforeTheFirstPaintOnlyCount) {
     EXPECT_EQ(BarOf(segments), "ggggg..........");
 }
 
-TEST(VumeterUnpainted, AMeterWithoutAWindowedOwnerGetsNoSegments) {
-    HeadlessBackend backend;
-    TApplication app(backend);
-    auto* form = new TForm(&app);
-    form->SetBounds(0, 0, 80, 24);
+TEST_F(VumeterForm, AMeterWithoutAWindowedOwnerGetsNoSegments) {
     {
         TVumeter orphan(nullptr);
         orphan.SetValue(4);
         orphan.Paint();
         backend.Advance(30);
-        orphan.SetRefresh(0);
+        orphan.MoveSegmentsToMeter();
         EXPECT_EQ(V::Level(orphan), 0);
     }
     {
         TComponent holder(nullptr);
-        auto* meter = new TVumeter(&holder);
-        meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
-        meter->SetParent(form);
-        form->Show();
-        app.ProcessMessages();
+        TVumeter* meter = AddMeter(&holder);
+        ShowForm();
         meter->SetValue(4);
         backend.Advance(30);
-        meter->SetRefresh(0);
+        meter->MoveSegmentsToMeter();
         EXPECT_EQ(holder.ComponentCount(), 1);
         EXPECT_TRUE(ShapesOf(*form).empty());
     }
@@ -428,11 +430,8 @@ TEST(VumeterClass, RefrAndValueArePublishedWriteOnly) {
     EXPECT_TRUE(info.InheritsFrom(TGraphicControl::StaticClass()));
 }
 
-TEST(VumeterClass, ALayoutPlacesAMeterAndWritesItsValue) {
-    HeadlessBackend backend;
-    TApplication app(backend);
+TEST_F(VumeterForm, ALayoutPlacesAMeterAndWritesItsValue) {
     RegisterClass(TVumeter::StaticClass());
-    auto* form = new TForm(&app);
     ReadLayoutText(*form,
                    "object Form1: TForm\n"
                    "  ClientWidth = 80\n"
@@ -448,10 +447,13 @@ TEST(VumeterClass, ALayoutPlacesAMeterAndWritesItsValue) {
                    "end\n",
                    "test");
     ASSERT_NE(dynamic_cast<TVumeter*>(form->FindComponent("Vumeter1")), nullptr);
-    form->Show();
-    app.ProcessMessages();
+    // The segments stand where the layout put the meter, not where it was given its parent.
+    const std::vector<TShape*> segments = ShapesOf(*form);
+    ASSERT_EQ(segments.size(), 15u);
+    EXPECT_EQ(segments[0]->BoundsRect(), Vumeter::SegmentBounds(kMeterLeft, kMeterTop, 0));
+    ShowForm();
     backend.Advance(3);
-    EXPECT_EQ(BarOf(ShapesOf(*form)), "ggg............");
+    EXPECT_EQ(BarOf(segments), "ggg............");
 }
 
 TEST(VumeterClass, RegisterListsTheMeterOnPageZovik) {
