@@ -54,7 +54,7 @@ public:
     void SetTop(int32_t v) { SetBounds(left_, v, width_, height_); }
     void SetWidth(int32_t v) { SetBounds(left_, top_, v, height_); }
     void SetHeight(int32_t v) { SetBounds(left_, top_, width_, v); }
-    // Cuts each value to the coordinate space first.
+    // Cuts each value to ±kMaxCoordinate first.
     virtual void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
     // The largest coordinate or size a control keeps; larger ones are cut to it. It is
     // the 27-bit space of Windows GDI, and sums of origins and sizes over a few nested

@@ -2,8 +2,6 @@
 // modal runs, and where it is placed the first time it shows.
 #include "Form.h"
 
-#include <algorithm>
-
 #include "Application.h"
 
 namespace forms {
@@ -17,7 +15,6 @@ const NameTable kFormStyles = {{"fsNormal", 0}, {"fsMDIChild", 1}, {"fsMDIForm",
 const NameTable kPositions = {{"poDesigned", 0},       {"poDefault", 1},       {"poDefaultPosOnly", 2},
                               {"poDefaultSizeOnly", 3}, {"poScreenCenter", 4},  {"poDesktopCenter", 5},
                               {"poMainFormCenter", 6},  {"poOwnerFormCenter", 7}};
-
 }  // namespace
 
 Backend& TForm::TheBackend() {

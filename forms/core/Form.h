@@ -109,7 +109,7 @@ public:
     void VisibleChanged() override {}
 
 private:
-    // The application's backend; Exception without an application.
+    // The application's backend; throws Exception while there is no application.
     static Backend& TheBackend();
     void PlaceOnFirstShow();
     void FocusFirst();
