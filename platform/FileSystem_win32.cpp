@@ -189,7 +189,10 @@ bool FolderListing::Next(std::string& name) {
 
 std::uint32_t FolderListing::Attributes(const std::string& name) const {
     if (state_->folder.empty()) return kInvalidAttributes;
-    // Read now, not from the listing's batch, which may be older than the entry.
+    // The entry just yielded carries its attributes, read with the listing's batch a
+    // moment ago; a link's are its own, and what it leads to is read now.
+    if (name == state_->last && !(state_->data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return state_->data.dwFileAttributes;
     std::string path = state_->folder;
     if (!IsSeparator(static_cast<wchar_t>(path.back()))) path += '\\';
     return platform::Attributes(path + name);
