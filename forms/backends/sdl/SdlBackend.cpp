@@ -20,6 +20,9 @@
 #include "../ClassicFrame.h"
 #include "../PlatformBackend.h"
 #include "../../core/Exceptions.h"
+#include "SdlIcon.h"
+#include "SdlKeys.h"
+#include "SdlX11.h"
 #include "base/Utf8.h"
 
 extern char** environ;

@@ -37,12 +37,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "../../core/Backend.h"
-
-struct SDL_Window;
 
 namespace forms {
 
@@ -80,31 +76,4 @@ private:
     std::unique_ptr<State> s_;
 };
 
-// Pieces of the backend that need no display.
-namespace sdl {
-
-// Windows' virtual-key code for an SDL key (keycode first, the key's position when
-// the layout gives a keycode Windows has no code for); 0 for keys without one.
-uint16_t VirtualKey(int32_t keycode, int32_t scancode);
-// The control character Windows types for a key with this shift state, or 0.
-char32_t ControlCharacter(uint16_t key, TShiftState shift);
-
-// The image of an .ico file closest to size × size: 0xAARRGGBB pixels, top-down.
-// Empty when the file holds no image it can read.
-struct IconImage {
-    int32_t Width = 0;
-    int32_t Height = 0;
-    std::vector<uint32_t> Pixels;
-};
-IconImage DecodeIcon(std::string_view ico, int32_t size);
-
-// Keeps Xlib from ending the process over a wake-up message to a window that was
-// destroyed meanwhile. Called before SDL's video starts; nothing without Xlib.
-void GuardXErrors();
-
-// The caption buttons the style allows, told to the X11 window manager before the
-// window is first mapped.
-void SetCaptionButtons(SDL_Window* window, const WindowStyle& style);
-
-}  // namespace sdl
 }  // namespace forms

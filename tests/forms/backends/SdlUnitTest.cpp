@@ -7,7 +7,8 @@
 #include <string>
 
 #include "Resources.h"
-#include "forms/backends/sdl/SdlBackend.h"
+#include "forms/backends/sdl/SdlIcon.h"
+#include "forms/backends/sdl/SdlKeys.h"
 
 using namespace forms;
 
