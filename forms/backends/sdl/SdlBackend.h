@@ -34,6 +34,10 @@
 //  [x] An X display that drops the first connections (its server starting afresh
 //      as the previous client left) is tried a few times before it is reported.
 //  [ ] StartMinimized: Linux gives a process no such request.
+//
+// Its units: SdlEvents (SDL's events as reports), SdlTimers (the timer table),
+// SdlShell (xdg-open), SdlSurface (the image into the window's pixel format), and the
+// parts that need no display: SdlKeys, SdlIcon, SdlX11.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,6 +45,10 @@
 #include "../../core/Backend.h"
 
 namespace forms {
+
+namespace sdl {
+struct BackendState;
+}
 
 class SdlBackend : public Backend {
 public:
@@ -72,8 +80,7 @@ public:
     uint32_t SdlWindowId(WindowId w) const;
 
 private:
-    struct State;
-    std::unique_ptr<State> s_;
+    std::unique_ptr<sdl::BackendState> s_;
 };
 
 }  // namespace forms
