@@ -10,11 +10,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <map>
-#include <sstream>
 #include <thread>
 
 #include "XSession.h"
+#include "tests/forms/backends/RecordingSink.h"
 #include "forms/backends/sdl/SdlBackend.h"
 #include "forms/core/Application.h"
 #include "forms/controls/Button.h"
@@ -27,71 +26,6 @@ unsigned long X11WindowOf(uint32_t sdlWindowId);
 }
 
 namespace {
-
-std::string Hex(uint32_t v) {
-    std::ostringstream s;
-    s << std::hex << v;
-    return s.str();
-}
-
-// Every report of the backend as one line of text.
-class Recorder : public EventSink {
-public:
-    void Paint(WindowId w, const TRect& r) override {
-        Add("Paint w" + N(w) + " " + N(r.Left) + "," + N(r.Top) + "," + N(r.Right) + "," + N(r.Bottom));
-    }
-    void MouseDown(WindowId w, TMouseButton b, TShiftState s, int32_t x, int32_t y) override {
-        Add("MouseDown w" + N(w) + " b" + N(static_cast<int>(b)) + " s" + N(s) + " " + N(x) + "," + N(y));
-    }
-    void MouseUp(WindowId w, TMouseButton b, TShiftState s, int32_t x, int32_t y) override {
-        Add("MouseUp w" + N(w) + " b" + N(static_cast<int>(b)) + " s" + N(s) + " " + N(x) + "," + N(y));
-    }
-    void MouseMove(WindowId w, TShiftState s, int32_t x, int32_t y) override {
-        Add("MouseMove w" + N(w) + " s" + N(s) + " " + N(x) + "," + N(y));
-    }
-    void KeyDown(WindowId w, uint16_t key, TShiftState s) override {
-        Add("KeyDown w" + N(w) + " " + Hex(key) + " s" + N(s));
-    }
-    void KeyUp(WindowId w, uint16_t key, TShiftState s) override {
-        Add("KeyUp w" + N(w) + " " + Hex(key) + " s" + N(s));
-    }
-    void Char(WindowId w, char32_t c) override { Add("Char w" + N(w) + " " + Hex(static_cast<uint32_t>(c))); }
-    void CloseRequest(WindowId w) override { Add("Close w" + N(w)); }
-    void Activated(WindowId w, bool active) override { Add("Activated w" + N(w) + " " + N(active)); }
-    void Moved(WindowId w, int32_t left, int32_t top) override {
-        Add("Moved w" + N(w) + " " + N(left) + "," + N(top));
-    }
-    void Timer(TimerId t) override {
-        ++Ticks[t];
-        if (OnTimer) OnTimer(t);
-    }
-
-    bool Has(const std::string& line) const { return std::find(Log.begin(), Log.end(), line) != Log.end(); }
-    int Count(const std::string& line) const { return static_cast<int>(std::count(Log.begin(), Log.end(), line)); }
-    // Lines that start with prefix, in order.
-    std::vector<std::string> Starting(const std::string& prefix) const {
-        std::vector<std::string> out;
-        for (const std::string& l : Log)
-            if (l.rfind(prefix, 0) == 0) out.push_back(l);
-        return out;
-    }
-    std::string Dump() const {
-        std::string out;
-        for (const std::string& l : Log) out += l + "\n";
-        return out;
-    }
-
-    std::vector<std::string> Log;
-    std::map<TimerId, int> Ticks;
-    std::function<void(TimerId)> OnTimer;
-
-private:
-    template <class T>
-    static std::string N(T v) {
-        return std::to_string(v);
-    }
-    void Add(std::string line) { Log.push_back(std::move(line)); }
-};
 
 class SdlDisplayTest : public ::testing::Test {
 protected:
@@ -109,16 +43,7 @@ protected:
     }
     void TearDown() override { backend.reset(); }
 
-    // Handles events until pred holds; false after timeoutMs.
-    template <class Pred>
-    bool Pump(Pred pred, int timeoutMs = 15000) {
-        return e2e::WaitUntil(
-            [&] {
-                backend->ProcessEvents(false);
-                return pred();
-            },
-            timeoutMs);
-    }
+    bool Pump(const std::function<bool()>& pred) { return backend_tests::PumpUntil(*backend, pred); }
     bool PumpFor(const std::string& line) { return Pump([&] { return rec.Has(line); }); }
 
     WindowId Shown(int32_t left, int32_t top, int32_t width, int32_t height, const std::string& caption = "probe",
@@ -152,7 +77,7 @@ protected:
     }
 
     static e2e::Xvfb* server;
-    Recorder rec;
+    backend_tests::RecordingSink rec;
     std::unique_ptr<SdlBackend> backend;
 };
 
