@@ -31,11 +31,6 @@ WindowId BackendState::FromSdl(uint32_t sdlId) const {
     return it == bySdl.end() ? 0 : it->second;
 }
 
-bool BackendState::Accepts(WindowId w) {
-    const Window* win = Find(w);
-    return win && win->Sdl && win->Shown && win->Enabled;
-}
-
 Frame BackendState::FrameFor(const WindowStyle& s) const {
     const Decoration d = DecorationOf(s);
     return measuredKnown[d] ? measured[d] : ClassicFrame(s);

@@ -16,8 +16,9 @@
 //      state; text input as characters, one per code point; Enter, Escape, Backspace,
 //      Tab and Ctrl+letter give their control characters from the key, as Windows
 //      does (SDL never types those, so nothing arrives twice). Alt+F4 closes.
-//  [x] Input for disabled or hidden windows dropped; a disabled window that gains the
-//      focus hands it to an enabled one.
+//  [x] Input for disabled or hidden windows reported as it comes: the application drops
+//      it (Backend.h). A disabled window that gains the focus hands it to the enabled
+//      window shown last.
 //  [x] Timers: SDL's timer thread posts an event, the tick runs on the UI thread from
 //      ProcessEvents; at most one tick per timer waits in the queue.
 //  [x] Present: the client image copied into the window surface, dirty part only.

@@ -56,7 +56,8 @@ void OnUserEvent(EventSink* sink, const SDL_UserEvent& e) {
 // shown last, comes forward instead.
 void HandFocusOn(BackendState& s, WindowId from) {
     for (auto it = s.shownOrder.rbegin(); it != s.shownOrder.rend(); ++it) {
-        if (*it != from && s.Accepts(*it)) {
+        const Window* w = s.Find(*it);
+        if (*it != from && w && w->Enabled) {
             s.Activate(*it);
             return;
         }
@@ -92,7 +93,7 @@ void OnWindowEvent(BackendState& s, EventSink* sink, const SDL_WindowEvent& e) {
             win->Minimized = false;
             return;
         case SDL_WINDOWEVENT_CLOSE:
-            if (sink && s.Accepts(w)) sink->CloseRequest(w);
+            if (sink) sink->CloseRequest(w);
             return;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             if (!win->Enabled) {
@@ -110,9 +111,9 @@ void OnWindowEvent(BackendState& s, EventSink* sink, const SDL_WindowEvent& e) {
     }
 }
 
-void OnMouseMotion(BackendState& s, EventSink* sink, const SDL_MouseMotionEvent& e) {
+void OnMouseMotion(const BackendState& s, EventSink* sink, const SDL_MouseMotionEvent& e) {
     const WindowId w = s.FromSdl(e.windowID);
-    if (!sink || !s.Accepts(w) || e.which == SDL_TOUCH_MOUSEID) return;
+    if (!sink || !w || e.which == SDL_TOUCH_MOUSEID) return;
     sink->MouseMove(w, static_cast<TShiftState>(ModifierShift() | ButtonFlags(e.state)), e.x, e.y);
 }
 
@@ -123,7 +124,7 @@ void OnMouseButton(BackendState& s, EventSink* sink, const SDL_MouseButtonEvent&
     if (down) s.mouseButtons |= flag;
     else s.mouseButtons &= static_cast<uint8_t>(~flag);
     const WindowId w = s.FromSdl(e.windowID);
-    if (!sink || !s.Accepts(w)) return;
+    if (!sink || !w) return;
     const TMouseButton b = flag == ssLeft    ? TMouseButton::mbLeft
                            : flag == ssRight ? TMouseButton::mbRight
                                              : TMouseButton::mbMiddle;
@@ -135,25 +136,25 @@ void OnMouseButton(BackendState& s, EventSink* sink, const SDL_MouseButtonEvent&
 void OnKey(BackendState& s, EventSink* sink, const SDL_KeyboardEvent& e) {
     const WindowId w = KeyWindow(s, e.windowID);
     const uint16_t key = VirtualKey(e.keysym.sym, e.keysym.scancode);
-    if (!sink || key == 0 || !s.Accepts(w)) return;
+    if (!sink || !w || key == 0) return;
     const TShiftState shift = KeyShift(e.keysym.mod);
     if (e.type == SDL_KEYUP) {
         sink->KeyUp(w, key, shift);
         return;
     }
     sink->KeyDown(w, key, shift);
-    if (const char32_t c = ControlCharacter(key, shift); c != 0 && s.Accepts(w)) sink->Char(w, c);
-    // Without a window manager in between, Alt+F4 reaches the window.
-    if (key == VK_F4 && (shift & (ssAlt | ssCtrl)) == ssAlt && s.Accepts(w))
-        if (s.Find(w)->Params.Style.SystemMenu) sink->CloseRequest(w);
+    if (const char32_t c = ControlCharacter(key, shift); c != 0) sink->Char(w, c);
+    // Without a window manager in between, Alt+F4 reaches the window. The key's
+    // handler may have taken the window down.
+    if (key == VK_F4 && (shift & (ssAlt | ssCtrl)) == ssAlt) {
+        if (const Window* win = s.Find(w); win && win->Params.Style.SystemMenu) sink->CloseRequest(w);
+    }
 }
 
-void OnText(BackendState& s, EventSink* sink, const SDL_TextInputEvent& e) {
+void OnText(const BackendState& s, EventSink* sink, const SDL_TextInputEvent& e) {
     const WindowId w = KeyWindow(s, e.windowID);
-    for (char32_t c : base::DecodeUtf8(e.text)) {
-        if (!sink || !s.Accepts(w)) return;
-        sink->Char(w, c);
-    }
+    if (!sink || !w) return;
+    for (char32_t c : base::DecodeUtf8(e.text)) sink->Char(w, c);
 }
 
 }  // namespace

@@ -71,8 +71,6 @@ struct BackendState {
     Window* Find(WindowId w);
     WindowId FromSdl(uint32_t sdlId) const;
     Frame FrameFor(const WindowStyle& s) const;
-    // Input reaches a window only while it is shown and enabled.
-    bool Accepts(WindowId w);
 
     void EnsureEvents();
     void EnsureVideo();

@@ -23,31 +23,48 @@ class RecordingSink : public forms::EventSink {
 public:
     void Paint(WindowId w, const forms::TRect& r) override {
         Add("Paint w" + N(w) + " " + N(r.Left) + "," + N(r.Top) + "," + N(r.Right) + "," + N(r.Bottom));
+        if (Next) Next->Paint(w, r);
     }
     void MouseDown(WindowId w, forms::TMouseButton b, forms::TShiftState s, int32_t x, int32_t y) override {
         Add("MouseDown w" + N(w) + " b" + N(static_cast<int>(b)) + " s" + N(s) + " " + N(x) + "," + N(y));
+        if (Next) Next->MouseDown(w, b, s, x, y);
     }
     void MouseUp(WindowId w, forms::TMouseButton b, forms::TShiftState s, int32_t x, int32_t y) override {
         Add("MouseUp w" + N(w) + " b" + N(static_cast<int>(b)) + " s" + N(s) + " " + N(x) + "," + N(y));
+        if (Next) Next->MouseUp(w, b, s, x, y);
     }
     void MouseMove(WindowId w, forms::TShiftState s, int32_t x, int32_t y) override {
         Add("MouseMove w" + N(w) + " s" + N(s) + " " + N(x) + "," + N(y));
+        if (Next) Next->MouseMove(w, s, x, y);
     }
     void KeyDown(WindowId w, uint16_t key, forms::TShiftState s) override {
         Add("KeyDown w" + N(w) + " " + Hex(key) + " s" + N(s));
+        if (Next) Next->KeyDown(w, key, s);
     }
     void KeyUp(WindowId w, uint16_t key, forms::TShiftState s) override {
         Add("KeyUp w" + N(w) + " " + Hex(key) + " s" + N(s));
+        if (Next) Next->KeyUp(w, key, s);
     }
-    void Char(WindowId w, char32_t c) override { Add("Char w" + N(w) + " " + Hex(static_cast<uint32_t>(c))); }
-    void CloseRequest(WindowId w) override { Add("Close w" + N(w)); }
-    void Activated(WindowId w, bool active) override { Add("Activated w" + N(w) + " " + N(active)); }
+    void Char(WindowId w, char32_t c) override {
+        Add("Char w" + N(w) + " " + Hex(static_cast<uint32_t>(c)));
+        if (Next) Next->Char(w, c);
+    }
+    void CloseRequest(WindowId w) override {
+        Add("Close w" + N(w));
+        if (Next) Next->CloseRequest(w);
+    }
+    void Activated(WindowId w, bool active) override {
+        Add("Activated w" + N(w) + " " + N(active));
+        if (Next) Next->Activated(w, active);
+    }
     void Moved(WindowId w, int32_t left, int32_t top) override {
         Add("Moved w" + N(w) + " " + N(left) + "," + N(top));
+        if (Next) Next->Moved(w, left, top);
     }
     void Timer(TimerId t) override {
         ++Ticks[t];
         if (OnTimer) OnTimer(t);
+        if (Next) Next->Timer(t);
     }
 
     bool Has(const std::string& line) const { return std::find(Log.begin(), Log.end(), line) != Log.end(); }
@@ -68,6 +85,8 @@ public:
     std::vector<std::string> Log;
     std::map<TimerId, int> Ticks;
     std::function<void(TimerId)> OnTimer;
+    // Where every report goes on to once written down (an application's sink), if set.
+    forms::EventSink* Next = nullptr;
 
 private:
     template <class T>
