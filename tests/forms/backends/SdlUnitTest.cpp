@@ -1,10 +1,13 @@
-// The SDL backend's rules that need no display: keys, icons, events.
+// The SDL backend's rules that need no display: keys, icons, events, timers, pixels.
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <limits>
+#include <map>
 #include <string>
 
 #include "RecordingSink.h"
@@ -13,6 +16,8 @@
 #include "forms/backends/sdl/SdlIcon.h"
 #include "forms/backends/sdl/SdlKeys.h"
 #include "forms/backends/sdl/SdlState.h"
+#include "forms/backends/sdl/SdlSurface.h"
+#include "forms/backends/sdl/SdlTimers.h"
 
 using namespace forms;
 
@@ -326,6 +331,110 @@ TEST(SdlEvents, EachEventBecomesItsReport) {
         backend_tests::RecordingSink rec;
         for (const SDL_Event& e : c.events) sdl::Dispatch(s, &rec, e);
         EXPECT_EQ(rec.Log, c.expected) << c.label;
+    }
+}
+
+// ---- timers, on a clock the test steps by hand ----
+
+// Each timer comes due every interval of Advance; the ticks posted queue as SDL's would.
+class HandClock : public sdl::TimerClock {
+public:
+    uintptr_t Start(TimerId id, uint32_t intervalMs) override {
+        running[id] = {intervalMs, now + intervalMs};
+        return id;
+    }
+    void Stop(uintptr_t handle) override { running.erase(handle); }
+    bool Post(TimerId id) override {
+        if (queue.size() >= capacity) return false;
+        queue.push_back(id);
+        return true;
+    }
+    void Advance(sdl::TimerTable& table, uint32_t ms) {
+        for (const uint64_t end = now + ms; now < end;) {
+            ++now;
+            for (auto& [id, t] : running)
+                if (now == t.due) {
+                    t.due += t.interval;
+                    table.Due(id);
+                }
+        }
+    }
+
+    struct Timer {
+        uint32_t interval;
+        uint64_t due;
+    };
+    std::map<uintptr_t, Timer> running;
+    std::deque<TimerId> queue;
+    size_t capacity = std::numeric_limits<size_t>::max();
+    uint64_t now = 0;
+};
+
+struct SdlTimers : ::testing::Test {
+    HandClock clock;
+    sdl::TimerTable table{clock};
+    using Queue = std::deque<TimerId>;
+};
+
+TEST_F(SdlTimers, ASlowHandlerFindsOneTickWaitingNotABacklog) {
+    const TimerId t = table.Start(1);
+    clock.Advance(table, 5);
+    EXPECT_EQ(clock.queue, Queue{t}) << "five intervals with nobody handling";
+    for (int round = 0; round < 3; ++round) {
+        clock.queue.pop_front();
+        ASSERT_TRUE(table.Arrived(t));
+        clock.Advance(table, 15);  // the handler runs for fifteen intervals
+        EXPECT_EQ(clock.queue, Queue{t}) << "round " << round;
+    }
+}
+
+TEST_F(SdlTimers, EachTimerWaitsOnItsOwnAndAStoppedOneTicksNoMore) {
+    const TimerId a = table.Start(1);
+    const TimerId b = table.Start(4);
+    clock.Advance(table, 4);
+    EXPECT_EQ(clock.queue, (Queue{a, b}));
+    table.Stop(a);
+    EXPECT_FALSE(table.Arrived(a)) << "queued before it stopped";
+    EXPECT_TRUE(table.Arrived(b));
+    clock.queue.clear();
+    clock.Advance(table, 8);
+    EXPECT_EQ(clock.queue, Queue{b});
+}
+
+TEST_F(SdlTimers, ATickTheQueueRefusedComesAtTheNextInterval) {
+    clock.capacity = 0;
+    const TimerId t = table.Start(2);
+    clock.Advance(table, 4);
+    EXPECT_TRUE(clock.queue.empty());
+    clock.capacity = 1;
+    clock.Advance(table, 2);
+    EXPECT_EQ(clock.queue, Queue{t});
+}
+
+// ---- the image into the window's pixel format ----
+
+TEST(SdlSurface, ThePartArrivesOpaqueInEveryPixelFormat) {
+    const Uint32 formats[] = {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_ARGB8888, SDL_PIXELFORMAT_ABGR8888,
+                              SDL_PIXELFORMAT_RGB24};
+    auto image = CreateBitmap(16, 8);
+    for (int32_t i = 0; i < 16 * 8; ++i) image->Bits()[i] = 0x00102030u + static_cast<uint32_t>(i);
+    const TRect part{3, 2, 9, 7};
+    for (const Uint32 format : formats) {
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 16, 8, 32, format);
+        ASSERT_NE(surface, nullptr) << SDL_GetPixelFormatName(format);
+        SDL_FillRect(surface, nullptr, SDL_MapRGBA(surface->format, 0xAA, 0xBB, 0xCC, 0));
+        sdl::CopyToSurface(*image, part, surface);
+        SDL_Surface* argb = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0);
+        ASSERT_NE(argb, nullptr);
+        const Uint32 sentinel = SDL_ISPIXELFORMAT_ALPHA(format) ? 0x00AABBCCu : 0xFFAABBCCu;
+        for (int32_t y = 0; y < 8; ++y)
+            for (int32_t x = 0; x < 16; ++x) {
+                const Uint32 got = static_cast<const Uint32*>(argb->pixels)[y * argb->pitch / 4 + x];
+                const Uint32 expected = part.Contains(x, y) ? 0xFF000000u | image->Bits()[y * 16 + x] : sentinel;
+                ASSERT_EQ(got, expected) << SDL_GetPixelFormatName(format) << " at " << x << "," << y;
+            }
+        SDL_FreeSurface(argb);
+        SDL_FreeSurface(surface);
     }
 }
 
