@@ -1,23 +1,15 @@
-// The SDL backend's rules that need no display: keys, icons, events, timers, pixels.
+// The SDL backend's rules that need no display: keys, icons, pixels.
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
-#include <deque>
-#include <limits>
-#include <map>
 #include <string>
 
-#include "RecordingSink.h"
 #include "Resources.h"
-#include "forms/backends/sdl/SdlEvents.h"
 #include "forms/backends/sdl/SdlIcon.h"
 #include "forms/backends/sdl/SdlKeys.h"
-#include "forms/backends/sdl/SdlState.h"
 #include "forms/backends/sdl/SdlSurface.h"
-#include "forms/backends/sdl/SdlTimers.h"
 
 using namespace forms;
 
@@ -255,160 +247,6 @@ TEST(SdlIcon, TheToolsOwnIconHasA32PixelImage) {
     const auto opaque = std::count_if(image.Pixels.begin(), image.Pixels.end(),
                                       [](uint32_t p) { return (p >> 24) == 0xFF; });
     EXPECT_GT(opaque, 32 * 32 / 4);
-}
-
-// ---- events ----
-
-SDL_Event Button(Uint32 type, Uint32 window, Uint8 button, Uint32 which = 0) {
-    SDL_Event e{};
-    e.button = {type, 0, window, which, button, 0, 1, 0, 3, 4};
-    return e;
-}
-SDL_Event Key(Uint32 type, Uint32 window, SDL_Keycode sym, SDL_Scancode code, Uint16 mod = 0) {
-    SDL_Event e{};
-    e.key.type = type;
-    e.key.windowID = window;
-    e.key.keysym = {code, sym, mod, 0};
-    return e;
-}
-SDL_Event Text(Uint32 window, const char* utf8) {
-    SDL_Event e{};
-    e.text.type = SDL_TEXTINPUT;
-    e.text.windowID = window;
-    std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
-    return e;
-}
-SDL_Event WindowEvent(Uint32 window, Uint8 event, Sint32 x = 0, Sint32 y = 0) {
-    SDL_Event e{};
-    e.window = {SDL_WINDOWEVENT, 0, window, event, 0, 0, 0, x, y};
-    return e;
-}
-
-// SDL window 7 is our window 1 (a frame of 3 and 22, the keyboard focus); 8 is our
-// window 2, disabled and without a system menu; 9 is none of ours.
-TEST(SdlEvents, EachEventBecomesItsReport) {
-    struct Case {
-        const char* label;
-        std::vector<SDL_Event> events;
-        std::vector<std::string> expected;
-    } cases[] = {
-        {"click: the button held while down",
-         {Button(SDL_MOUSEBUTTONDOWN, 7, SDL_BUTTON_LEFT), Button(SDL_MOUSEBUTTONUP, 7, SDL_BUTTON_LEFT)},
-         {"MouseDown w1 b0 s8 3,4", "MouseUp w1 b0 s0 3,4"}},
-        {"right button", {Button(SDL_MOUSEBUTTONDOWN, 7, SDL_BUTTON_RIGHT)}, {"MouseDown w1 b1 s16 3,4"}},
-        {"touch: no mouse", {Button(SDL_MOUSEBUTTONDOWN, 7, SDL_BUTTON_LEFT, SDL_TOUCH_MOUSEID)}, {}},
-        {"a window not ours", {Button(SDL_MOUSEBUTTONDOWN, 9, SDL_BUTTON_LEFT)}, {}},
-        {"a disabled window: reported, the application drops it",
-         {Button(SDL_MOUSEBUTTONDOWN, 8, SDL_BUTTON_LEFT)}, {"MouseDown w2 b0 s8 3,4"}},
-        {"enter: its control character", {Key(SDL_KEYDOWN, 7, SDLK_RETURN, SDL_SCANCODE_RETURN)},
-         {"KeyDown w1 d s0", "Char w1 d"}},
-        {"no window named: the focus", {Key(SDL_KEYUP, 0, SDLK_a, SDL_SCANCODE_A, KMOD_LSHIFT)}, {"KeyUp w1 41 s1"}},
-        {"alt+F4 closes", {Key(SDL_KEYDOWN, 7, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT)}, {"KeyDown w1 73 s2", "Close w1"}},
-        {"ctrl+alt+F4 does not", {Key(SDL_KEYDOWN, 7, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT | KMOD_LCTRL)},
-         {"KeyDown w1 73 s6"}},
-        {"alt+F4 without a system menu", {Key(SDL_KEYDOWN, 8, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT)},
-         {"KeyDown w2 73 s2"}},
-        {"text: one character a code point", {Text(7, "a\xC3\xA9\xD0\x96")}, {"Char w1 61", "Char w1 e9", "Char w1 416"}},
-        {"moved: the outer corner, once",
-         {WindowEvent(7, SDL_WINDOWEVENT_MOVED, 103, 122), WindowEvent(7, SDL_WINDOWEVENT_MOVED, 103, 122)},
-         {"Moved w1 100,100"}},
-        {"exposed: the whole client area", {WindowEvent(7, SDL_WINDOWEVENT_EXPOSED)}, {"Paint w1 0,0,120,90"}},
-        {"close box", {WindowEvent(8, SDL_WINDOWEVENT_CLOSE)}, {"Close w2"}},
-    };
-    for (const Case& c : cases) {
-        sdl::BackendState s;
-        for (const auto& [id, sdlId] : {std::pair<WindowId, Uint32>{1, 7}, {2, 8}}) {
-            sdl::Window& w = s.windows[id];
-            w.Params.ClientWidth = 120;
-            w.Params.ClientHeight = 90;
-            w.Border = {3, 22, 3, 3};
-            w.Shown = true;
-            s.bySdl[sdlId] = id;
-        }
-        s.windows[2].Enabled = false;
-        s.windows[2].Params.Style.SystemMenu = false;
-        s.focus = 1;
-        backend_tests::RecordingSink rec;
-        for (const SDL_Event& e : c.events) sdl::Dispatch(s, &rec, e);
-        EXPECT_EQ(rec.Log, c.expected) << c.label;
-    }
-}
-
-// ---- timers, on a clock the test steps by hand ----
-
-// Each timer comes due every interval of Advance; the ticks posted queue as SDL's would.
-class HandClock : public sdl::TimerClock {
-public:
-    uintptr_t Start(TimerId id, uint32_t intervalMs) override {
-        running[id] = {intervalMs, now + intervalMs};
-        return id;
-    }
-    void Stop(uintptr_t handle) override { running.erase(handle); }
-    bool Post(TimerId id) override {
-        if (queue.size() >= capacity) return false;
-        queue.push_back(id);
-        return true;
-    }
-    void Advance(sdl::TimerTable& table, uint32_t ms) {
-        for (const uint64_t end = now + ms; now < end;) {
-            ++now;
-            for (auto& [id, t] : running)
-                if (now == t.due) {
-                    t.due += t.interval;
-                    table.Due(id);
-                }
-        }
-    }
-
-    struct Timer {
-        uint32_t interval;
-        uint64_t due;
-    };
-    std::map<uintptr_t, Timer> running;
-    std::deque<TimerId> queue;
-    size_t capacity = std::numeric_limits<size_t>::max();
-    uint64_t now = 0;
-};
-
-struct SdlTimers : ::testing::Test {
-    HandClock clock;
-    sdl::TimerTable table{clock};
-    using Queue = std::deque<TimerId>;
-};
-
-TEST_F(SdlTimers, ASlowHandlerFindsOneTickWaitingNotABacklog) {
-    const TimerId t = table.Start(1);
-    clock.Advance(table, 5);
-    EXPECT_EQ(clock.queue, Queue{t}) << "five intervals with nobody handling";
-    for (int round = 0; round < 3; ++round) {
-        clock.queue.pop_front();
-        ASSERT_TRUE(table.Arrived(t));
-        clock.Advance(table, 15);  // the handler runs for fifteen intervals
-        EXPECT_EQ(clock.queue, Queue{t}) << "round " << round;
-    }
-}
-
-TEST_F(SdlTimers, EachTimerWaitsOnItsOwnAndAStoppedOneTicksNoMore) {
-    const TimerId a = table.Start(1);
-    const TimerId b = table.Start(4);
-    clock.Advance(table, 4);
-    EXPECT_EQ(clock.queue, (Queue{a, b}));
-    table.Stop(a);
-    EXPECT_FALSE(table.Arrived(a)) << "queued before it stopped";
-    EXPECT_TRUE(table.Arrived(b));
-    clock.queue.clear();
-    clock.Advance(table, 8);
-    EXPECT_EQ(clock.queue, Queue{b});
-}
-
-TEST_F(SdlTimers, ATickTheQueueRefusedComesAtTheNextInterval) {
-    clock.capacity = 0;
-    const TimerId t = table.Start(2);
-    clock.Advance(table, 4);
-    EXPECT_TRUE(clock.queue.empty());
-    clock.capacity = 1;
-    clock.Advance(table, 2);
-    EXPECT_EQ(clock.queue, Queue{t});
 }
 
 // ---- the image into the window's pixel format ----
