@@ -3,6 +3,8 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <initializer_list>
+
 #include "SdlKeys.h"
 #include "SdlState.h"
 #include "SdlTimers.h"
@@ -12,13 +14,19 @@ namespace forms::sdl {
 
 namespace {
 
-TShiftState KeyShift(Uint16 mod) {
-    TShiftState s = 0;
-    if (mod & KMOD_SHIFT) s |= ssShift;
-    if (mod & KMOD_CTRL) s |= ssCtrl;
-    if (mod & KMOD_ALT) s |= ssAlt;
-    return s;
+struct FlagOf {
+    uint32_t Sdl;
+    uint8_t Ours;
+};
+
+uint8_t Flags(uint32_t sdlBits, std::initializer_list<FlagOf> table) {
+    uint8_t out = 0;
+    for (const FlagOf& f : table)
+        if (sdlBits & f.Sdl) out |= f.Ours;
+    return out;
 }
+
+TShiftState KeyShift(Uint16 mod) { return Flags(mod, {{KMOD_SHIFT, ssShift}, {KMOD_CTRL, ssCtrl}, {KMOD_ALT, ssAlt}}); }
 
 TShiftState ModifierShift() { return KeyShift(static_cast<Uint16>(SDL_GetModState())); }
 
@@ -32,11 +40,7 @@ uint8_t ButtonFlag(Uint8 button) {
 }
 
 uint8_t ButtonFlags(Uint32 sdlState) {
-    uint8_t s = 0;
-    if (sdlState & SDL_BUTTON_LMASK) s |= ssLeft;
-    if (sdlState & SDL_BUTTON_RMASK) s |= ssRight;
-    if (sdlState & SDL_BUTTON_MMASK) s |= ssMiddle;
-    return s;
+    return Flags(sdlState, {{SDL_BUTTON_LMASK, ssLeft}, {SDL_BUTTON_RMASK, ssRight}, {SDL_BUTTON_MMASK, ssMiddle}});
 }
 
 // Keys and text go where the keyboard focus is; SDL names no window while none of
