@@ -73,8 +73,8 @@ constexpr int32_t SW_SHOWMAXIMIZED = 3;
 // - A report for a window whose form is gone, or a tick of a timer that was stopped,
 //   is ignored: what was queued before DestroyWindow or StopTimer may still arrive.
 // - Activated(w, true) for a disabled or hidden window changes nothing.
-// - No error a handler throws comes back out of a call, and what the report changed
-//   is painted before the call returns.
+// - The application catches and shows what its handlers throw, and paints what a
+//   report changed before the call returns.
 // The keyboard focus stays the backend's: a window system that lets a disabled window
 // take it has the backend hand it to an enabled one, as Windows does for a disabled
 // owner.
