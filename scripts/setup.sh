@@ -17,6 +17,7 @@ packages=(
   wine64 wine xvfb xdotool imagemagick clang libclang-rt-14-dev dpkg-dev
   fuse3 exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
   file lintian unzip strace
+  libatk1.0-dev libatk-bridge2.0-dev at-spi2-core python3-pyatspi dbus x11-xserver-utils
 )
 
 sudo=()
