@@ -26,6 +26,7 @@ void TWinControl::InsertControl(TControl* c) {
     controls_.push_back(c);
     c->parent_ = this;
     if (auto* w = dynamic_cast<TWinControl*>(c)) tabList_.push_back(w);
+    if (TForm* f = ParentForm()) f->AccessibleStructureChanged();
 }
 
 void TWinControl::RemoveControl(TControl* c) {
@@ -33,6 +34,7 @@ void TWinControl::RemoveControl(TControl* c) {
     if (auto* w = dynamic_cast<TWinControl*>(c))
         tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());
     c->parent_ = nullptr;
+    if (TForm* f = ParentForm()) f->AccessibleStructureChanged();
 }
 
 int32_t TWinControl::TabOrder() const {
