@@ -171,47 +171,34 @@ TEST_F(FormFixture, KeyboardReachesTheRightButton) {
 // Each change reaches the backend as it happens, and its copy stays what the form says.
 TEST_F(FormFixture, TheBackendHearsOfEveryChangeAScreenReaderReads) {
     using Kind = HeadlessBackend::AccessibleEvent::Kind;
-    struct Case {
-        const char* label;
-        std::function<TControl*(TButton& a, TButton& b, TEdit& e)> change;  // answers the node it changed
-        AccessibleRow after;
-        Kind event;
-    };
-    const Case cases[] = {
-        {"caption", [](TButton& a, TButton&, TEdit&) { a.SetCaption("&Apri && chiudi"); return &a; },
-         {"push button", "Apri & chiudi", "", "focusable focused"}, Kind::Node},
-        {"disabled", [](TButton&, TButton& b, TEdit&) { b.SetEnabled(false); return &b; },
-         {"push button", "", "", "focusable unavailable"}, Kind::Node},
-        {"hidden", [](TButton&, TButton& b, TEdit&) { b.SetVisible(false); return &b; },
-         {"push button", "", "", "focusable invisible"}, Kind::Node},
-        {"made default", [](TButton&, TButton& b, TEdit&) { b.SetDefault(true); return &b; },
-         {"push button", "", "", "focusable default"}, Kind::Node},
-        {"held down", [&](TButton& a, TButton&, TEdit&) { backend.KeyDown(VK_SPACE); app.ProcessMessages(); return &a; },
-         {"push button", "", "", "focusable focused pressed"}, Kind::Node},
-        {"edit text", [](TButton&, TButton&, TEdit& e) { e.SetText("abc"); return &e; },
-         {"text", "", "abc", "focusable"}, Kind::Node},
-        {"focus moved", [&](TButton&, TButton& b, TEdit&) { backend.PressKey(VK_TAB); app.ProcessMessages(); return &b; },
-         {"push button", "", "", "focusable focused"}, Kind::Focus},
+    TButton *a, *b;
+    TEdit* e;
+    const std::tuple<const char*, std::function<TControl*()>, const char*, Kind> cases[] = {
+        {"caption", [&] { a->SetCaption("&Apri && chiudi"); return a; }, "push button 'Apri & chiudi' focusable focused", Kind::Node},
+        {"disabled", [&] { b->SetEnabled(false); return b; }, "push button '' focusable unavailable", Kind::Node},
+        {"hidden", [&] { b->SetVisible(false); return b; }, "push button '' focusable invisible", Kind::Node},
+        {"made default", [&] { b->SetDefault(true); return b; }, "push button '' focusable default", Kind::Node},
+        {"held down", [&] { backend.KeyDown(VK_SPACE); return a; }, "push button '' focusable focused pressed", Kind::Node},
+        {"edit text", [&] { e->SetText("abc"); return e; }, "text '' = abc focusable", Kind::Node},
+        {"focus moved", [&] { backend.PressKey(VK_TAB); return b; }, "push button '' focusable focused", Kind::Focus},
     };
     main->Show();
-    for (const Case& c : cases) {
-        TButton* a = AddButton(main, 10, mrNone);
-        TButton* b = AddButton(main, 80, mrNone);
-        auto* e = new TEdit(main);
+    for (const auto& [label, change, after, event] : cases) {
+        a = AddButton(main, 10, mrNone);
+        b = AddButton(main, 80, mrNone);
+        e = new TEdit(main);
         e->SetParent(main);
         a->SetFocus();
-        const TControl* changed = c.change(*a, *b, *e);
+        const TControl* changed = change();
+        app.ProcessMessages();
         const AccessibleTree& held = backend.Find(main->Handle())->Accessible;
-        EXPECT_EQ(AccessibleRows(held), AccessibleRows(main->DescribeTree())) << c.label;
-        const AccessibleNode* n = held.Find(changed->AccessibleId());
-        ASSERT_NE(n, nullptr) << c.label;
-        EXPECT_EQ(AccessibleRows({{*n}}).at(0), c.after) << c.label;
-        EXPECT_EQ(backend.AccessibleEvents.back().What, c.event) << c.label;
-        EXPECT_EQ(backend.AccessibleEvents.back().Id, changed->AccessibleId()) << c.label;
-        delete a;
-        delete b;
-        delete e;
-        EXPECT_EQ(backend.Find(main->Handle())->Accessible.Nodes.size(), 1u) << c.label << ": gone with them";
+        EXPECT_EQ(AccessibleRows(held), AccessibleRows(main->DescribeTree())) << label;
+        ASSERT_NE(held.Find(changed->AccessibleId()), nullptr) << label;
+        EXPECT_EQ(AccessibleRow(*held.Find(changed->AccessibleId())), after) << label;
+        EXPECT_EQ(backend.AccessibleEvents.back().What, event) << label;
+        EXPECT_EQ(backend.AccessibleEvents.back().Id, changed->AccessibleId()) << label;
+        for (TControl* c : std::initializer_list<TControl*>{a, b, e}) delete c;
+        EXPECT_EQ(held.Nodes.size(), 1u) << label << ": gone with them";
     }
 }
 
