@@ -134,10 +134,11 @@ public:
     virtual void SetClipboardText(const std::string& text) { clipboard_ = text; }
 
     // The description for assistive technology (Accessible.h), kept current by the
-    // core while the window exists. The whole tree comes when the window is created
-    // and whenever a control joins or leaves it; afterwards a changed node comes
-    // alone, the focus as the id of the node that took it (kWindowNode for the
-    // window itself), after the State change of the nodes it left and entered.
+    // core while the window exists. The whole tree comes when the window is created,
+    // whenever a control joins or leaves it and when a container's state changes;
+    // otherwise a changed node comes alone. The focus comes as the id of the node
+    // that took it (kWindowNode for the window itself), after the State change of
+    // the nodes it left and entered. Ids a backend does not hold are to be ignored.
     virtual void AccessibleTreeChanged(WindowId, const AccessibleTree&) {}
     virtual void AccessibleNodeChanged(WindowId, const AccessibleNode&, AccessibleChange) {}
     virtual void AccessibleFocus(WindowId, int32_t /*id*/) {}

@@ -103,6 +103,12 @@ void TForm::AccessibleNodeChanged(const TControl& c, AccessibleChange what) {
     // What a form changes about itself is the window node; its bounds there never move.
     const int32_t id = &c == this ? kWindowNode : c.AccessibleId();
     if (id == kWindowNode && what == AccessibleChange::Bounds) return;
+    // A container hidden or disabled hides or disables what it holds as well.
+    const auto* w = dynamic_cast<const TWinControl*>(&c);
+    if (id != kWindowNode && what == AccessibleChange::State && w && !w->Controls().empty()) {
+        AccessibleStructureChanged();
+        return;
+    }
     const AccessibleTree tree = DescribeTree();
     if (const AccessibleNode* n = tree.Find(id)) TheBackend().AccessibleNodeChanged(handle_, *n, what);
 }
