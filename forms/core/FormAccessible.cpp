@@ -9,16 +9,11 @@ namespace forms {
 
 namespace {
 
-// Hidden or disabled by itself or by a container inside the form; the form's own
-// state is the window node's.
-bool ShownInForm(const TControl& c) {
-    for (const TControl* p = &c; p && p->Parent(); p = p->Parent())
-        if (!p->Visible()) return false;
-    return true;
-}
-bool EnabledInForm(const TControl& c) {
-    for (const TControl* p = &c; p && p->Parent(); p = p->Parent())
-        if (!p->Enabled()) return false;
+// Whether the control and each container inside the form hold the flag (Visible,
+// Enabled): the form's own flags are the window node's.
+bool HeldUpToForm(const TControl& c, bool (TControl::*flag)() const) {
+    for (const TControl* p = &c; p->Parent(); p = p->Parent())
+        if (!(p->*flag)()) return false;
     return true;
 }
 
@@ -33,8 +28,8 @@ void AddControls(const TWinControl& container, int32_t parent, AccessibleTree& t
         const TPoint o = c->FormOrigin();
         n.Bounds = Bounds(o.X, o.Y, c->Width(), c->Height());
         n.Description = c->Hint();
-        if (!ShownInForm(*c)) n.States |= asInvisible;
-        if (!EnabledInForm(*c)) n.States |= asUnavailable;
+        if (!HeldUpToForm(*c, &TControl::Visible)) n.States |= asInvisible;
+        if (!HeldUpToForm(*c, &TControl::Enabled)) n.States |= asUnavailable;
         const auto* w = dynamic_cast<const TWinControl*>(c);
         if (Focusable(w)) n.States |= asFocusable;
         if (w && w->Focused()) n.States |= asFocused;
