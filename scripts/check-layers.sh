@@ -13,7 +13,7 @@ layer_of() {
     resources/*) echo resources ;;
     platform/*) echo platform ;;
     forms/graphics/*) echo graphics ;;
-    forms/core/Backend.h | forms/core/Exceptions.h) echo core-interface ;;
+    forms/core/Backend.h | forms/core/Accessible.h | forms/core/Exceptions.h) echo core-interface ;;
     forms/core/*) echo core ;;
     forms/controls/*) echo controls ;;
     forms/backends/*) echo backends ;;
@@ -25,7 +25,7 @@ layer_of() {
 }
 
 # What each layer may include besides itself. The core's interface for backends
-# (Backend.h, Exceptions.h) belongs to the core too; backends see nothing else of it.
+# (Backend.h, Accessible.h, Exceptions.h) belongs to the core too; backends see nothing else of it.
 allowed() {
   case $1 in
     base | resources) echo "" ;;
