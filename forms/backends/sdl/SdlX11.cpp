@@ -122,19 +122,27 @@ void SetIcons(SDL_Window* window, const std::vector<IconImage>& images) {
     if (!data.empty()) X11Window(window).Set("_NET_WM_ICON", XA_CARDINAL, data.data(), data.size());
 }
 
+namespace {
+
+// 0 where GDK_SCALE says nothing usable. No desktop scales beyond 16.
+int32_t GdkScale(const char* text) {
+    if (!text || !*text) return 0;
+    char* end = nullptr;
+    const long n = std::strtol(text, &end, 10);
+    return *end == 0 && n >= 1 && n <= 16 ? static_cast<int32_t>(n) : 0;
+}
+
+}  // namespace
+
 int32_t ScaleFor(const char* gdkScale, const char* xftDpi) {
-    if (gdkScale && *gdkScale) {
-        char* end = nullptr;
-        const long n = std::strtol(gdkScale, &end, 10);
-        if (*end == 0 && n >= 1 && n <= 16) return static_cast<int32_t>(n);
-    }
+    if (const int32_t n = GdkScale(gdkScale)) return n;
     const double dpi = xftDpi ? std::strtod(xftDpi, nullptr) : 0;
     if (!(dpi > 0 && dpi < 96 * 16)) return 1;
     return std::max<int32_t>(1, static_cast<int32_t>(std::lround(dpi / 96)));
 }
 
 int32_t DesktopScale() {
-    if (const char* gdkScale = std::getenv("GDK_SCALE"); gdkScale && *gdkScale) return ScaleFor(gdkScale, nullptr);
+    if (const int32_t n = GdkScale(std::getenv("GDK_SCALE"))) return n;
     void* xlib = Xlib();
     if (!xlib) return 1;
     using OpenDisplay = Display* (*)(const char*);
@@ -144,8 +152,8 @@ int32_t DesktopScale() {
     auto get = reinterpret_cast<GetDefault>(dlsym(xlib, "XGetDefault"));
     auto close = reinterpret_cast<CloseDisplay>(dlsym(xlib, "XCloseDisplay"));
     if (!open || !get || !close) return 1;
-    // SDL's own connection is out of reach before it has a window; the server sends
-    // its resources with the greeting of a connection of our own.
+    // SDL's connection is out of reach before it has a window, and the window's size
+    // waits for the scale: a short connection of our own reads the resources.
     Display* display = open(nullptr);
     if (!display) return 1;
     const int32_t scale = ScaleFor(nullptr, get(display, "Xft", "dpi"));
