@@ -69,7 +69,7 @@ struct BackendState {
 
     bool iconLoaded = false;
     SDL_Surface* icon = nullptr;
-    std::vector<IconImage> icons;  // every size the file holds, smallest first
+    std::vector<IconImage> icons;  // of 16, 24 and 32 pixels, those the file holds
 
     int32_t scale = 1;  // known once the video is up
     int32_t Up(int32_t v) const { return v * scale; }

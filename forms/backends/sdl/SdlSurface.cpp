@@ -10,7 +10,8 @@ namespace forms::sdl {
 void CopyToSurface(const TBitmap& image, const TRect& r, SDL_Surface* surface, int32_t scale) {
     const SDL_PixelFormat* fmt = surface->format;
     if (fmt->BytesPerPixel == 4 && fmt->Rmask == 0x00FF0000u && fmt->Gmask == 0x0000FF00u && fmt->Bmask == 0x000000FFu) {
-        // The window's own layout: rows copied as they are, opaque where it has alpha.
+        // The window's own layout: rows copied as they are, opaque where it has alpha,
+        // each row once per row of its blocks.
         const uint32_t alpha = fmt->Amask;
         if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
         const auto width = static_cast<size_t>(image.Width());
@@ -25,7 +26,6 @@ void CopyToSurface(const TBitmap& image, const TRect& r, SDL_Surface* surface, i
             else
                 for (int32_t x = 0; x < r.Width(); ++x)
                     for (size_t i = 0; i < n; ++i) *to++ = from[x] | alpha;
-            // The other rows of the blocks repeat the first.
             for (size_t i = 1; i < n; ++i)
                 std::memcpy(row + i * pitch + static_cast<size_t>(r.Left) * n * 4,
                             row + static_cast<size_t>(r.Left) * n * 4, rowBytes);
