@@ -75,7 +75,7 @@ TEST_F(ToolOnScreen, ConvertsTheArchiveOnAClickAndEndsWithZero) {
     EXPECT_EQ(geometry->Width, 296);
     EXPECT_EQ(geometry->Height, 63);
     EXPECT_EQ(e2e::WindowName(server, main), kCaption);
-    EXPECT_EQ(e2e::WindowIconSizes(server, main), (std::vector<std::pair<int, int>>{{32, 32}})) << "the tool's icon";
+    EXPECT_EQ(e2e::WindowIconSizes(server, main), (std::vector<std::pair<int, int>>{{16, 16}, {24, 24}, {32, 32}}));
     // Motif functions: move 4, minimise 8, maximise 16, close 32.
     const std::vector<long> hints = e2e::WindowMotifHints(server, main);
     ASSERT_EQ(hints.size(), 5u);
@@ -176,6 +176,42 @@ TEST_F(ToolOnAServerStartingAfresh, ComesUpThoughItsFirstConnectionsAreClosed) {
         ASSERT_TRUE(status && WIFEXITED(*status)) << closed << " connections closed";
         EXPECT_EQ(WEXITSTATUS(*status), 0) << closed << " connections closed: " << ReadAll(logs / "tool.log");
     }
+}
+
+class ToolOnAHighDpiScreen : public ToolOnScreen {
+protected:
+    ToolOnAHighDpiScreen() : ToolOnScreen(true, {"-dpi", "192"}) { e2e::SetResources(server, "Xft.dpi:\t192\n"); }
+};
+
+// Each pixel of the 96-dpi picture (GDK_SCALE=1 overrules the resources) becomes a
+// 2 × 2 block, and a click on the button's blocks presses it.
+TEST_F(ToolOnAHighDpiScreen, ShowsThePictureTwiceAsLargeAndTakesClicksThere) {
+    const fs::path data = fs::path(work.Path()) / "Data";
+    fs::create_directory(data);
+    std::ofstream(data / "1234.kar") << "uno";
+    std::vector<uint32_t> picture[3];
+    for (const int n : {1, 2}) {
+        Start(SA_TOOL, {n == 1 ? "GDK_SCALE=1" : "GDK_SCALE="});
+        const unsigned long main = MainWindow();
+        const auto geometry = e2e::WindowGeometry(server, main);
+        ASSERT_TRUE(geometry && geometry->Width == 296 * n && geometry->Height == 63 * n) << ReadAll(logs / "tool.log");
+        ASSERT_TRUE(e2e::WaitUntil([&, &p = picture[n]] {  // drawn once it holds more than one colour
+            p = e2e::WindowPixels(server, main, 0, 0, 296 * n, 63 * n);
+            return !p.empty() && std::count(p.begin(), p.end(), p.front()) < static_cast<long>(p.size());
+        }, 20000));
+        if (n == 2) {
+            const std::string window = std::to_string(main);
+            ASSERT_TRUE(e2e::Xdotool(server, {"mousemove", "--window", window, "288", "64", "click", "1"}).Succeeded());
+            ASSERT_TRUE(PressEnter(WaitForBox(main)) && BoxGone(main));
+            EXPECT_TRUE(fs::exists(data / "01" / "01234.kar"));
+        }
+        const std::optional<int> end = CloseAndWait(main);
+        ASSERT_TRUE(end && WIFEXITED(*end) && WEXITSTATUS(*end) == 0) << ReadAll(logs / "tool.log");
+    }
+    size_t differing = 0;
+    for (size_t y = 0; y < 126; ++y)
+        for (size_t x = 0; x < 592; ++x) differing += picture[2][y * 592 + x] != picture[1][y / 2 * 296 + x / 2];
+    EXPECT_EQ(differing, 0u);
 }
 
 // No X server on the display named: the report goes to the standard error, the process

@@ -35,11 +35,13 @@ inline std::set<std::string> Entries(const fs::path& folder) {
 
 class ToolOnScreen : public ::testing::Test {
 protected:
-    explicit ToolOnScreen(bool abstractSocket = true) : server(1024, 768, abstractSocket) {}
+    explicit ToolOnScreen(bool abstractSocket = true, const std::vector<std::string>& serverOptions = {})
+        : server(1024, 768, abstractSocket, serverOptions) {}
 
     // The program is looked up in PATH unless it names a folder.
-    void Start(const std::string& program) {
-        tool = e2e::Child::Start({program}, {server.Env()}, work.Path(), logs / "tool.log");
+    void Start(const std::string& program, std::vector<std::string> env = {}) {
+        env.push_back(server.Env());
+        tool = e2e::Child::Start({program}, env, work.Path(), logs / "tool.log");
     }
 
     unsigned long MainWindow() {

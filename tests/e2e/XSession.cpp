@@ -162,7 +162,15 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
     return r;
 }
 
-Xvfb::Xvfb(int width, int height, bool abstractSocket) {
+void SetResources(const Xvfb& x, const std::string& resources) {
+    Display* d = Open(x);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(resources.data());
+    XChangeProperty(d, DefaultRootWindow(d), XInternAtom(d, "RESOURCE_MANAGER", False), XInternAtom(d, "STRING", False),
+                    8, PropModeReplace, bytes, static_cast<int>(resources.size()));
+    XCloseDisplay(d);
+}
+
+Xvfb::Xvfb(int width, int height, bool abstractSocket, const std::vector<std::string>& options) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     // The write end goes to the server as descriptor 3 without O_CLOEXEC (dup2 clears it).
@@ -171,6 +179,7 @@ Xvfb::Xvfb(int width, int height, bool abstractSocket) {
     std::vector<std::string> argv{SA_XVFB, "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0",
                                   std::to_string(width) + "x" + std::to_string(height) + "x24"};
     if (!abstractSocket) argv.insert(argv.end(), {"-nolisten", "local"});
+    argv.insert(argv.end(), options.begin(), options.end());
     server_ = Child::Start(argv, {}, {}, {}, fds[1]);
     ::close(fds[1]);
     // Xvfb writes the display number once it accepts connections.

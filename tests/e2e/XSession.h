@@ -51,7 +51,8 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
 // which clients try first, is free for the test to answer.
 class Xvfb {
 public:
-    explicit Xvfb(int width = 1024, int height = 768, bool abstractSocket = true);
+    explicit Xvfb(int width = 1024, int height = 768, bool abstractSocket = true,
+                  const std::vector<std::string>& options = {});
     ~Xvfb();
     const std::string& Display() const { return display_; }
     std::string Env() const { return "DISPLAY=" + display_; }
@@ -60,6 +61,8 @@ private:
     Child server_;
     std::string display_;
 };
+
+void SetResources(const Xvfb& x, const std::string& resources);  // RESOURCE_MANAGER, as xrdb -load sets it
 
 // xdotool against this display; the result's output split into lines.
 RunResult Xdotool(const Xvfb& x, const std::vector<std::string>& args, int timeoutMs = 20000);

@@ -33,7 +33,9 @@ WindowId BackendState::FromSdl(uint32_t sdlId) const {
 
 Frame BackendState::FrameFor(const WindowStyle& s) const {
     const Decoration d = DecorationOf(s);
-    return measuredKnown[d] ? measured[d] : ClassicFrame(s);
+    if (measuredKnown[d]) return measured[d];
+    const Frame f = ClassicFrame(s);
+    return {Up(f.Left), Up(f.Top), Up(f.Right), Up(f.Bottom)};
 }
 
 void BackendState::EnsureEvents() {
@@ -78,12 +80,17 @@ void BackendState::EnsureVideo() {
         SDL_Delay(kPauseMs);
     }
     videoReady = true;
+    if (x11 && std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) scale = DesktopScale();
     SDL_StartTextInput();
 }
 
 void BackendState::LoadIcon(std::string_view ico) {
     if (iconLoaded || ico.empty()) return;
     iconLoaded = true;
+    for (const int32_t size : {16, 24, 32}) {
+        IconImage image = DecodeIcon(ico, size);
+        if (!image.Pixels.empty() && image.Width == size) icons.push_back(std::move(image));
+    }
     const IconImage image = DecodeIcon(ico, 32);
     if (image.Pixels.empty()) return;
     icon = SDL_CreateRGBSurfaceWithFormat(0, image.Width, image.Height, 32, SDL_PIXELFORMAT_ARGB8888);
@@ -108,13 +115,14 @@ void BackendState::Realise(WindowId id, Window& w) {
     // A new window's position is where the window manager puts the frame's corner
     // (the client lands inside it); without a window manager there is no frame and
     // the client takes the corner itself.
-    w.Sdl = SDL_CreateWindow(w.Params.Caption.c_str(), w.Params.Left, w.Params.Top,
-                             std::max(w.Params.ClientWidth, 1), std::max(w.Params.ClientHeight, 1), flags);
+    w.Sdl = SDL_CreateWindow(w.Params.Caption.c_str(), Up(w.Params.Left), Up(w.Params.Top),
+                             Up(std::max(w.Params.ClientWidth, 1)), Up(std::max(w.Params.ClientHeight, 1)), flags);
     if (!w.Sdl) throw Exception(std::string("Cannot create a window: ") + SDL_GetError());
     bySdl[SDL_GetWindowID(w.Sdl)] = id;
     if (w.Params.HasIcon) {
         LoadIcon(w.Params.Icon);
         if (icon) SDL_SetWindowIcon(w.Sdl, icon);
+        SetIcons(w.Sdl, icons);
     }
     if (Window* owner = Find(w.Params.Owner))
         if (owner->Sdl) SDL_SetWindowModalFor(w.Sdl, owner->Sdl);
@@ -202,13 +210,13 @@ void SdlBackend::SetBounds(WindowId id, int32_t left, int32_t top, int32_t clien
     if (!w->Sdl) return;
     // SDL waits for the window manager after each change it passes on: pass on real
     // changes only.
-    int cw = 0, ch = 0, x = 0, y = 0;
+    const int32_t width = s_->Up(std::max(clientWidth, 1)), height = s_->Up(std::max(clientHeight, 1));
+    const int32_t x = s_->Up(left) + w->Border.Left, y = s_->Up(top) + w->Border.Top;
+    int cw = 0, ch = 0, cx = 0, cy = 0;
     SDL_GetWindowSize(w->Sdl, &cw, &ch);
-    if (cw != std::max(clientWidth, 1) || ch != std::max(clientHeight, 1))
-        SDL_SetWindowSize(w->Sdl, std::max(clientWidth, 1), std::max(clientHeight, 1));
-    SDL_GetWindowPosition(w->Sdl, &x, &y);
-    if (x != left + w->Border.Left || y != top + w->Border.Top)
-        SDL_SetWindowPosition(w->Sdl, left + w->Border.Left, top + w->Border.Top);
+    if (cw != width || ch != height) SDL_SetWindowSize(w->Sdl, width, height);
+    SDL_GetWindowPosition(w->Sdl, &cx, &cy);
+    if (cx != x || cy != y) SDL_SetWindowPosition(w->Sdl, x, y);
 }
 
 void SdlBackend::Show(WindowId id, ShowMode mode) {
@@ -251,14 +259,15 @@ void SdlBackend::Activate(WindowId id) { s_->Activate(id); }
 
 TSize SdlBackend::OuterSize(const WindowStyle& style, int32_t clientWidth, int32_t clientHeight) {
     const Frame f = s_->FrameFor(style);
-    return {clientWidth + f.Left + f.Right, clientHeight + f.Top + f.Bottom};
+    const int32_t n = s_->scale;
+    return {clientWidth + (f.Left + f.Right + n - 1) / n, clientHeight + (f.Top + f.Bottom + n - 1) / n};
 }
 
 TRect SdlBackend::ScreenRect() {
     s_->EnsureVideo();
     SDL_Rect r{};
     if (SDL_GetDisplayBounds(0, &r) != 0) return {0, 0, 1024, 768};
-    return {r.x, r.y, r.x + r.w, r.y + r.h};
+    return {s_->Down(r.x), s_->Down(r.y), s_->Down(r.x + r.w), s_->Down(r.y + r.h)};
 }
 
 void SdlBackend::Present(WindowId id, const TBitmap& image, const TRect& dirty) {
@@ -266,10 +275,12 @@ void SdlBackend::Present(WindowId id, const TBitmap& image, const TRect& dirty) 
     if (!w || !w->Sdl || !w->Shown) return;  // the expose after the showing paints it
     SDL_Surface* surface = SDL_GetWindowSurface(w->Sdl);
     if (!surface) return;
-    const TRect r = dirty.Intersect({0, 0, std::min(image.Width(), surface->w), std::min(image.Height(), surface->h)});
+    const int32_t n = s_->scale;
+    const TRect r =
+        dirty.Intersect({0, 0, std::min(image.Width(), surface->w / n), std::min(image.Height(), surface->h / n)});
     if (r.IsEmpty()) return;
-    sdl::CopyToSurface(image, r, surface);
-    const SDL_Rect rect{r.Left, r.Top, r.Width(), r.Height()};
+    sdl::CopyToSurface(image, r, surface, n);
+    const SDL_Rect rect{r.Left * n, r.Top * n, r.Width() * n, r.Height() * n};
     SDL_UpdateWindowSurfaceRects(w->Sdl, &rect, 1);
 }
 

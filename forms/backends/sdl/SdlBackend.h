@@ -21,6 +21,9 @@
 //      window shown last.
 //  [x] Timers: SDL's timer thread posts an event, the tick runs on the UI thread from
 //      ProcessEvents; at most one tick per timer waits in the queue.
+//  [x] High DPI (X11): the desktop's whole scale, GDK_SCALE where it is set, else
+//      Xft.dpi / 96 rounded. The core sees pixels at 96 dpi; sizes, positions, mouse
+//      and screen are converted, and the picture is shown as n × n blocks.
 //  [x] Present: the client image copied into the window surface, dirty part only.
 //  [x] Expose → Paint of the whole client area; close → CloseRequest; focus →
 //      Activated; move → Moved with the outer corner.
@@ -28,7 +31,8 @@
 //  [x] ShellExecute: the file opened by xdg-open; a program that isn't there has its
 //      parameters opened instead (a help viewer with its help file).
 //  [x] Clipboard text.
-//  [x] The window icon: the 32-pixel image of the .ico the window parameters bring.
+//  [x] The window icon: the 32-pixel image of the .ico the window parameters bring;
+//      on X11 its 16-, 24- and 32-pixel images.
 //  [x] Caption buttons as the style allows (Motif hints, X11 only); never maximise.
 //  [x] SDL's X11 or Wayland drivers only, never one that draws nowhere; Xlib's
 //      answer to a wake-up message for a vanished window doesn't end the process.

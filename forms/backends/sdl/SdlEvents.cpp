@@ -82,8 +82,8 @@ void OnWindowEvent(BackendState& s, EventSink* sink, const SDL_WindowEvent& e) {
             return;
         case SDL_WINDOWEVENT_MOVED: {
             s.MeasureFrame(*win, false);
-            const int32_t left = e.data1 - win->Border.Left;
-            const int32_t top = e.data2 - win->Border.Top;
+            const int32_t left = s.Down(e.data1 - win->Border.Left);
+            const int32_t top = s.Down(e.data2 - win->Border.Top);
             if (left == win->Params.Left && top == win->Params.Top) return;
             win->Params.Left = left;
             win->Params.Top = top;
@@ -118,7 +118,7 @@ void OnWindowEvent(BackendState& s, EventSink* sink, const SDL_WindowEvent& e) {
 void OnMouseMotion(const BackendState& s, EventSink* sink, const SDL_MouseMotionEvent& e) {
     const WindowId w = s.FromSdl(e.windowID);
     if (!sink || !w || e.which == SDL_TOUCH_MOUSEID) return;
-    sink->MouseMove(w, static_cast<TShiftState>(ModifierShift() | ButtonFlags(e.state)), e.x, e.y);
+    sink->MouseMove(w, static_cast<TShiftState>(ModifierShift() | ButtonFlags(e.state)), s.Down(e.x), s.Down(e.y));
 }
 
 void OnMouseButton(BackendState& s, EventSink* sink, const SDL_MouseButtonEvent& e) {
@@ -133,8 +133,8 @@ void OnMouseButton(BackendState& s, EventSink* sink, const SDL_MouseButtonEvent&
                            : flag == ssRight ? TMouseButton::mbRight
                                              : TMouseButton::mbMiddle;
     const auto shift = static_cast<TShiftState>(ModifierShift() | s.mouseButtons);
-    if (down) sink->MouseDown(w, b, shift, e.x, e.y);
-    else sink->MouseUp(w, b, shift, e.x, e.y);
+    if (down) sink->MouseDown(w, b, shift, s.Down(e.x), s.Down(e.y));
+    else sink->MouseUp(w, b, shift, s.Down(e.x), s.Down(e.y));
 }
 
 void OnKey(BackendState& s, EventSink* sink, const SDL_KeyboardEvent& e) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../ClassicFrame.h"
+#include "SdlIcon.h"
 #include "SdlShell.h"
 
 struct SDL_Surface;
@@ -33,10 +34,11 @@ constexpr Decoration DecorationOf(const WindowStyle& s) {
 // The codes of the backend's own event type that are not timer ticks (SdlTimers.h).
 enum UserCode : int32_t { kWake = 2 };
 
+// The core's units are pixels at 96 dpi; SDL's are the screen's, `scale` times as many.
 struct Window {
     WindowParams Params;  // Left/Top the outer corner, sizes of the client area
     SDL_Window* Sdl = nullptr;
-    Frame Border;
+    Frame Border;  // in the screen's pixels
     bool Enabled = true;
     bool Shown = false;
     bool EverShown = false;
@@ -67,10 +69,16 @@ struct BackendState {
 
     bool iconLoaded = false;
     SDL_Surface* icon = nullptr;
+    std::vector<IconImage> icons;  // of 16, 24 and 32 pixels, those the file holds
+
+    int32_t scale = 1;  // known once the video is up
+    int32_t Up(int32_t v) const { return v * scale; }
+    // Rounded down, also below zero: the pixel of ours that holds the screen's.
+    int32_t Down(int32_t v) const { return v >= 0 ? v / scale : -((scale - 1 - v) / scale); }
 
     Window* Find(WindowId w);
     WindowId FromSdl(uint32_t sdlId) const;
-    Frame FrameFor(const WindowStyle& s) const;
+    Frame FrameFor(const WindowStyle& s) const;  // in the screen's pixels
 
     void EnsureEvents();
     void EnsureVideo();

@@ -1,6 +1,10 @@
 #pragma once
-// What SDL leaves to Xlib. Both do nothing where the process has no Xlib.
+// What SDL leaves to Xlib. The calls do nothing where the process has no Xlib.
+#include <cstdint>
+#include <vector>
+
 #include "../../core/Backend.h"
+#include "SdlIcon.h"
 
 struct SDL_Window;
 
@@ -13,5 +17,13 @@ void GuardXErrors();
 // The caption buttons the style allows, told to the X11 window manager before the
 // window is first mapped.
 void SetCaptionButtons(SDL_Window* window, const WindowStyle& style);
+
+// Every image of the icon in _NET_WM_ICON, where SDL puts only one.
+void SetIcons(SDL_Window* window, const std::vector<IconImage>& images);
+
+// The desktop's scale as GTK takes it: GDK_SCALE where it is set, else Xft.dpi from
+// the X resources as a whole multiple of 96 dpi; 1 without either.
+int32_t DesktopScale();
+int32_t ScaleFor(const char* gdkScale, const char* xftDpi);
 
 }  // namespace forms::sdl
