@@ -14,6 +14,7 @@
 # -k, the X server and the tool by their PIDs.
 set -u
 
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 mode=${1:-}
 build=${2:-}
 skip() { echo "skipped: $*"; exit 77; }
@@ -66,8 +67,9 @@ within() {
   "$@"
 }
 
-# The X server: the first free display, reported through file descriptor 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# The X server: the first free display, reported through file descriptor 3; the
+# starter becomes the server, so its PID is the server's.
+"$here/../e2e/start-xvfb.sh" 1024x768 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 within 300 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
