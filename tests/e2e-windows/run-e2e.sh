@@ -74,14 +74,10 @@ xvfb_pid=$!
 within 300 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-# A fresh prefix, made before the test proper so that its set-up windows are gone: a
-# UTF-8 locale (wine maps file names through it), no Mono or Gecko installers, no
-# desktop menu entries.
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-mkdir -p "$WINEPREFIX"
-wineserver -p
-wine cmd /c exit >"$work/wine.log" 2>&1 || fail "wine cannot run in a fresh prefix"
+# A fresh prefix, made before the test proper so that its set-up windows are gone.
+WINEPREFIX="$work/prefix"
+source "$here/../../scripts/wine-env.sh"
+wine_start >"$work/wine.log" 2>&1 || fail "wine cannot run in a fresh prefix"
 # Without the 32-bit wine, prefix set-up stops before it installs wine's own fonts; the
 # tool's "MS Sans Serif" is one of them.
 fonts="$WINEPREFIX/drive_c/windows/Fonts"

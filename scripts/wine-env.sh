@@ -1,0 +1,13 @@
+# The tests' wine, sourced by scripts/test.sh and tests/e2e-windows/run-e2e.sh after
+# they name the prefix in WINEPREFIX: a UTF-8 locale (under C wine garbles names
+# outside ASCII), no debug chatter, no Mono or Gecko installer prompts, no desktop
+# menu entries. wine_start starts the prefix's server before the tests, making the
+# prefix the first time (without the warm-up ctest under wine stalls); it fails when
+# wine cannot run there. The caller stops the server with `wineserver -k`.
+export WINEPREFIX="${WINEPREFIX:?name the wine prefix first}"
+export WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+wine_start() {
+  mkdir -p "$WINEPREFIX" && wineserver -p && wine cmd /c exit
+}
