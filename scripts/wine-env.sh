@@ -9,5 +9,7 @@ export WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 wine_start() {
-  mkdir -p "$WINEPREFIX" && wineserver -p && wine cmd /c exit
+  mkdir -p "$WINEPREFIX"
+  wineserver -p  # fails when the prefix's server runs already: that one serves
+  wine cmd /c exit
 }
