@@ -119,7 +119,7 @@ protected:
 TEST_F(ToolOnAServerStartingAfresh, ComesUpThoughItsFirstConnectionsAreClosed) {
     for (const int closed : {1, 3}) {
         e2e::AbstractName& socket = server.Abstract();
-        ASSERT_TRUE(socket.Held());
+        ASSERT_TRUE(socket.Listen());
         Start(SA_TOOL);
         ASSERT_GE(socket.CloseConnections(closed), 1) << ReadAll(logs / "tool.log");
         const unsigned long main = MainWindowAlone();

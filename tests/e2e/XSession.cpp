@@ -114,8 +114,10 @@ void AbstractName::Release() {
     fd_ = -1;
 }
 
+bool AbstractName::Listen() { return fd_ >= 0 && ::listen(fd_, 8) == 0; }
+
 int AbstractName::CloseConnections(int count) {
-    if (fd_ < 0 || ::listen(fd_, 8) != 0) return 0;
+    if (fd_ < 0) return 0;
     int closed = 0;
     for (; closed < count; ++closed) {
         pollfd p{fd_, POLLIN, 0};

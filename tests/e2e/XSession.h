@@ -61,10 +61,13 @@ public:
 
     bool Held() const { return fd_ >= 0; }
     int Display() const { return display_; }
-    // Takes up to `count` connections as they arrive and closes each, as a server
-    // starting afresh does, then refuses again. Returns how many it closed; after the
-    // first it waits only briefly for more, since one attempt of a client's may open
-    // one connection or two.
+    // Takes connections from now on, as a server starting afresh does: before the
+    // client starts, so that its first connection already comes here. False when the
+    // name is not held.
+    bool Listen();
+    // Closes up to `count` connections as they arrive, then refuses again. Returns how
+    // many it closed; after the first it waits only briefly for more, since one attempt
+    // of a client's may open one connection or two.
     int CloseConnections(int count);
 
 private:
