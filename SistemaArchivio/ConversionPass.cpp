@@ -1,62 +1,28 @@
 #include "SistemaArchivio/ConversionPass.h"
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 #include <system_error>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
+#include "SistemaArchivio/ArchivePaths.h"
 #include "SistemaArchivio/ConversionReport.h"
-#include "SistemaArchivio/WorkFolder.h"
-#include "platform/Utf8.h"
 
 namespace {
 
-#ifdef _WIN32
-// Names listed on Windows carry an unpaired UTF-16 unit as its own three-byte sequence.
-constexpr bool kSurrogatesAreCharacters = true;
-#else
-constexpr bool kSurrogatesAreCharacters = false;
-#endif
+using archivepaths::Below;
+using archivepaths::BaseName;
+using archivepaths::Join;
+using archivepaths::Normal;
+using archivepaths::Parent;
+using archivepaths::RootLength;
+using platform::Entry;
+using platform::Failure;
 
 constexpr char kArchiveFolder[] = "Data";
 constexpr char kStagingFolder[] = "tdata";
-// The longest name a folder holds: bytes on Linux, UTF-16 units on Windows.
-constexpr std::size_t kLongestName = 255;
-
-bool IsSeparator(char c) {
-    return c == platform::kSeparator || c == '/';
-}
-
-std::string Join(const std::string& folder, std::string_view name) {
-    std::string path = folder;
-    // A WorkFolder at a root ("/", "D:\") already ends with its separator.
-    if (path.empty() || !IsSeparator(path.back())) path += platform::kSeparator;
-    path.append(name);
-    return path;
-}
-
-// The folder that holds `path`; a root ("/", "C:\") is its own.
-std::string Parent(const std::string& path) {
-    const std::size_t root = path.size() > 2 && path[1] == ':' ? 3 : 1;
-    std::size_t end = path.size();
-    while (end > root && IsSeparator(path[end - 1])) --end;
-    while (end > root && !IsSeparator(path[end - 1])) --end;
-    while (end > root && IsSeparator(path[end - 1])) --end;
-    return path.substr(0, std::min(end, path.size()));
-}
-
-std::string_view BaseName(std::string_view path) {
-    const std::size_t slash = path.find_last_of(platform::kSeparator == '/' ? "/" : "\\/");
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-std::size_t NameLength(std::string_view name) {
-#ifdef _WIN32
-    return platform::Utf8ToUtf16(name).size();
-#else
-    return name.size();
-#endif
-}
 
 bool IsFolder(std::uint32_t attributes) {
     return attributes != platform::kInvalidAttributes && (attributes & platform::kAttributeDirectory);
@@ -66,34 +32,49 @@ enum class Ending { kDone, kMissing, kIncomplete };
 
 // One pass: every song file of Data into its bucket in tdata, then tdata in Data's
 // place (or, where Data already holds buckets or is reached through a link, each
-// staged bucket into Data's own).
+// staged bucket into Data's own). Data's links to files move after its songs, so that
+// each can be led to where its target now lies.
 class Pass {
 public:
     Pass(const std::string& workFolder, platform::FileSystemPort& fs)
-        : fs_(fs), workFolder_(workFolder), data_(Join(workFolder, kArchiveFolder)),
+        : fs_(fs), workFolder_(workFolder), data_(Join(workFolder, kArchiveFolder)), dataAsNamed_(data_),
           staging_(Join(workFolder, kStagingFolder)) {}
 
     Ending Run();
+    void Flush();
     const ConversionOutcome& Outcome() const { return outcome_; }
 
 private:
-    Ending Refuse(Obstacle obstacle, std::vector<std::string> names);
-    void StageFile(const platform::Entry& entry);
+    Ending Refuse(Obstacle obstacle, std::vector<std::string> names, Cause cause = Cause::kDiskError);
+    Ending Incomplete();
+    Failure MakeBucket(const std::string& path);
+    bool Fits(const std::string& newName, const std::string& from);
+    void StageFile(const std::string& name, std::uint32_t attributes);
+    void StageLink(const std::string& name);
+    std::optional<std::string> NewLinkText(const std::string& text);
     bool MoveFile(const std::string& from, const std::string& to);
+    void Left(const std::string& from, const std::string& to, Failure failure);
+    void SettleSecondNames(const std::string& folder, const std::function<std::string(const std::string&)>& placeOf);
     Ending Swap();
     Ending Merge();
     void MergeBucket(const std::string& staged, const std::string& bucket);
-    bool HasEntries(const std::string& folder);
+    bool Exists(const std::string& path);
+    bool HasSongs(const std::string& folder);
+    std::string StagedPlace(const std::string& name) const;
     std::string Shown(const std::string& path) const;
 
     platform::FileSystemPort& fs_;
     const std::string workFolder_;
     std::string data_;
+    const std::string dataAsNamed_;  // WorkFolder/Data, also where Data is a link
     std::string staging_;
     bool linked_ = false;  // Data is a link, and data_ the folder it leads to
     bool madeStaging_ = false;
     bool wholeFolders_ = false;  // a folder can be renamed with its content
-    std::unordered_set<std::string> buckets_;  // made in tdata by this pass
+    bool wrote_ = false;         // the pass got as far as moving
+    std::size_t longestName_ = 255;
+    std::unordered_map<std::string, Failure> buckets_;  // by path: why it could not be made, or kNone
+    std::vector<std::string> links_;  // Data's links to files, moved after the songs
     ConversionOutcome outcome_;
 };
 
@@ -113,85 +94,175 @@ Ending Pass::Run() {
     const std::uint32_t stagingAttributes = fs_.Attributes(staging_);
     const bool stagingUsable = !fs_.IsLink(staging_) &&
                                (stagingAttributes == platform::kInvalidAttributes || IsFolder(stagingAttributes));
-    if (stagingUsable) madeStaging_ = fs_.MakeFolder(staging_);  // an existing staging folder is reused
+    Failure stagingFailure = Failure::kNone;
+    if (stagingUsable) {
+        madeStaging_ = fs_.MakeFolder(staging_);  // an existing staging folder is reused
+        if (!madeStaging_) stagingFailure = fs_.LastFailure();
+    }
 
-    // A moved link whose target is relative would lead elsewhere, or nowhere; a link
-    // that already leads nowhere moves like a file.
-    const std::optional<std::vector<std::string>> links = fs_.LiveLinks(data_);
-    if (!links) {
+    if (!IsFolder(fs_.Attributes(data_))) {
         // No Data but files in tdata: an earlier pass ended between removing Data and
         // renaming tdata. Finishing its swap is all that is left to do.
-        if (!stagingUsable || linked_ || !HasEntries(staging_)) return Ending::kMissing;
+        if (!stagingUsable || linked_ || !HasSongs(staging_)) return Ending::kMissing;
+        wrote_ = true;
         if (fs_.TrustsFolderRenames(staging_)) return Swap();
         fs_.MakeFolder(data_);
         return Merge();
     }
     if (!stagingUsable) return Refuse(Obstacle::kStagingNotAFolder, {Shown(staging_)});
-    if (!IsFolder(fs_.Attributes(staging_))) return Refuse(Obstacle::kStagingNotMade, {Shown(staging_)});
+    if (!IsFolder(fs_.Attributes(staging_)))
+        return Refuse(Obstacle::kStagingNotMade, {Shown(staging_)}, CauseOf(stagingFailure));
     if (!fs_.SameDevice(data_, staging_)) return Refuse(Obstacle::kOtherDevice, {Shown(staging_)});
-    if (!links->empty()) {
-        std::vector<std::string> shown;
-        for (const std::string& name : *links) shown.push_back(Shown(Join(data_, name)));
-        return Refuse(Obstacle::kLinksInData, std::move(shown));
-    }
+    longestName_ = fs_.LongestName(staging_);
+    wrote_ = true;
 
     bool bucketsInData = false;
-    fs_.ForEachEntry(data_, [&](const platform::Entry& entry) {
+    const bool listed = fs_.ForEachEntry(data_, [&](const Entry& entry) {
         if (!IsFolder(entry.attributes)) {
-            StageFile(entry);
-        } else if (IsBucketName(entry.name)) {
+            if (entry.link)
+                links_.push_back(entry.name);
+            else
+                StageFile(entry.name, entry.attributes);
+        } else if (!entry.link && IsBucketName(entry.name)) {
             bucketsInData = true;  // converted earlier: the staged songs join these
         } else {
-            // A folder is never moved, whatever other bits its attribute word carries.
-            outcome_.foreignFolders.push_back(Shown(Join(data_, entry.name)));
+            // A folder, or a link to one, is never moved, whatever other bits its
+            // attribute word carries.
+            outcome_.Add(Cause::kForeignFolder, Shown(Join(data_, entry.name)));
         }
     });
-    if (!outcome_.Complete()) return Ending::kIncomplete;
+    if (!listed) return Ending::kMissing;
+    for (const std::string& name : links_) StageLink(name);
+    if (!outcome_.Complete()) return Incomplete();
     wholeFolders_ = fs_.TrustsFolderRenames(staging_);
     return bucketsInData || linked_ || !wholeFolders_ ? Merge() : Swap();
 }
 
 // Nothing moves; a staging folder this pass made goes again.
-Ending Pass::Refuse(Obstacle obstacle, std::vector<std::string> names) {
+Ending Pass::Refuse(Obstacle obstacle, std::vector<std::string> names, Cause cause) {
     if (madeStaging_) fs_.RemoveEmptyFolder(staging_);
     outcome_.obstacle = obstacle;
+    outcome_.obstacleCause = cause;
     outcome_.obstacleNames = std::move(names);
     return Ending::kIncomplete;
 }
 
-void Pass::StageFile(const platform::Entry& entry) {
-    const std::string bucket = BucketName(entry.name);
-    const std::string bucketPath = Join(staging_, bucket);
-    if (buckets_.insert(bucket).second) fs_.MakeFolder(bucketPath);  // may exist from an earlier pass
-
-    const std::string oldPath = Join(data_, entry.name);
-    if (entry.attributes == platform::kInvalidAttributes || (entry.attributes & platform::kAttributeReadOnly))
-        fs_.MakeWritable(oldPath);
-    MoveFile(oldPath, Join(bucketPath, NewFileName(entry.name)));
+Ending Pass::Incomplete() {
+    outcome_.songsWaiting = HasSongs(staging_);
+    return Ending::kIncomplete;
 }
 
-// Moves one file without replacing anything; what fails is counted by its cause.
+// What the pass wrote is on the disk before it says so: a stick pulled out at the
+// closing message keeps the conversion.
+void Pass::Flush() {
+    if (!wrote_) return;
+    std::vector<std::string> folders{Parent(staging_), staging_, data_};
+    for (const auto& [path, failure] : buckets_)
+        if (failure == Failure::kNone) folders.push_back(path);
+    fs_.FlushFolders(folders);
+}
+
+// Makes a bucket folder once per pass; why it could not be made is the reason given for
+// each of its files.
+Failure Pass::MakeBucket(const std::string& path) {
+    const auto [bucket, fresh] = buckets_.try_emplace(path, Failure::kNone);
+    if (fresh && !fs_.MakeFolder(path) && fs_.LastFailure() != Failure::kTaken) bucket->second = fs_.LastFailure();
+    return bucket->second;
+}
+
+// A name longer than the drive holds is never tried: one FUSE driver drops the old
+// name before it refuses the new one.
+bool Pass::Fits(const std::string& newName, const std::string& from) {
+    if (platform::NameLength(newName) <= longestName_) return true;
+    outcome_.Add(Cause::kTooLong, Shown(from));
+    return false;
+}
+
+std::string Pass::StagedPlace(const std::string& name) const {
+    return Join(Join(staging_, BucketName(name)), NewFileName(name));
+}
+
+void Pass::StageFile(const std::string& name, std::uint32_t attributes) {
+    const std::string oldPath = Join(data_, name);
+    if (!Fits(NewFileName(name), oldPath)) return;
+    if (const Failure failure = MakeBucket(Join(staging_, BucketName(name))); failure != Failure::kNone)
+        return outcome_.Add(CauseOf(failure), Shown(oldPath));
+    if (attributes == platform::kInvalidAttributes || (attributes & platform::kAttributeReadOnly))
+        fs_.MakeWritable(oldPath);
+    MoveFile(oldPath, StagedPlace(name));
+}
+
+// A link moves like a file; one whose target is relative, or lies in Data, is made
+// anew so that it leads to the same file from its new place.
+void Pass::StageLink(const std::string& name) {
+    const std::string from = Join(data_, name), to = StagedPlace(name);
+    if (!Fits(NewFileName(name), from)) return;
+    if (const Failure failure = MakeBucket(Join(staging_, BucketName(name))); failure != Failure::kNone)
+        return outcome_.Add(CauseOf(failure), Shown(from));
+    const std::optional<std::string> text = fs_.LinkText(from);
+    if (!text) {
+        MoveFile(from, to);
+        return;
+    }
+    const std::optional<std::string> newText = NewLinkText(*text);
+    if (!newText) return;  // its song stayed in Data, for a cause already reported: so does the link
+    if (*newText == *text)
+        MoveFile(from, to);
+    else if (!fs_.Relink(from, to, *newText))
+        Left(from, to, fs_.LastFailure());
+}
+
+// What a link of Data must say one folder deeper, in its bucket, to lead where it leads
+// now. tdata and Data lie side by side, so the same text serves in either. A target
+// that is one of Data's songs leads to that song's new place, also where an earlier
+// pass moved the song and ended before the link; nothing while the song is still in
+// Data and the link must wait for it.
+std::optional<std::string> Pass::NewLinkText(const std::string& text) {
+    const bool absolute = RootLength(text) > 0;
+    const std::string target = Normal(absolute ? text : Join(data_, text));
+    std::optional<std::string> inside = Below(target, data_);
+    std::string named = data_;
+    if (!inside && absolute) inside = Below(target, named = dataAsNamed_);
+    const std::string up(1, platform::kSeparator);
+    if (!inside) return absolute ? text : ".." + up + text;
+    if (inside->empty() || inside->find_first_of("\\/") != std::string::npos)
+        return absolute ? text : ".." + up + ".." + up + std::string(BaseName(data_)) + up + *inside;
+    const std::string song = Join(data_, *inside);
+    const std::string place = Join(BucketName(*inside), NewFileName(*inside));
+    if (!fs_.IsLink(song)) {
+        if (fs_.Attributes(song) != platform::kInvalidAttributes) return std::nullopt;
+        if (!Exists(Join(staging_, place)) && !Exists(Join(data_, place))) return text;  // it leads nowhere
+    }
+    return absolute ? Join(named, place) : ".." + up + place;
+}
+
+// Moves one file without replacing anything; what fails is kept by its cause.
 bool Pass::MoveFile(const std::string& from, const std::string& to) {
     if (fs_.Move(from, to)) return true;
-    const platform::Failure failure = fs_.LastFailure();
-    if (failure == platform::Failure::kTaken) {
-        // A move killed between linking the new name and unlinking the old one (as
-        // earlier versions moved on some drives) left one file under both names:
-        // dropping the old name completes it.
-        if (fs_.SameFile(from, to) && fs_.RemoveSecondName(from, to)) return true;
-        outcome_.duplicates.push_back({Shown(from), Shown(to)});
-    } else if (failure == platform::Failure::kNameTooLong ||
-               NameLength(BaseName(to)) > kLongestName) {
-        // Some file systems refuse a long name with another reason.
-        outcome_.tooLong.push_back(Shown(from));
-    } else if (failure == platform::Failure::kDenied) {
-        outcome_.inUse.push_back(Shown(from));
-    } else if (failure == platform::Failure::kOtherDevice) {
-        outcome_.otherDevice.push_back(Shown(from));
-    } else {
-        outcome_.failed.push_back(Shown(from));
-    }
+    Left(from, to, fs_.LastFailure());
     return false;
+}
+
+void Pass::Left(const std::string& from, const std::string& to, Failure failure) {
+    if (failure != Failure::kTaken) return outcome_.Add(CauseOf(failure), Shown(from));
+    // A move killed between linking the new name and unlinking the old one (as earlier
+    // versions moved on some drives) left one file under both names: dropping the old
+    // name completes it.
+    if (fs_.SameFile(from, to) && fs_.RemoveSecondName(from, to)) return;
+    outcome_.Add(Cause::kTaken, Shown(from), Shown(to));
+}
+
+// A folder that should have emptied but did not: where a file is still there under its
+// old name beside its new one (under wine a move between two names of one file reports
+// success and changes nothing), the old name goes. Then the folder is removed.
+void Pass::SettleSecondNames(const std::string& folder,
+                             const std::function<std::string(const std::string&)>& placeOf) {
+    const std::optional<std::vector<Entry>> entries = fs_.List(folder);
+    for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) {
+        const std::string path = Join(folder, entry.name), place = placeOf(entry.name);
+        if (!IsFolder(entry.attributes) && fs_.SameFile(path, place)) fs_.RemoveSecondName(path, place);
+    }
+    fs_.RemoveEmptyFolder(folder);
 }
 
 // Data is empty: tdata takes its place.
@@ -202,52 +273,59 @@ Ending Pass::Swap() {
     if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttributeReadOnly))
         fs_.MakeWritable(data_);
     // When Data is already gone (an earlier pass ended here), its name is free.
-    fs_.RemoveEmptyFolder(data_);
+    if (!fs_.RemoveEmptyFolder(data_) && fs_.LastFailure() == Failure::kTaken)
+        SettleSecondNames(data_, [this](const std::string& name) { return StagedPlace(name); });
     if (fs_.Move(staging_, data_)) return Ending::kDone;
-    outcome_.swapFailed = true;
-    return Ending::kIncomplete;
+    outcome_.Add(Cause::kSwapFailed, Shown(data_));
+    return Incomplete();
 }
 
 // Data holds buckets already, is reached through a link, or lies where folders are
 // not renamed: each staged bucket joins its namesake, or moves in whole where Data has
 // none and folders can be renamed. Then the emptied staging folder goes.
 Ending Pass::Merge() {
-    const std::optional<std::vector<platform::Entry>> staged = fs_.List(staging_);
-    for (const platform::Entry& entry : staged ? *staged : std::vector<platform::Entry>{}) {
+    const std::optional<std::vector<Entry>> staged = fs_.List(staging_);
+    for (const Entry& entry : staged ? *staged : std::vector<Entry>{}) {
         const std::string path = Join(staging_, entry.name);
         if (entry.link || !IsFolder(entry.attributes) || !IsBucketName(entry.name))
-            outcome_.foreignFolders.push_back(Shown(path));
+            outcome_.Add(Cause::kForeignFolder, Shown(path));
         else
             MergeBucket(path, Join(data_, entry.name));
     }
     fs_.RemoveEmptyFolder(staging_);
-    return outcome_.Complete() ? Ending::kDone : Ending::kIncomplete;
+    return outcome_.Complete() ? Ending::kDone : Incomplete();
 }
 
 void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
     if (wholeFolders_) {
         if (fs_.Move(staged, bucket)) return;
-        if (fs_.LastFailure() != platform::Failure::kTaken) {
-            outcome_.failed.push_back(Shown(staged));
-            return;
-        }
-    } else {
-        fs_.MakeFolder(bucket);  // may be there already
+        if (fs_.LastFailure() != Failure::kTaken) return outcome_.Add(CauseOf(fs_.LastFailure()), Shown(staged));
+    } else if (const Failure failure = MakeBucket(bucket); failure != Failure::kNone) {
+        return outcome_.Add(CauseOf(failure), Shown(staged));
     }
-    const std::optional<std::vector<platform::Entry>> files = fs_.List(staged);
-    for (const platform::Entry& file : files ? *files : std::vector<platform::Entry>{}) {
+    const std::optional<std::vector<Entry>> files = fs_.List(staged);
+    for (const Entry& file : files ? *files : std::vector<Entry>{}) {
         const std::string path = Join(staged, file.name);
         if (IsFolder(file.attributes))
-            outcome_.foreignFolders.push_back(Shown(path));
+            outcome_.Add(Cause::kForeignFolder, Shown(path));
         else
             MoveFile(path, Join(bucket, file.name));
     }
-    fs_.RemoveEmptyFolder(staged);
+    if (!fs_.RemoveEmptyFolder(staged) && fs_.LastFailure() == Failure::kTaken)
+        SettleSecondNames(staged, [&bucket](const std::string& name) { return Join(bucket, name); });
 }
 
-bool Pass::HasEntries(const std::string& folder) {
-    const std::optional<std::vector<platform::Entry>> entries = fs_.List(folder);
-    return entries && !entries->empty();
+bool Pass::Exists(const std::string& path) {
+    return fs_.Attributes(path) != platform::kInvalidAttributes || fs_.IsLink(path);
+}
+
+// True when `folder` holds a song, directly or in a subfolder.
+bool Pass::HasSongs(const std::string& folder) {
+    const std::optional<std::vector<Entry>> entries = fs_.List(folder);
+    if (!entries) return false;
+    for (const Entry& entry : *entries)
+        if (!IsFolder(entry.attributes) || entry.link || HasSongs(Join(folder, entry.name))) return true;
+    return false;
 }
 
 // Below the WorkFolder a path is shown from there, as the user knows it.
@@ -266,31 +344,27 @@ std::string NewFileName(std::string_view name) {
 
 std::string BucketName(std::string_view name) {
     std::string bucket = "0";
-    bucket.append(name.substr(0, platform::FirstCharacterLength(name, kSurrogatesAreCharacters)));
-#ifdef _WIN32
-    // The karaoke program finds a file through the ordinary path rules, which drop one
-    // trailing dot from every inner path component (Data\0.\0.intro.kar means
-    // Data\0\0.intro.kar) and keep trailing blanks there. `\\?\` paths drop nothing,
-    // so the bucket is named as those rules read it.
-    if (bucket.back() == '.') bucket.pop_back();
-#endif
-    return bucket;
+    bucket.append(name.substr(0, platform::FirstCharacterLength(name)));
+    // The karaoke program finds a file through the ordinary path rules, so the bucket
+    // is named as those rules read it (on Windows Data\0.\0.intro.kar means
+    // Data\0\0.intro.kar).
+    return platform::AsOrdinaryPathsRead(std::move(bucket));
 }
 
 bool IsBucketName(std::string_view name) {
     if (name.empty() || name[0] != '0') return false;
     const std::string_view rest = name.substr(1);
     if (rest.empty()) return BucketName(".") == name;  // Windows' bucket for a leading dot
-    return platform::FirstCharacterLength(rest, kSurrogatesAreCharacters) == rest.size() && BucketName(rest) == name;
+    return platform::FirstCharacterLength(rest) == rest.size() && BucketName(rest) == name;
 }
 
 void ConvertArchive(const std::string& workFolder, MessageBoxPort& box, platform::FileSystemPort& fileSystem) {
     // Without a current folder any path would land at a root, in some other archive.
-    if (workFolder.empty())
-        throw std::system_error(WorkFolderError ? WorkFolderError
-                                                : std::make_error_code(std::errc::no_such_file_or_directory));
+    if (workFolder.empty()) throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory));
     Pass pass(workFolder, fileSystem);
-    switch (pass.Run()) {
+    const Ending ending = pass.Run();
+    pass.Flush();
+    switch (ending) {
     case Ending::kDone: box.Show(kConversionDone, kConversionCaption, kMessagePlain); break;
     case Ending::kMissing: box.Show(kArchiveMissing, kConversionCaption, kMessagePlain); break;
     case Ending::kIncomplete:

@@ -40,9 +40,11 @@ bool IsBucketName(std::string_view name);
 //                           (ConversionReport.h); pressing again resumes;
 //   kArchiveMissing       - there is no Data folder and nothing waits in tdata.
 // After any pass, ended or killed at any point, every song is in Data (old or new
-// layout) or in tdata exactly once. Nothing is ever deleted, copied, and no existing
+// layout) or in tdata exactly once, and every link of Data leads where it led, or to
+// where the next pass puts its song. Nothing is ever deleted, copied, and no existing
 // name is ever replaced; the one name ever removed is the second name a killed move
-// left on a file that keeps its first. An empty `workFolder` (no current folder could
-// be determined) throws std::system_error before anything is touched.
+// left on a file (or link) that keeps its first. What the pass changed is on the disk
+// before its closing message. An empty `workFolder` (no current folder could be
+// determined) throws std::system_error before anything is touched.
 void ConvertArchive(const std::string& workFolder, MessageBoxPort& box,
                     platform::FileSystemPort& fileSystem = platform::SystemFileSystem());

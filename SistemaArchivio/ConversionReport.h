@@ -1,38 +1,64 @@
 #pragma once
+#include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
+
+#include "platform/FileSystem.h"
 
 // What a conversion pass left undone, by cause, and the one warning that tells the
 // user, in Italian, what happened and what to do about each cause. Paths are as the
 // user sees them: below the WorkFolder where they lie there ("Data\abc.kar").
+//
+// A cause is one row of the report's table (ConversionReport.cpp): adding one means a
+// value here and a row there, and, for a failure of the system, its errors sorted into
+// a platform::Failure.
+
+// Why an entry stayed where it was. The report names the causes in this order.
+enum class Cause {
+    kInUse,                // another program holds it open
+    kNoPermission,         // the user may not move it
+    kInUseOrNoPermission,  // either of the two; Windows does not tell them apart
+    kReadOnlyDrive,        // the drive is read-only or write-protected
+    kDiskFull,             // no space left on the drive
+    kTaken,                // its name is already in the archive
+    kForeignFolder,        // a subfolder that is no bucket
+    kBadName,              // the drive cannot hold a character of its new name
+    kTooLong,              // its new name is longer than the drive holds
+    kOtherDevice,          // it lies on another drive than tdata
+    kDiskError,            // any failure the causes above do not explain
+    kSwapFailed,           // every song is in tdata, but tdata could not take Data's place
+    kCount,
+};
+inline constexpr std::size_t kCauses = static_cast<std::size_t>(Cause::kCount);
+
+// The cause under which a failure of the system is reported.
+Cause CauseOf(platform::Failure failure);
 
 // Why a pass moved nothing at all.
 enum class Obstacle {
     kNone,
     kStagingNotAFolder,  // a file or link named tdata
-    kStagingNotMade,     // tdata could not be created (disk full, no permission)
+    kStagingNotMade,     // tdata could not be created, for ConversionOutcome::obstacleCause
     kOtherDevice,        // Data lies on another file system than its staging folder
-    kLinksInData,        // links in Data that a move would break
     kDataLinkBroken,     // Data is a link that leads nowhere
 };
 
-struct Duplicate {
-    std::string left;     // the copy that stayed where it was
-    std::string present;  // the copy already in the archive under that name
+struct LeftBehind {
+    std::string path;     // where it stayed
+    std::string present;  // kTaken: the copy already in the archive under that name
 };
 
 struct ConversionOutcome {
     Obstacle obstacle = Obstacle::kNone;
-    std::vector<std::string> obstacleNames;  // what blocks: tdata, Data, or the links
+    Cause obstacleCause = Cause::kDiskError;  // why tdata could not be created
+    std::vector<std::string> obstacleNames;   // what blocks: tdata or Data
 
-    std::vector<std::string> inUse;           // in use by another program, or no permission
-    std::vector<Duplicate> duplicates;        // name already present in the archive
-    std::vector<std::string> foreignFolders;  // subfolders that are no bucket
-    std::vector<std::string> tooLong;         // names the new layout cannot hold
-    std::vector<std::string> otherDevice;     // entries on another file system
-    std::vector<std::string> failed;          // any other failure of the disk
-    bool swapFailed = false;                  // all staged, but Data could not be replaced
+    std::array<std::vector<LeftBehind>, kCauses> left;  // by cause
+    bool songsWaiting = false;                          // tdata holds songs after the pass
 
+    void Add(Cause cause, std::string path, std::string present = {});
+    const std::vector<LeftBehind>& Left(Cause cause) const { return left[static_cast<std::size_t>(cause)]; }
     bool Complete() const;
 };
 

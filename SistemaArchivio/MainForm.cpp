@@ -45,6 +45,6 @@ void TMainForm::Button1Click(forms::TObject*) {
         ConvertArchive(WorkFolder, box);
     } catch (const std::system_error& e) {
         // No current folder: say why through the standard error display and touch nothing.
-        throw forms::Exception(e.what());
+        throw forms::Exception(WorkFolderError ? std::system_error(WorkFolderError).what() : e.what());
     }
 }

@@ -15,7 +15,8 @@ extern std::string WorkFolder;
 extern std::error_code WorkFolderError;
 
 // Fills WorkFolder from the current folder. On failure WorkFolder is left empty, and
-// the pass, handed that empty folder, reports WorkFolderError instead of guessing one.
+// the pass, handed that empty folder, refuses to guess one, and the main window reports
+// WorkFolderError.
 bool CaptureWorkFolder();
 
 // The WorkFolder for a current folder as the system reports it; nothing when that

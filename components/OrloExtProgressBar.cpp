@@ -102,47 +102,25 @@ TOrloExtProgressBar::~TOrloExtProgressBar() = default;
 
 // ---- values ----
 
-void TOrloExtProgressBar::SetShowText(bool value) {
-    if (value == FShowText) return;
-    FShowText = value;
+// The appearance setters' rule: an unchanged value does nothing; a new one is stored,
+// `alongside` adjusts what follows from it, and the bar repaints.
+template <class T>
+void TOrloExtProgressBar::Change(T& field, T value, void (*alongside)(TOrloExtProgressBar&)) {
+    if (value == field) return;
+    field = value;
+    if (alongside) alongside(*this);
     Repaint();
 }
 
-void TOrloExtProgressBar::SetBarForeColor(TColor value) {
-    if (value == FBarForeColor) return;
-    FBarForeColor = value;
-    Repaint();
-}
-
-void TOrloExtProgressBar::SetBarBackColor(TColor value) {
-    if (value == FBarBackColor) return;
-    FBarBackColor = value;
-    Repaint();
-}
-
-void TOrloExtProgressBar::SetTextForeColor(TColor value) {
-    if (value == FTextForeColor) return;
-    FTextForeColor = value;
-    Repaint();
-}
-
-void TOrloExtProgressBar::SetTextBackColor(TColor value) {
-    if (value == FTextBackColor) return;
-    FTextBackColor = value;
-    Repaint();
-}
-
-void TOrloExtProgressBar::SetBorderStyle(TGaugeBorders value) {
-    if (value == FBorder) return;
-    FBorder = value;
-    Repaint();
-}
+void TOrloExtProgressBar::SetShowText(bool value) { Change(FShowText, value); }
+void TOrloExtProgressBar::SetBarForeColor(TColor value) { Change(FBarForeColor, value); }
+void TOrloExtProgressBar::SetBarBackColor(TColor value) { Change(FBarBackColor, value); }
+void TOrloExtProgressBar::SetTextForeColor(TColor value) { Change(FTextForeColor, value); }
+void TOrloExtProgressBar::SetTextBackColor(TColor value) { Change(FTextBackColor, value); }
+void TOrloExtProgressBar::SetBorderStyle(TGaugeBorders value) { Change(FBorder, value); }
 
 void TOrloExtProgressBar::SetFillStyle(TGaugeStyles value) {
-    if (value == FFillStyle) return;
-    FFillStyle = value;
-    FShowText = value != gsDashed;
-    Repaint();
+    Change(FFillStyle, value, [](TOrloExtProgressBar& bar) { bar.FShowText = bar.FFillStyle != gsDashed; });
 }
 
 void TOrloExtProgressBar::SetMinValue(int64_t value) {
@@ -196,20 +174,11 @@ void TOrloExtProgressBar::SetTextAlign(TAlignment value) {
 // ---- arithmetic ----
 
 void TOrloExtProgressBar::CalculatePercentDone() {
-    // Both differences pass through single precision, so ranges above 2^24 lose their
-    // low digits; the quotient and the product keep the 64-bit mantissa of long double.
-    const float range = static_cast<float>(WrappingSub(FMaxValue, FMinValue));
-    const float done = static_cast<float>(WrappingSub(FProgress, FMinValue));
-    if (range == 0.0f) {
-        FPercentAt = 100.0f;
-        return;
-    }
-    FPercentAt = static_cast<float>(static_cast<long double>(done) / static_cast<long double>(range) * 100.0L);
+    FPercentAt = OrloExtProgressBar::PercentDone(FMinValue, FMaxValue, FProgress);
 }
 
 void TOrloExtProgressBar::CalculatePixelWidth() {
-    const float width = static_cast<float>(ClientWidth());
-    FPixelWidth = TruncateToInt64(static_cast<long double>(width) * static_cast<long double>(FPercentAt) * 0.01L);
+    FPixelWidth = OrloExtProgressBar::PixelWidth(ClientWidth(), FPercentAt);
 }
 
 // ---- painting ----
@@ -267,7 +236,6 @@ void TOrloExtProgressBar::PaintText(TBitmap* bitmap) {
     const TPoint origin = OrloExtProgressBar::CaptionOrigin(ClientWidth(), ClientHeight(), extent.cx, extent.cy,
                                                             FAlignText, Low32(FInnerBorderSize));
     c.TextRect(FBarRect, origin.X, origin.Y, caption);
-    c.BrushStyle = TBrushStyle::bsClear;
     c.Font.Color = FTextForeColor;
     c.TextRect(FRestRect, origin.X, origin.Y, caption);
 }
@@ -312,11 +280,7 @@ void TOrloExtProgressBar::PaintBorder(TBitmap* bitmap) {
         default:  // gbNone, and ordinals without a style: no edge and no rings
             return;
     }
-    if (FInnerBorderSize <= 0) return;
-    // The ring at inset i is empty once 2i reaches the width or the height, and so is
-    // every ring after it: stop there, however large InnerBorderSize is.
-    const int64_t useful = (static_cast<int64_t>(std::min(w, h)) + 1) / 2 - ringStart;
-    const int64_t rings = std::min(FInnerBorderSize, std::max<int64_t>(useful, 0));
+    const int64_t rings = OrloExtProgressBar::RingCount(w, h, ringStart, FInnerBorderSize);
     c.PenColor = FBarBackColor;
     for (int64_t k = 0; k < rings; ++k) {
         const int32_t d = ringStart + static_cast<int32_t>(k);
@@ -342,6 +306,28 @@ std::string ExpandPlaceholder(const std::string& text, float percent) {
         }
     }
     return out;
+}
+
+float PercentDone(int64_t minValue, int64_t maxValue, int64_t progress) {
+    // Both differences pass through single precision, so ranges above 2^24 lose their
+    // low digits; the quotient and the product keep the 64-bit mantissa of long double.
+    const float range = static_cast<float>(WrappingSub(maxValue, minValue));
+    const float done = static_cast<float>(WrappingSub(progress, minValue));
+    if (range == 0.0f) return 100.0f;
+    return static_cast<float>(static_cast<long double>(done) / static_cast<long double>(range) * 100.0L);
+}
+
+int64_t PixelWidth(int32_t clientWidth, float percent) {
+    const float width = static_cast<float>(clientWidth);
+    return TruncateToInt64(static_cast<long double>(width) * static_cast<long double>(percent) * 0.01L);
+}
+
+int64_t RingCount(int32_t w, int32_t h, int32_t ringStart, int64_t innerBorderSize) {
+    if (innerBorderSize <= 0) return 0;
+    // The ring at inset i is empty once 2i reaches the width or the height, and so is
+    // every ring after it: stop there, however large InnerBorderSize is.
+    const int64_t useful = (static_cast<int64_t>(std::min(w, h)) + 1) / 2 - ringStart;
+    return std::min(innerBorderSize, std::max<int64_t>(useful, 0));
 }
 
 TPoint CaptionOrigin(int32_t w, int32_t h, int32_t tw, int32_t th, TAlignment align, int32_t innerBorderSize) {

@@ -73,12 +73,10 @@ public:
     void SetInnerBorderSize(int64_t value);
     void SetTextAlign(forms::TAlignment value);
 
-    // PercentAt = (Progress - MinValue) / (MaxValue - MinValue) * 100, both differences
-    // rounded to single precision first, quotient and product in extended precision;
-    // 100 when the single-precision range is 0.
+    // PercentAt = OrloExtProgressBar::PercentDone of the bounds and the progress.
     void CalculatePercentDone();
-    // PixelWidth = client width (as single precision) * PercentAt * 0.01 in extended
-    // precision, truncated toward zero. Needs PercentAt computed first.
+    // PixelWidth = OrloExtProgressBar::PixelWidth of the client width and PercentAt.
+    // Needs PercentAt computed first.
     void CalculatePixelWidth();
 
     // Composes the whole client area on one off-screen bitmap (bar, caption, border,
@@ -89,6 +87,8 @@ private:
     void PaintBar(forms::TBitmap* bitmap);
     void PaintText(forms::TBitmap* bitmap);
     void PaintBorder(forms::TBitmap* bitmap);
+    template <class T>
+    void Change(T& field, T value, void (*alongside)(TOrloExtProgressBar&) = nullptr);
 
     int64_t FMinValue = 0;
     int64_t FMaxValue = 100;
@@ -117,6 +117,20 @@ namespace OrloExtProgressBar {
 // inserted digits not searched again) becomes the percentage truncated toward zero,
 // in decimal.
 std::string ExpandPlaceholder(const std::string& text, float percent);
+
+// (progress - minValue) / (maxValue - minValue) * 100, both differences in wrapping
+// 64-bit arithmetic rounded to single precision first, quotient and product in
+// extended precision; 100 when the single-precision range is 0.
+float PercentDone(int64_t minValue, int64_t maxValue, int64_t progress);
+
+// clientWidth (as single precision) * percent * 0.01 in extended precision, truncated
+// toward zero; INT64_MIN when that lies outside the 64-bit range.
+int64_t PixelWidth(int32_t clientWidth, float percent);
+
+// How many inner rings of a w x h client area are drawn when the first lies at inset
+// ringStart: innerBorderSize, but none when it is not positive, and none past the
+// ring that covers the middle.
+int64_t RingCount(int32_t w, int32_t h, int32_t ringStart, int64_t innerBorderSize);
 
 // Top-left corner of the caption's text cell (tw x th) in a client area of w x h.
 // Left-aligned text keeps a margin of innerBorderSize + 2, right-aligned text one of

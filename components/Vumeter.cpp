@@ -34,7 +34,7 @@ const forms::TClassInfo& TVumeter::StaticClass() {
     static const forms::TClassInfo info =
         forms::TClassBuilder<TVumeter>("TVumeter", &forms::TGraphicControl::StaticClass())
             .Creatable()
-            .Int<int32_t>("Refr", &TVumeter::SetRefresh)
+            .Int<int32_t>("Refr", &TVumeter::WriteRefr)
             .WriteOnly(0)
             .Publish(TControl::Protected("Anchors"))
             .Publish(TControl::Protected("ParentShowHint"))
@@ -48,19 +48,25 @@ const forms::TClassInfo& TVumeter::StaticClass() {
 }
 
 TVumeter::TVumeter(forms::TComponent* AOwner) : forms::TGraphicControl(AOwner) {
-    FValue = 0;
-    FLevel = 0;
-    FPeak = 0;
-    FSegmentsCreated = false;
     // No owner: the meter alone decides when its timer goes. Enabled by default.
     FTimer = std::make_unique<forms::TTimer>(nullptr);
     FTimer->SetOnTimer([this](forms::TObject* sender) { GlobalTimer(sender); });
     FTimer->SetInterval(Vumeter::kTimerInterval);
 }
 
-TVumeter::~TVumeter() { FTimer.reset(); }
+TVumeter::~TVumeter() = default;
 
-void TVumeter::Paint() {
+void TVumeter::SetParent(forms::TWinControl* parent) {
+    forms::TGraphicControl::SetParent(parent);
+    if (parent && !Loading()) CreateSegments();
+}
+
+void TVumeter::Loaded() {
+    forms::TGraphicControl::Loaded();
+    if (Parent()) CreateSegments();
+}
+
+void TVumeter::CreateSegments() {
     if (FSegmentsCreated) return;
     // The segments need a windowed owner to be their parent; without one the
     // meter stays without segments and its ticks only count.
@@ -70,10 +76,7 @@ void TVumeter::Paint() {
         auto* s = new forms::TShape(host);
         FSegments[static_cast<size_t>(i)] = s;
         const forms::TRect r = Vumeter::SegmentBounds(Left(), Top(), i);
-        s->SetTop(r.Top);
-        s->SetLeft(r.Left);
-        s->SetWidth(r.Width());
-        s->SetHeight(r.Height());
+        s->SetBounds(r.Left, r.Top, r.Width(), r.Height());
         s->Brush()->SetColor(Vumeter::kUnlitColor);
         s->SetParent(host);
     }
@@ -85,13 +88,12 @@ void TVumeter::SetValue(int32_t v) {
     FRisePeriod = Vumeter::kRisePeriod;
 }
 
-void TVumeter::SetRefresh(int32_t) {
+void TVumeter::MoveSegmentsToMeter() {
     if (!FSegmentsCreated) return;
     for (int i = 0; i < Vumeter::kSegmentCount; ++i) {
         const forms::TRect r = Vumeter::SegmentBounds(Left(), Top(), i);
         forms::TShape* s = FSegments[static_cast<size_t>(i)];
-        s->SetTop(r.Top);
-        s->SetLeft(r.Left);
+        s->SetBounds(r.Left, r.Top, s->Width(), s->Height());
     }
 }
 

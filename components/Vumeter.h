@@ -3,15 +3,16 @@
 #include <cstdint>
 #include <memory>
 
-#include "forms/core/Control.h"
 #include "forms/controls/Shape.h"
 #include "forms/core/Timer.h"
+#include "forms/core/WinControl.h"
 
 // A level meter: a horizontal strip of 15 segments whose bar rises one segment per
 // tick to the level last written to Value, then falls back one segment every 3
 // ticks while a peak marker steps down one segment every 25 ticks. The meter draws
-// nothing itself: its segments are shapes it creates on its owner at its first
-// paint, placed from its own Left and Top and growing towards smaller x.
+// nothing itself: its segments are shapes it creates on its owner when it is first
+// given a parent (a meter read from a layout, once the layout is loaded), placed
+// from its own Left and Top and growing towards smaller x.
 namespace Vumeter {
 
 constexpr int kSegmentCount = 15;
@@ -43,20 +44,24 @@ void Register();
 class TVumeter : public forms::TGraphicControl {
     FORMS_CLASS(TVumeter)
 public:
-    // Starts the meter's own timer at once; until the first paint its ticks only count.
+    // Starts the meter's own timer at once; until the meter has its segments its
+    // ticks only count.
     explicit TVumeter(forms::TComponent* AOwner);
     // Stops the animation. The segments stay with the owner, with their last colours.
     ~TVumeter() override;
 
-    // The first paint creates the segments on the owner, which must be a windowed
-    // container; the meter's own area stays unpainted.
-    void Paint() override;
+    // The first parent creates the segments on the owner, which must be a windowed
+    // container; without one the meter never gets any. A layout's meter gets them
+    // in Loaded, once its Left and Top are read.
+    void SetParent(forms::TWinControl* parent) override;
+    void Loaded() override;
 
-    // Write-only properties. A new Value only sets the rise's target; the next tick
+    // Write-only property. A new Value only sets the rise's target; the next tick
     // does the work. Values above 15 count as 15.
     void SetValue(int32_t v);
-    // Moves the segments to the meter's current Left and Top; the number is ignored.
-    void SetRefresh(int32_t);
+    // The segments stay where they were made when the meter moves; this puts them
+    // at the meter's current Left and Top.
+    void MoveSegmentsToMeter();
 
     // Lights segments 0 to n-1 in their zone colours and darkens the rest.
     void VuMeter(signed char n);
@@ -65,6 +70,10 @@ public:
 
 private:
     friend struct TVumeterInspector;  // tests read the counters and periods
+    // The write-only property Refr is a command: writing it moves the segments to the
+    // meter, whatever the number, and the number is not kept.
+    void WriteRefr(int32_t) { MoveSegmentsToMeter(); }
+    void CreateSegments();
     void ShowBarAndPeak();
 
     std::array<forms::TShape*, Vumeter::kSegmentCount> FSegments{};

@@ -1,8 +1,12 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 // The file-system operations the conversion pass relies on, with Windows' meanings on
 // every system. Paths and names are UTF-8 text. On Windows a name may also hold a
@@ -60,8 +64,9 @@ private:
 // cannot be read. Symbolic links are followed.
 std::uint32_t Attributes(const std::string& path);
 
-// True when the entry itself is a symbolic link (Windows: a symbolic link or a
-// junction; other reparse points, such as files kept in the cloud, are no links).
+// True when the entry itself is a symbolic link (Windows: a reparse point that leads
+// elsewhere, as symbolic links, junctions and wine's view of a Unix link do; a reparse
+// point that stays where it is, such as a file kept in the cloud, is no link).
 bool IsLink(const std::string& path);
 
 // The absolute path a link leads to, with every link on the way resolved; empty when
@@ -97,20 +102,53 @@ bool Move(const std::string& from, const std::string& to);
 // another name too; refuses anything else.
 bool RemoveSecondName(const std::string& path, const std::string& other);
 
-// Why the last failed write operation of this thread failed.
+// Why the last failed write operation of this thread failed. Each system's errors are
+// sorted into these once, here in the platform layer, quirks of particular drivers
+// included (a FUSE driver that refuses a long name as "not permitted").
 enum class Failure {
     kNone,
-    kTaken,         // the target name exists
-    kDenied,        // in use by another program, or no permission
-    kNameTooLong,   // the file system cannot hold the name
-    kOtherDevice,   // source and target lie on different file systems
-    kMissing,       // the source or the target's folder does not exist
+    kTaken,          // the target name exists
+    kNoPermission,   // the user may not change the entry or its folder
+    kInUse,          // another program holds the entry open
+    kInUseOrNoPermission,  // Windows' "access denied", which means either
+    kReadOnlyDrive,  // the drive is read-only or write-protected
+    kDiskFull,       // no space (or no free entry) left on the drive
+    kBadName,        // the drive cannot hold a character of the name
+    kNameTooLong,    // the target folder cannot hold a name that long
+    kOtherDevice,    // source and target lie on different file systems
+    kMissing,        // the source or the target's folder does not exist
     kOther,
 };
 Failure LastFailure();
 
-// Removes a folder only when it is empty; never a link or junction (Windows removes a
-// junction whatever its target holds).
+// The system's naming rules. The first character of a name: a whole UTF-8 sequence
+// (Windows: a whole UTF-16 character, an unpaired unit being one of its own); a byte
+// that starts no valid sequence is one character.
+std::size_t FirstCharacterLength(std::string_view name);
+// A name's length as the file system counts it: bytes on Linux, UTF-16 units on Windows.
+std::size_t NameLength(std::string_view name);
+// The longest name `folder`'s file system holds, in NameLength's units; 255 where the
+// system does not say.
+std::size_t LongestName(const std::string& folder);
+// An inner path component as ordinary (not `\\?\`) paths read it: Windows drops one
+// trailing dot; elsewhere the name is unchanged.
+std::string AsOrdinaryPathsRead(std::string component);
+
+// The text of a symbolic link, as it was written; nothing for an entry that is no link.
+std::optional<std::string> LinkText(const std::string& path);
+
+// Moves the link `from` to `to` with the text `text`: makes the new link (never
+// replacing a name), then removes the old one. A link left at both places by a move cut
+// short between its two steps (the new one already holding `text`) loses its old name.
+bool Relink(const std::string& from, const std::string& to, const std::string& text);
+
+// Puts what was written in `folders` on stable storage before the caller reports it
+// done. Linux: syncfs once for each file system among them. Windows: the folders'
+// own buffers are flushed, as an ordinary user may.
+bool FlushFolders(const std::vector<std::string>& folders);
+
+// Removes a folder only when it is empty; never a link, a junction or any folder reached
+// through a reparse point (Windows removes a junction whatever its target holds).
 bool RemoveEmptyFolder(const std::string& path);
 
 // Creates one folder; fails when the name is taken or the parent is missing.
@@ -121,7 +159,7 @@ bool MakeFolder(const std::string& path);
 std::string CurrentFolder(std::error_code& error);
 
 // Test-only: called after every write operation (MakeWritable, Move, RemoveSecondName,
-// RemoveEmptyFolder, MakeFolder) has been attempted, so that a test can end the process
+// RemoveEmptyFolder, MakeFolder, and each of Relink's two steps) has been attempted, so that a test can end the process
 // at each one in turn. The tool never sets it.
 using WriteObserver = void (*)();
 void SetWriteObserver(WriteObserver observer);

@@ -17,16 +17,6 @@ std::optional<std::vector<Entry>> FileSystemPort::List(const std::string& folder
     return entries;
 }
 
-std::optional<std::vector<std::string>> FileSystemPort::LiveLinks(const std::string& folder) {
-    FolderListing listing;
-    if (!listing.Open(folder)) return std::nullopt;
-    std::vector<std::string> links;
-    std::string name;
-    while (listing.Next(name))
-        if (listing.IsLink(name) && listing.Attributes(name) != kInvalidAttributes) links.push_back(name);
-    return links;
-}
-
 FileSystemPort& SystemFileSystem() {
     static FileSystemPort system;
     return system;

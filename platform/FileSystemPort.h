@@ -28,9 +28,6 @@ public:
     virtual bool ForEachEntry(const std::string& folder, const std::function<void(const Entry&)>& visit);
     // The same entries, gathered.
     std::optional<std::vector<Entry>> List(const std::string& folder);
-    // The names of a folder's links that lead somewhere, found without reading every
-    // entry's attributes; nothing when the folder cannot be listed.
-    virtual std::optional<std::vector<std::string>> LiveLinks(const std::string& folder);
 
     virtual std::uint32_t Attributes(const std::string& path) { return platform::Attributes(path); }
     virtual bool IsLink(const std::string& path) { return platform::IsLink(path); }
@@ -45,6 +42,12 @@ public:
     }
     virtual bool RemoveEmptyFolder(const std::string& path) { return platform::RemoveEmptyFolder(path); }
     virtual bool MakeFolder(const std::string& path) { return platform::MakeFolder(path); }
+    virtual std::size_t LongestName(const std::string& folder) { return platform::LongestName(folder); }
+    virtual std::optional<std::string> LinkText(const std::string& path) { return platform::LinkText(path); }
+    virtual bool Relink(const std::string& from, const std::string& to, const std::string& text) {
+        return platform::Relink(from, to, text);
+    }
+    virtual bool FlushFolders(const std::vector<std::string>& folders) { return platform::FlushFolders(folders); }
     virtual Failure LastFailure() { return platform::LastFailure(); }
 };
 

@@ -6,6 +6,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -14,6 +15,7 @@
 
 #include "platform/FileSystemInternal.h"
 #include "platform/PosixMove.h"
+#include "platform/Utf8.h"
 
 namespace platform {
 
@@ -21,27 +23,44 @@ namespace {
 
 thread_local Failure lastFailure = Failure::kNone;
 
-// Records why a write operation failed, from errno; returns `done` unchanged.
-bool Outcome(bool done) {
-    if (done) {
-        lastFailure = Failure::kNone;
-        return true;
-    }
-    switch (errno) {
+Failure FailureOf(int error) {
+    switch (error) {
     case EEXIST:
-    case ENOTEMPTY: lastFailure = Failure::kTaken; break;
+    case ENOTEMPTY: return Failure::kTaken;
     case EACCES:
-    case EPERM:
+    case EPERM: return Failure::kNoPermission;
     case EBUSY:
-    case ETXTBSY:
-    case EROFS: lastFailure = Failure::kDenied; break;
-    case ENAMETOOLONG: lastFailure = Failure::kNameTooLong; break;
-    case EXDEV: lastFailure = Failure::kOtherDevice; break;
+    case ETXTBSY: return Failure::kInUse;
+    case EROFS: return Failure::kReadOnlyDrive;
+    case ENOSPC:
+    case EDQUOT: return Failure::kDiskFull;
+    // What FUSE drivers say of a character their disk cannot hold.
+    case EINVAL:
+    case EILSEQ: return Failure::kBadName;
+    case ENAMETOOLONG: return Failure::kNameTooLong;
+    case EXDEV: return Failure::kOtherDevice;
     case ENOENT:
-    case ENOTDIR: lastFailure = Failure::kMissing; break;
-    default: lastFailure = Failure::kOther; break;
+    case ENOTDIR: return Failure::kMissing;
+    default: return Failure::kOther;
     }
-    return false;
+}
+
+// Records why a write operation failed, from errno, and lets the test hook see the
+// attempt; returns `done` unchanged.
+bool Written(bool done) {
+    lastFailure = done ? Failure::kNone : FailureOf(errno);
+    internal::AfterWrite();
+    return done;
+}
+
+std::string ParentOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string_view BaseNameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
 }
 
 }  // namespace
@@ -153,9 +172,7 @@ bool MakeWritable(const std::string& path) {
         else
             done = chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
     }
-    Outcome(done);
-    internal::AfterWrite();
-    return done;
+    return Written(done);
 }
 
 bool MoveWithoutRenameFlag(const std::string& from, const std::string& to) {
@@ -176,29 +193,81 @@ bool Move(const std::string& from, const std::string& to) {
     bool done = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
     // EINVAL is also how a file system refuses the flag it does not know.
     if (!done && (errno == EINVAL || errno == ENOSYS)) done = MoveWithoutRenameFlag(from, to);
-    Outcome(done);
-    internal::AfterWrite();
-    return done;
+    // Some FUSE drivers refuse a name longer than their disk holds as "not permitted"
+    // or "invalid"; the name's length is the true cause.
+    if (!done && NameLength(BaseNameOf(to)) > LongestName(ParentOf(to))) errno = ENAMETOOLONG;
+    return Written(done);
 }
 
 bool RemoveSecondName(const std::string& path, const std::string& other) {
     struct stat st;
     const bool done = SameFile(path, other) && lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) &&
                       unlink(path.c_str()) == 0;
-    Outcome(done);
-    internal::AfterWrite();
-    return done;
+    return Written(done);
 }
 
 bool RemoveEmptyFolder(const std::string& path) {
-    const bool done = Outcome(rmdir(path.c_str()) == 0);
-    internal::AfterWrite();
-    return done;
+    return Written(rmdir(path.c_str()) == 0);
 }
 
 bool MakeFolder(const std::string& path) {
-    const bool done = Outcome(mkdir(path.c_str(), 0777) == 0);
-    internal::AfterWrite();
+    return Written(mkdir(path.c_str(), 0777) == 0);
+}
+
+std::size_t FirstCharacterLength(std::string_view name) {
+    return base::FirstCharacterLength(name, false);
+}
+
+std::size_t NameLength(std::string_view name) {
+    return name.size();
+}
+
+std::size_t LongestName(const std::string& folder) {
+    const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
+    return longest > 0 ? static_cast<std::size_t>(longest) : 255;
+}
+
+std::string AsOrdinaryPathsRead(std::string component) {
+    return component;
+}
+
+std::optional<std::string> LinkText(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::nullopt;
+    std::vector<char> text(static_cast<std::size_t>(st.st_size) + 1);
+    const ssize_t length = readlink(path.c_str(), text.data(), text.size());
+    if (length < 0 || static_cast<std::size_t>(length) >= text.size()) return std::nullopt;
+    return std::string(text.data(), static_cast<std::size_t>(length));
+}
+
+bool Relink(const std::string& from, const std::string& to, const std::string& text) {
+    if (const std::optional<std::string> there = LinkText(to)) {
+        if (*there != text || !LinkText(from)) {
+            errno = EEXIST;
+            return Written(false);
+        }
+        return Written(unlink(from.c_str()) == 0);  // the new link was made before the pass ended
+    }
+    if (!Written(symlink(text.c_str(), to.c_str()) == 0)) return false;
+    return Written(unlink(from.c_str()) == 0);
+}
+
+bool FlushFolders(const std::vector<std::string>& folders) {
+    std::vector<dev_t> flushed;
+    bool done = true;
+    for (const std::string& folder : folders) {
+        const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat st;
+        if (fd < 0 || fstat(fd, &st) != 0) {
+            if (fd >= 0) close(fd);
+            continue;  // gone since, as an emptied bucket is
+        }
+        if (std::find(flushed.begin(), flushed.end(), st.st_dev) == flushed.end()) {
+            done = syncfs(fd) == 0 && done;
+            flushed.push_back(st.st_dev);
+        }
+        close(fd);
+    }
     return done;
 }
 

@@ -1,6 +1,10 @@
 #include "platform/FileSystem.h"
 
 #include <windows.h>
+#include <winioctl.h>
+
+#include <cstddef>
+#include <vector>
 
 #include "platform/FileSystemInternal.h"
 #include "platform/Utf8.h"
@@ -42,45 +46,96 @@ std::wstring SystemPath(const std::string& path) {
 
 thread_local Failure lastFailure = Failure::kNone;
 
-// Records why a write operation failed, from GetLastError; returns `done` unchanged.
-bool Outcome(bool done) {
-    if (done) {
-        lastFailure = Failure::kNone;
-        return true;
-    }
-    switch (GetLastError()) {
+Failure FailureOf(DWORD error) {
+    switch (error) {
     case ERROR_ALREADY_EXISTS:
     case ERROR_FILE_EXISTS:
-    case ERROR_DIR_NOT_EMPTY: lastFailure = Failure::kTaken; break;
-    case ERROR_ACCESS_DENIED:
+    case ERROR_DIR_NOT_EMPTY: return Failure::kTaken;
+    // Denied both for want of permission and for a file another program holds open
+    // without sharing its deletion.
+    case ERROR_ACCESS_DENIED: return Failure::kInUseOrNoPermission;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_WRITE_PROTECT: lastFailure = Failure::kDenied; break;
-    case ERROR_FILENAME_EXCED_RANGE: lastFailure = Failure::kNameTooLong; break;
-    case ERROR_NOT_SAME_DEVICE: lastFailure = Failure::kOtherDevice; break;
+    case ERROR_LOCK_VIOLATION: return Failure::kInUse;
+    case ERROR_WRITE_PROTECT: return Failure::kReadOnlyDrive;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return Failure::kDiskFull;
+    case ERROR_INVALID_NAME: return Failure::kBadName;
+    case ERROR_FILENAME_EXCED_RANGE: return Failure::kNameTooLong;
+    case ERROR_NOT_SAME_DEVICE: return Failure::kOtherDevice;
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: lastFailure = Failure::kMissing; break;
-    default: lastFailure = Failure::kOther; break;
+    case ERROR_PATH_NOT_FOUND: return Failure::kMissing;
+    default: return Failure::kOther;
     }
-    return false;
 }
 
-// Symbolic links and junctions; other reparse points (cloud files, deduplicated
-// files) are ordinary entries.
-bool IsLinkTag(DWORD attributes, DWORD tag) {
-    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-           (tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT);
+// Records why a write operation failed, from GetLastError, and lets the test hook see
+// the attempt; returns `done` unchanged.
+bool Written(bool done) {
+    lastFailure = done ? Failure::kNone : FailureOf(GetLastError());
+    internal::AfterWrite();
+    return done;
+}
+
+// Owns a handle from CreateFileW.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+FileHandle Open(const std::string& path, DWORD access, DWORD flags) {
+    return FileHandle(CreateFileW(SystemPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+}
+
+// The path a handle really leads to, in the ordinary form ("C:\...", "\\server\...").
+std::wstring FinalPath(HANDLE handle) {
+    std::wstring buffer(32768, L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (length == 0 || length >= buffer.size()) return {};
+    buffer.resize(length);
+    if (buffer.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + buffer.substr(8);
+    if (buffer.compare(0, 4, L"\\\\?\\") == 0) return buffer.substr(4);
+    return buffer;
+}
+
+std::wstring Ordinary(const std::string& path) {
+    std::wstring wide = SystemPath(path);
+    if (wide.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + wide.substr(8);
+    if (wide.compare(0, 4, L"\\\\?\\") == 0) return wide.substr(4);
+    return wide;
+}
+
+// A reparse point leads elsewhere when the path it is opened by is not where the
+// system ends up: whatever its tag says (wine shows a Unix link with tag 0).
+bool LeadsElsewhere(const std::string& path) {
+    const FileHandle file = Open(path, 0, 0);
+    if (!file) return false;
+    std::wstring final = FinalPath(file.get()), own = Ordinary(path);
+    while (own.size() > 3 && IsSeparator(own.back())) own.pop_back();
+    return !final.empty() && _wcsicmp(final.c_str(), own.c_str()) != 0;
+}
+
+// Symbolic links and junctions say so by their tag; any other reparse point is a link
+// where it leads elsewhere (cloud and deduplicated files stay where they are).
+bool IsLinkTag(DWORD attributes, DWORD tag, const std::string& path) {
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT || LeadsElsewhere(path);
 }
 
 // The volume and file id of an entry itself, not of what a link leads to.
 bool FileId(const std::string& path, BY_HANDLE_FILE_INFORMATION& info, bool followLinks) {
-    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    const HANDLE file = CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, flags, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool done = GetFileInformationByHandle(file, &info) != 0;
-    CloseHandle(file);
-    return done;
+    const FileHandle file = Open(path, 0, followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    return file && GetFileInformationByHandle(file.get(), &info) != 0;
 }
 
 }  // namespace
@@ -134,7 +189,10 @@ bool FolderListing::Next(std::string& name) {
 
 std::uint32_t FolderListing::Attributes(const std::string& name) const {
     if (state_->folder.empty()) return kInvalidAttributes;
-    // Read now, not from the listing's batch, which may be older than the entry.
+    // The entry just yielded carries its attributes, read with the listing's batch a
+    // moment ago; a link's are its own, and what it leads to is read now.
+    if (name == state_->last && !(state_->data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return state_->data.dwFileAttributes;
     std::string path = state_->folder;
     if (!IsSeparator(static_cast<wchar_t>(path.back()))) path += '\\';
     return platform::Attributes(path + name);
@@ -142,9 +200,9 @@ std::uint32_t FolderListing::Attributes(const std::string& name) const {
 
 bool FolderListing::IsLink(const std::string& name) const {
     if (state_->folder.empty()) return false;
-    if (name == state_->last) return IsLinkTag(state_->data.dwFileAttributes, state_->data.dwReserved0);
     std::string path = state_->folder;
     if (!IsSeparator(static_cast<wchar_t>(path.back()))) path += '\\';
+    if (name == state_->last) return IsLinkTag(state_->data.dwFileAttributes, state_->data.dwReserved0, path + name);
     return platform::IsLink(path + name);
 }
 
@@ -167,22 +225,14 @@ bool IsLink(const std::string& path) {
     const HANDLE find = FindFirstFileW(SystemPath(path).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
     FindClose(find);
-    return IsLinkTag(data.dwFileAttributes, data.dwReserved0);
+    return IsLinkTag(data.dwFileAttributes, data.dwReserved0, path);
 }
 
 std::string LinkTarget(const std::string& path) {
-    const HANDLE file = CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::wstring buffer(32768, L'\0');
-    const DWORD length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-    CloseHandle(file);
-    if (length == 0 || length >= buffer.size()) return {};
-    buffer.resize(length);
-    // Back from the `\\?\` forms to the ordinary ones the rest of the tool shows.
-    if (buffer.compare(0, 8, L"\\\\?\\UNC\\") == 0) buffer = L"\\\\" + buffer.substr(8);
-    else if (buffer.compare(0, 4, L"\\\\?\\") == 0) buffer = buffer.substr(4);
-    return Narrow(buffer.c_str());
+    const FileHandle file = Open(path, 0, 0);
+    if (!file) return {};
+    const std::wstring final = FinalPath(file.get());
+    return final.empty() ? std::string() : Narrow(final.c_str());
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -216,45 +266,128 @@ bool MakeWritable(const std::string& path) {
             done = SetFileAttributesW(system.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL) != 0;
         }
     }
-    Outcome(done);
-    internal::AfterWrite();
-    return done;
+    return Written(done);
 }
 
 bool Move(const std::string& from, const std::string& to) {
-    // No MOVEFILE_REPLACE_EXISTING, no MOVEFILE_COPY_ALLOWED.
-    const std::wstring source = SystemPath(from), target = SystemPath(to);
-    bool done = Outcome(MoveFileExW(source.c_str(), target.c_str(), 0) != 0);
-    // Two names of one file: wine reports the move done and changes nothing, as the
-    // POSIX rename beneath it does. The target name is taken. (A rename that changes
-    // letter case alone leaves the source's name in place by design.)
-    if (done && _wcsicmp(source.c_str(), target.c_str()) != 0 &&
-        GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        done = false;
-        lastFailure = Failure::kTaken;
+    // No MOVEFILE_REPLACE_EXISTING, no MOVEFILE_COPY_ALLOWED. (Under wine a move between
+    // two names of one file reports success and changes nothing, as the POSIX rename
+    // beneath it does; the pass finds such a name where a folder should have emptied.)
+    const bool done = MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), 0) != 0;
+    if (!done) {
+        const DWORD error = GetLastError();
+        // wine reports a name longer than a component may be as a missing path.
+        const std::size_t slash = to.find_last_of("\\/");
+        const std::string folder = slash == std::string::npos ? std::string(".") : to.substr(0, slash);
+        if (NameLength(std::string_view(to).substr(slash + 1)) > LongestName(folder)) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        } else {
+            SetLastError(error);
+        }
     }
-    internal::AfterWrite();
-    return done;
+    return Written(done);
 }
 
 bool RemoveSecondName(const std::string& path, const std::string& other) {
     const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     const bool done = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                      SameFile(path, other) && Outcome(DeleteFileW(SystemPath(path).c_str()) != 0);
-    internal::AfterWrite();
-    return done;
+                      SameFile(path, other) && DeleteFileW(SystemPath(path).c_str()) != 0;
+    return Written(done);
 }
 
 bool RemoveEmptyFolder(const std::string& path) {
-    // RemoveDirectoryW removes a junction or folder link whatever its target holds.
-    const bool done = !IsLink(path) && Outcome(RemoveDirectoryW(SystemPath(path).c_str()) != 0);
-    internal::AfterWrite();
-    return done;
+    // RemoveDirectoryW removes a junction or folder link whatever its target holds, and
+    // what another kind of reparse point does on removal is its driver's to say.
+    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return Written(false);
+    }
+    return Written(RemoveDirectoryW(SystemPath(path).c_str()) != 0);
 }
 
 bool MakeFolder(const std::string& path) {
-    const bool done = Outcome(CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0);
-    internal::AfterWrite();
+    return Written(CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0);
+}
+
+std::size_t FirstCharacterLength(std::string_view name) {
+    return base::FirstCharacterLength(name, true);  // listed names carry unpaired units
+}
+
+std::size_t NameLength(std::string_view name) {
+    return Utf8ToUtf16(name).size();
+}
+
+std::size_t LongestName(const std::string& folder) {
+    const std::wstring path = SystemPath(folder);
+    std::wstring root(path.size() + 2, L'\0');
+    DWORD longest = 0;
+    if (!GetVolumePathNameW(path.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+        !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0) || longest == 0)
+        return 255;
+    return longest;
+}
+
+std::string AsOrdinaryPathsRead(std::string component) {
+    // Ordinary paths drop one trailing dot from every inner component (and keep
+    // trailing blanks there); `\\?\` paths drop nothing.
+    if (!component.empty() && component.back() == '.') component.pop_back();
+    return component;
+}
+
+namespace {
+
+// The symbolic-link form of the reparse data FSCTL_GET_REPARSE_POINT returns.
+struct SymbolicLinkData {
+    ULONG tag;
+    USHORT dataLength, reserved;
+    USHORT substituteOffset, substituteLength, printOffset, printLength;
+    ULONG flags;
+    WCHAR names[1];
+};
+
+}  // namespace
+
+std::optional<std::string> LinkText(const std::string& path) {
+    const FileHandle link = Open(path, 0, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!link) return std::nullopt;
+    std::vector<unsigned char> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+    DWORD returned = 0;
+    if (!DeviceIoControl(link.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+                         static_cast<DWORD>(buffer.size()), &returned, nullptr) ||
+        returned < offsetof(SymbolicLinkData, names))
+        return std::nullopt;
+    const auto* data = reinterpret_cast<const SymbolicLinkData*>(buffer.data());
+    if (data->tag != IO_REPARSE_TAG_SYMLINK) return std::nullopt;
+    const bool print = data->printLength > 0;
+    const USHORT offset = print ? data->printOffset : data->substituteOffset;
+    const USHORT length = print ? data->printLength : data->substituteLength;
+    if (offsetof(SymbolicLinkData, names) + offset + length > returned) return std::nullopt;
+    const wchar_t* text = data->names + offset / sizeof(WCHAR);
+    return Utf16ToUtf8(std::u16string(text, text + length / sizeof(WCHAR)));
+}
+
+bool Relink(const std::string& from, const std::string& to, const std::string& text) {
+    if (const std::optional<std::string> there = LinkText(to)) {
+        if (*there != text || !LinkText(from)) {
+            SetLastError(ERROR_ALREADY_EXISTS);
+            return Written(false);
+        }
+        return Written(DeleteFileW(SystemPath(from).c_str()) != 0);  // made before the pass ended
+    }
+    constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+    if (!Written(CreateSymbolicLinkW(SystemPath(to).c_str(), Wide(text).c_str(), kUnprivileged) != 0)) return false;
+    return Written(DeleteFileW(SystemPath(from).c_str()) != 0);
+}
+
+bool FlushFolders(const std::vector<std::string>& folders) {
+    // Flushing a whole volume needs administrator rights; a folder the user may write
+    // can be opened for writing and its own buffers flushed.
+    bool done = true;
+    for (const std::string& folder : folders) {
+        const FileHandle handle = Open(folder, GENERIC_WRITE, 0);
+        if (handle) done = FlushFileBuffers(handle.get()) != 0 && done;
+    }
     return done;
 }
 

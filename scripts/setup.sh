@@ -16,7 +16,8 @@ packages=(
   fonts-wine mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine64 wine xvfb xdotool imagemagick clang libclang-rt-14-dev dpkg-dev
   fuse3 exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
-  file lintian unzip
+  file lintian unzip strace
+  libatk1.0-dev libatk-bridge2.0-dev at-spi2-core python3-pyatspi dbus x11-xserver-utils
 )
 
 sudo=()

@@ -1,5 +1,5 @@
 #pragma once
-#include "../core/Control.h"
+#include "../core/WinControl.h"
 
 namespace forms {
 

@@ -2,7 +2,7 @@
 #include <string_view>
 
 #include "../core/ClassInfo.h"
-#include "../core/Control.h"
+#include "../core/WinControl.h"
 
 namespace forms {
 

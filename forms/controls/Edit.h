@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "../core/Control.h"
+#include "../core/WinControl.h"
 
 namespace forms {
 

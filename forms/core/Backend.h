@@ -65,6 +65,19 @@ constexpr int32_t SW_SHOWMAXIMIZED = 3;
 
 // What a backend reports, all on the one user-interface thread. The application
 // implements it; backends never see forms or controls.
+//
+// What the application guarantees, so that no backend repeats it:
+// - Input (mouse, keys, characters, close requests) reaches a window only while its
+//   form is enabled and visible. A backend reports input as the window system gives
+//   it, also for a window it was told to disable or hide.
+// - A report for a window whose form is gone, or a tick of a timer that was stopped,
+//   is ignored: what was queued before DestroyWindow or StopTimer may still arrive.
+// - Activated(w, true) for a disabled or hidden window changes nothing.
+// - The application catches and shows what its handlers throw, and paints what a
+//   report changed before the call returns.
+// The keyboard focus stays the backend's: a window system that lets a disabled window
+// take it has the backend hand it to an enabled one, as Windows does for a disabled
+// owner.
 class EventSink {
 public:
     virtual ~EventSink() = default;
@@ -95,6 +108,8 @@ public:
     virtual void SetCaption(WindowId w, const std::string& caption) = 0;
     virtual void SetBounds(WindowId w, int32_t left, int32_t top, int32_t clientWidth, int32_t clientHeight) = 0;
     virtual void Show(WindowId w, ShowMode mode) = 0;
+    // Told to the window system, for the focus; input to a disabled window is the
+    // application's to drop (EventSink).
     virtual void Enable(WindowId w, bool enabled) = 0;
     virtual void Activate(WindowId w) = 0;
     // Outer size of a window with this style and client size (frame and caption added).

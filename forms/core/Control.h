@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "Component.h"
 #include "FontObject.h"
@@ -29,11 +28,6 @@ enum class THelpType : uint8_t { htKeyword, htContext };
 
 // Mouse pointer shapes, with the library's numbers.
 constexpr int32_t crDefault = 0;
-
-// The largest coordinate or size a control keeps; larger ones are cut to it. It is the
-// 27-bit space of Windows GDI, and sums of origins and sizes over a few nested
-// controls stay well within 32 bits.
-constexpr int32_t kMaxCoordinate = (1 << 27) - 1;
 constexpr int32_t crArrow = -2;
 constexpr int32_t crIBeam = -4;
 constexpr int32_t crHandPoint = -21;
@@ -60,7 +54,12 @@ public:
     void SetTop(int32_t v) { SetBounds(left_, v, width_, height_); }
     void SetWidth(int32_t v) { SetBounds(left_, top_, v, height_); }
     void SetHeight(int32_t v) { SetBounds(left_, top_, width_, v); }
+    // Cuts each value to ±kMaxCoordinate first.
     virtual void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+    // The largest coordinate or size a control keeps; larger ones are cut to it. It is
+    // the 27-bit space of Windows GDI, and sums of origins and sizes over a few nested
+    // controls stay well within 32 bits.
+    static constexpr int32_t kMaxCoordinate = (1 << 27) - 1;
     TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
     TRect ClientRect() const { return {0, 0, width_, height_}; }
 
@@ -127,7 +126,6 @@ public:
     virtual void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
     virtual void MouseMove(TShiftState shift, int32_t x, int32_t y);
-    virtual void MouseLeave() {}
     virtual void KeyDown(uint16_t& key, TShiftState shift);
     virtual void KeyUp(uint16_t& key, TShiftState shift);
     virtual void KeyPress(char32_t& key);
@@ -147,7 +145,6 @@ protected:
     void SetVisibleFlag(bool v) { visible_ = v; }
     void SetEnabledFlag(bool v) { enabled_ = v; }
     TCanvas* canvas_ = nullptr;
-    bool mouseInside_ = false;
     bool mousePressed_ = false;
 
 private:
@@ -178,50 +175,6 @@ class TGraphicControl : public TControl {
     FORMS_CLASS(TGraphicControl)
 public:
     explicit TGraphicControl(TComponent* AOwner) : TControl(AOwner) {}
-};
-
-// A control that contains controls and takes the keyboard focus.
-class TWinControl : public TControl {
-    FORMS_CLASS(TWinControl)
-public:
-    explicit TWinControl(TComponent* AOwner);
-    ~TWinControl() override;
-
-    const std::vector<TControl*>& Controls() const { return controls_; }
-    void InsertControl(TControl* c);
-    void RemoveControl(TControl* c);
-
-    int32_t TabOrder() const;
-    void SetTabOrder(int32_t order);
-    bool TabStop() const { return tabStop_; }
-    void SetTabStop(bool v) { tabStop_ = v; }
-    const std::vector<TWinControl*>& TabList() const { return tabList_; }
-
-    virtual bool CanFocus() const;
-    // Whether a click on the control moves the focus to it (edits and buttons do).
-    virtual bool FocusOnClick() const { return false; }
-    // Whether Enter clicks the control while it has the focus (buttons do).
-    virtual bool ClickedByReturn() const { return false; }
-    bool Focused() const;
-    void SetFocus();
-    virtual void DoEnter();
-    virtual void DoExit();
-
-    void PaintTo(TCanvas& canvas) override;
-    // Paints the children that meet clip (client coordinates), windowless ones first.
-    void PaintChildren(TCanvas& canvas, const TRect& clip);
-    // The visible, enabled control under a point of the client area, or nullptr.
-    TControl* ControlAt(int32_t x, int32_t y);
-
-    void ParentFontChanged() override;
-    void ParentColorChanged() override;
-    void FontChanged() override;
-
-private:
-    friend class TControl;
-    std::vector<TControl*> controls_;
-    std::vector<TWinControl*> tabList_;
-    bool tabStop_ = false;
 };
 
 }  // namespace forms

@@ -1,6 +1,6 @@
+// The form as a window: its class, its window on the backend, showing, hiding and
+// modal runs, and where it is placed the first time it shows.
 #include "Form.h"
-
-#include <algorithm>
 
 #include "Application.h"
 
@@ -15,12 +15,12 @@ const NameTable kFormStyles = {{"fsNormal", 0}, {"fsMDIChild", 1}, {"fsMDIForm",
 const NameTable kPositions = {{"poDesigned", 0},       {"poDefault", 1},       {"poDefaultPosOnly", 2},
                               {"poDefaultSizeOnly", 3}, {"poScreenCenter", 4},  {"poDesktopCenter", 5},
                               {"poMainFormCenter", 6},  {"poOwnerFormCenter", 7}};
+}  // namespace
 
-Backend& TheBackend() {
+Backend& TForm::TheBackend() {
     if (!Application) throw Exception("No application object");
     return Application->GetBackend();
 }
-}  // namespace
 
 const TClassInfo& TForm::StaticClass() {
     static const TClassInfo info =
@@ -55,7 +55,6 @@ const TClassInfo& TForm::StaticClass() {
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
     SetVisibleFlag(false);
     SetParentFont(false);
-    SetColor(clBtnFace);
     if (Application) Application->AddForm(this);
 }
 
@@ -226,229 +225,5 @@ TModalResult TForm::ShowModal() {
 }
 
 bool TForm::Active() const { return Application && Application->ActiveForm() == this; }
-
-void TForm::SetActiveControl(TWinControl* c) {
-    if (c == activeControl_) return;
-    TWinControl* old = activeControl_;
-    activeControl_ = c;
-    if (!Active()) return;
-    if (old) old->DoExit();
-    if (c) c->DoEnter();
-}
-
-void TForm::HandleActivated() {
-    if (activeControl_ && activeControl_->CanFocus()) activeControl_->DoEnter();
-    else FocusFirst();
-}
-
-namespace {
-void CollectTabStops(TWinControl& w, std::vector<TWinControl*>& out) {
-    for (TWinControl* c : w.TabList()) {
-        if (c->TabStop() && c->CanFocus()) out.push_back(c);
-        CollectTabStops(*c, out);
-    }
-}
-}  // namespace
-
-void TForm::FocusFirst() {
-    std::vector<TWinControl*> stops;
-    CollectTabStops(*this, stops);
-    activeControl_ = nullptr;
-    if (!stops.empty()) SetActiveControl(stops.front());
-}
-
-void TForm::SelectNext(bool forward) {
-    std::vector<TWinControl*> stops;
-    CollectTabStops(*this, stops);
-    if (stops.empty()) return;
-    auto it = std::find(stops.begin(), stops.end(), activeControl_);
-    size_t i;
-    if (it == stops.end()) i = forward ? 0 : stops.size() - 1;
-    else if (forward) i = (static_cast<size_t>(it - stops.begin()) + 1) % stops.size();
-    else i = (static_cast<size_t>(it - stops.begin()) + stops.size() - 1) % stops.size();
-    SetActiveControl(stops[i]);
-}
-
-namespace {
-TWinControl* FirstFocusable(const std::vector<TWinControl*>& buttons) {
-    for (TWinControl* b : buttons)
-        if (b->CanFocus()) return b;
-    return nullptr;
-}
-void SetMember(std::vector<TWinControl*>& list, TWinControl* c, bool member) {
-    const auto it = std::find(list.begin(), list.end(), c);
-    if (member && it == list.end()) list.push_back(c);
-    if (!member && it != list.end()) list.erase(it);
-}
-}  // namespace
-
-TWinControl* TForm::DefaultButton() const { return FirstFocusable(defaultButtons_); }
-
-TWinControl* TForm::CancelButton() const { return FirstFocusable(cancelButtons_); }
-
-void TForm::SetButtonRoles(TWinControl* button, bool isDefault, bool isCancel) {
-    SetMember(defaultButtons_, button, isDefault);
-    SetMember(cancelButtons_, button, isCancel);
-}
-
-// ---- painting ----
-
-TBitmap& TForm::Surface() {
-    if (!surface_) surface_ = CreateBitmap();
-    if (surface_->Width() != Width() || surface_->Height() != Height()) surface_->SetSize(Width(), Height());
-    return *surface_;
-}
-
-void TForm::InvalidateRect(const TRect& r) {
-    const TRect clipped = r.Intersect(ClientRect());
-    if (clipped.IsEmpty()) return;
-    dirty_ = dirty_.Union(clipped);
-    if (handle_ && Application) Application->RequestPaint(this);
-}
-
-void TForm::Update() {
-    if (dirty_.IsEmpty() || !handle_) return;
-    const TRect r = dirty_;
-    dirty_ = {};
-    PaintRect(r);
-}
-
-void TForm::Paint() {
-    canvas_->BrushColor = Color();
-    canvas_->BrushStyle = TBrushStyle::bsSolid;
-    canvas_->FillRect(ClientRect());
-}
-
-void TForm::PaintRect(const TRect& r) {
-    if (!handle_) return;
-    const bool resized = !surface_ || surface_->Width() != Width() || surface_->Height() != Height();
-    TBitmap& surface = Surface();
-    const TRect area = resized ? ClientRect() : r.Intersect(ClientRect());
-    if (area.IsEmpty()) return;
-    TCanvas& canvas = surface.Canvas();
-    {
-        TClipScope scope(canvas, 0, 0, area);
-        TControl::PaintTo(canvas);  // the form's own background; children only where dirty
-        PaintChildren(canvas, area);
-    }
-    TheBackend().Present(handle_, surface, area);
-}
-
-void TForm::PaintControlNow(TControl& c) {
-    if (!handle_) return;
-    if (!surface_ || surface_->Width() != Width() || surface_->Height() != Height()) {
-        PaintRect(ClientRect());
-        return;
-    }
-    const TPoint o = c.FormOrigin();
-    TRect r = Bounds(o.X, o.Y, c.Width(), c.Height());
-    for (const TControl* p = c.Parent(); p && p != this; p = p->Parent()) {
-        const TPoint po = p->FormOrigin();
-        r = r.Intersect(Bounds(po.X, po.Y, p->Width(), p->Height()));
-    }
-    r = r.Intersect(ClientRect());
-    if (r.IsEmpty()) return;
-    TCanvas& canvas = surface_->Canvas();
-    {
-        TClipScope scope(canvas, o.X, o.Y, r.Offset(-o.X, -o.Y));
-        c.PaintTo(canvas);
-    }
-    TheBackend().Present(handle_, *surface_, r);
-}
-
-// ---- input ----
-
-namespace {
-TPoint ToLocal(const TControl& c, int32_t x, int32_t y) {
-    const TPoint o = c.FormOrigin();
-    return {x - o.X, y - o.Y};
-}
-}  // namespace
-
-void TForm::HandleMouseDown(TMouseButton b, TShiftState s, int32_t x, int32_t y) {
-    TControl* c = ControlAt(x, y);
-    if (c && !c->Enabled()) c = nullptr;
-    captured_ = c;
-    if (!Active()) Application->SetActiveForm(this);
-    if (!c) return;
-    if (auto* w = dynamic_cast<TWinControl*>(c))
-        if (w->FocusOnClick() && w->CanFocus()) w->SetFocus();
-    if (captured_ != c) return;  // the focus change destroyed or moved it
-    const TPoint p = ToLocal(*c, x, y);
-    c->MouseDown(b, s, p.X, p.Y);
-}
-
-void TForm::HandleMouseUp(TMouseButton b, TShiftState s, int32_t x, int32_t y) {
-    TControl* c = captured_;
-    captured_ = nullptr;
-    if (!c) {
-        c = ControlAt(x, y);
-        if (c && !c->Enabled()) c = nullptr;
-    }
-    if (!c) return;
-    const TPoint p = ToLocal(*c, x, y);
-    c->MouseUp(b, s, p.X, p.Y);
-}
-
-void TForm::HandleMouseMove(TShiftState s, int32_t x, int32_t y) {
-    TControl* hit = ControlAt(x, y);
-    if (hit != hover_) {
-        if (hover_) hover_->MouseLeave();
-        hover_ = hit;
-    }
-    TControl* c = captured_ ? captured_ : hit;
-    if (!c || !c->Enabled()) return;
-    const TPoint p = ToLocal(*c, x, y);
-    c->MouseMove(s, p.X, p.Y);
-}
-
-void TForm::HandleKeyDown(uint16_t key, TShiftState s) {
-    swallowReturnChar_ = false;
-    TWinControl* focused = activeControl_ && activeControl_->CanFocus() ? activeControl_ : nullptr;
-    if (focused) {
-        uint16_t k = key;
-        focused->KeyDown(k, s);
-        if (k == 0) return;
-    }
-    const bool plain = (s & (ssShift | ssAlt | ssCtrl)) == 0;
-    if (key == VK_TAB && (s & (ssAlt | ssCtrl)) == 0) {
-        SelectNext((s & ssShift) == 0);
-        swallowReturnChar_ = true;
-    } else if (key == VK_RETURN && plain) {
-        TWinControl* b = focused && focused->ClickedByReturn() ? focused : DefaultButton();
-        if (b) {
-            swallowReturnChar_ = true;
-            b->Click();
-        }
-    } else if (key == VK_ESCAPE && plain) {
-        if (TWinControl* b = CancelButton()) {
-            swallowReturnChar_ = true;
-            b->Click();
-        }
-    }
-}
-
-void TForm::HandleKeyUp(uint16_t key, TShiftState s) {
-    if (activeControl_ && activeControl_->CanFocus()) activeControl_->KeyUp(key, s);
-}
-
-void TForm::HandleChar(char32_t c) {
-    // The character of a key the dialog already took (Enter on a button, Escape,
-    // Tab) is not typed into the focused control.
-    if (swallowReturnChar_ && (c == U'\r' || c == U'\x1b' || c == U'\t')) {
-        swallowReturnChar_ = false;
-        return;
-    }
-    if (activeControl_ && activeControl_->CanFocus()) activeControl_->KeyPress(c);
-}
-
-void TForm::ControlDestroyed(TControl* c) {
-    // Called from the control's base destructor: compared as a plain control.
-    for (auto* list : {&defaultButtons_, &cancelButtons_})
-        list->erase(std::remove_if(list->begin(), list->end(), [c](TControl* b) { return b == c; }), list->end());
-    if (captured_ == c) captured_ = nullptr;
-    if (hover_ == c) hover_ = nullptr;
-    if (activeControl_ == c) activeControl_ = nullptr;
-}
 
 }  // namespace forms

@@ -2,7 +2,7 @@
 #include <memory>
 #include <string_view>
 
-#include "Control.h"
+#include "WinControl.h"
 
 namespace forms {
 
@@ -25,7 +25,9 @@ constexpr TModalResult mrYes = 6;
 constexpr TModalResult mrNo = 7;
 
 // A top-level window. Left and Top are the outer corner on the screen; the size the
-// form keeps is its client size.
+// form keeps is its client size. Three units implement it: Form.cpp the window's life
+// and placement, FormPainting.cpp its surface and paint passes, FormInput.cpp the
+// routing of mouse and keys, the focus and the dialog keys.
 class TForm : public TWinControl {
     FORMS_CLASS(TForm)
 public:
@@ -62,6 +64,7 @@ public:
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult r) { modalResult_ = r; }
 
+    // Focus and dialog keys (FormInput.cpp).
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* c);
     // Moves the focus to the next (or previous) tab stop.
@@ -82,7 +85,8 @@ public:
     WindowId Handle();
     void HandleNeeded() { Handle(); }
 
-    // Painting: the form composes its client area on one surface and presents it.
+    // Painting (FormPainting.cpp): the form composes its client area on one surface
+    // and presents it.
     void InvalidateRect(const TRect& r);
     void Update();  // paints what is invalid now
     void PaintRect(const TRect& r);  // paints r now, whatever is invalid
@@ -90,7 +94,7 @@ public:
     TBitmap& Surface();
     void Paint() override;
 
-    // Input from the application, in client coordinates.
+    // Input from the application, in client coordinates (FormInput.cpp).
     void HandleMouseDown(TMouseButton b, TShiftState s, int32_t x, int32_t y);
     void HandleMouseUp(TMouseButton b, TShiftState s, int32_t x, int32_t y);
     void HandleMouseMove(TShiftState s, int32_t x, int32_t y);
@@ -105,9 +109,14 @@ public:
     void VisibleChanged() override {}
 
 private:
+    // The application's backend; throws Exception while there is no application.
+    static Backend& TheBackend();
     void PlaceOnFirstShow();
-    void ShowWindowNow();
     void FocusFirst();
+    // The control the keys go to: the active control while it can take the focus.
+    TWinControl* KeyTarget() const;
+    // Whether the surface exists at the client size.
+    bool SurfaceFits() const;
 
     WindowId handle_ = 0;
     std::unique_ptr<TBitmap> surface_;
@@ -122,8 +131,9 @@ private:
     TModalResult modalResult_ = mrNone;
     TWinControl* activeControl_ = nullptr;
     TControl* captured_ = nullptr;
-    TControl* hover_ = nullptr;
-    bool swallowReturnChar_ = false;
+    // The key just handled was one the dialog took (Enter on a button, Escape, Tab):
+    // its character is not typed into the focused control.
+    bool swallowDialogKeyChar_ = false;
     std::vector<TWinControl*> defaultButtons_;
     std::vector<TWinControl*> cancelButtons_;
 };

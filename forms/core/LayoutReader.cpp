@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "Control.h"
+#include "WinControl.h"
 #include "Form.h"
 #include "base/Utf8.h"
 

@@ -17,7 +17,12 @@ enum class TBrushStyle : uint8_t { bsSolid, bsClear };
 // A drawing surface with Windows GDI pixel rules. Two implementations stand behind
 // it: our software rasteriser (Linux) and real GDI on a DIB section (Windows); the
 // same pixel tables test both. The canvas itself keeps the state they share: the
-// origin and the clip, in device pixels, and the current position.
+// drawing tools (pen, brush, font), the origin and the clip in device pixels, and the
+// current position.
+//
+// State: PushClip saves the tools, the origin and the clip as one entry of one stack,
+// and PopClip restores all of them; TClipScope does both for one scope. The current
+// position is not saved: a scope's drawing may leave it where it ends.
 //
 // Coverage rules, in the surface's current coordinates (origin moved by PushClip):
 // - FillRect(r): every pixel of the half-open rectangle r in the brush colour;
@@ -56,9 +61,9 @@ public:
     virtual void SetPixel(int32_t x, int32_t y, TColor color) = 0;
     virtual TColor GetPixel(int32_t x, int32_t y) const = 0;
 
-    // Moves the origin by (dx, dy) and narrows the clip to r (given in the new
-    // coordinates) until the matching PopClip. Pen, brush and font are not saved
-    // (TClipScope saves them). An unmatched PopClip does nothing.
+    // Saves the state (tools, origin, clip), then moves the origin by (dx, dy) and
+    // narrows the clip to r, given in the new coordinates. PopClip restores the state
+    // the matching PushClip saved; an unmatched PopClip does nothing.
     virtual void PushClip(int32_t dx, int32_t dy, const TRect& r);
     virtual void PopClip();
 
@@ -71,50 +76,46 @@ protected:
 
     // Canvas coordinates as device pixels: the origin is kept in 64 bits, so that
     // nested offsets and far-away shapes never overflow.
-    int64_t DeviceX(int64_t x) const { return state_.originX + x; }
-    int64_t DeviceY(int64_t y) const { return state_.originY + y; }
+    int64_t DeviceX(int64_t x) const { return originX_ + x; }
+    int64_t DeviceY(int64_t y) const { return originY_ + y; }
     // The current clip cut to a surface of this size. The outermost clip is unbounded
     // and cut at each use, so resizing the surface needs no canvas update.
-    TRect DeviceClip(int32_t width, int32_t height) const { return state_.clip.Intersect({0, 0, width, height}); }
+    TRect DeviceClip(int32_t width, int32_t height) const { return clip_.Intersect({0, 0, width, height}); }
     // The current position, in the coordinates it was given in.
     TPoint Position() const { return position_; }
 
 private:
+    // One entry of the state stack: everything PushClip saves.
     struct TState {
-        int64_t originX = 0;
-        int64_t originY = 0;
-        TRect clip{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};  // device pixels
+        TColor penColor;
+        TColor brushColor;
+        TBrushStyle brushStyle;
+        TFontSpec font;
+        int64_t originX;
+        int64_t originY;
+        TRect clip;
     };
-    TState state_;
+    int64_t originX_ = 0;
+    int64_t originY_ = 0;
+    TRect clip_{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};  // device pixels
     std::vector<TState> saved_;
     TPoint position_;
 };
 
-// Saves the canvas's origin, clip, pen, brush and font for one scope and restores
-// them at its end, so that no paint inherits what a sibling left behind.
+// Saves the canvas's whole state for one scope and restores it at its end, so that
+// no paint inherits what a sibling left behind: the origin moves by (dx, dy) and the
+// clip narrows to `clip` for the scope (TCanvas::PushClip).
 class TClipScope {
 public:
-    TClipScope(TCanvas& canvas, int32_t dx, int32_t dy, const TRect& clip)
-        : canvas_(canvas), pen_(canvas.PenColor), brush_(canvas.BrushColor), brushStyle_(canvas.BrushStyle),
-          font_(canvas.Font) {
+    TClipScope(TCanvas& canvas, int32_t dx, int32_t dy, const TRect& clip) : canvas_(canvas) {
         canvas_.PushClip(dx, dy, clip);
     }
-    ~TClipScope() {
-        canvas_.PopClip();
-        canvas_.PenColor = pen_;
-        canvas_.BrushColor = brush_;
-        canvas_.BrushStyle = brushStyle_;
-        canvas_.Font = font_;
-    }
+    ~TClipScope() { canvas_.PopClip(); }
     TClipScope(const TClipScope&) = delete;
     TClipScope& operator=(const TClipScope&) = delete;
 
 private:
     TCanvas& canvas_;
-    TColor pen_;
-    TColor brush_;
-    TBrushStyle brushStyle_;
-    TFontSpec font_;
 };
 
 }  // namespace forms

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "SistemaArchivio/ArchivePaths.h"
+#include "SistemaArchivio/ConversionReport.h"
 #include "SistemaArchivio/WorkFolder.h"
 #include "platform/FileSystem.h"
 #include "tests/SistemaArchivio/RecordingBox.h"
@@ -35,15 +37,14 @@ std::string Shown(std::string path) {
     return path;
 }
 
-Message Warning(const std::string& paragraph) {
-    return {"La conversione non è completa.\n\n" + paragraph, "Lyrimat to Vocarium", 0x30};
-}
-
-Message ForeignFolders(const std::string& names, bool one) {
-    return Warning(one ? "1 sottocartella non fa parte dell'archivio (" + names +
-                             "): spostala altrove e premi di nuovo \"Coverti Archivio\"."
-                       : "2 sottocartelle non fanno parte dell'archivio (" + names +
-                             "): spostale altrove e premi di nuovo \"Coverti Archivio\".");
+// The warning for what stayed behind, each path given as "Data/x" (the wording is
+// ConversionReport's to test); `waiting` when songs wait in tdata.
+Message Warning(Cause cause, const std::vector<std::string>& paths, bool waiting = true,
+                const std::string& present = {}) {
+    ConversionOutcome outcome;
+    for (const std::string& path : paths) outcome.Add(cause, Shown(path), present.empty() ? "" : Shown(present));
+    outcome.songsWaiting = waiting;
+    return {ConversionReportText(outcome), "Lyrimat to Vocarium", 0x30};
 }
 
 // Runs one pass over `temp` and returns what it showed.
@@ -151,17 +152,37 @@ TEST(NamingRule, FirstCharacterIsWhole) {
     EXPECT_EQ(BucketName("\xED\xA0\x80x"), kWindows ? "0\xED\xA0\x80" : "0\xED");
 }
 
+TEST(ArchivePaths, NormalAndBelow) {
+    using archivepaths::Below;
+    using archivepaths::Normal;
+    const std::string sep(1, platform::kSeparator);
+    const auto native = [&sep](std::string path) { return Shown(path); };
+    struct Case {
+        const char* label;
+        std::string path, folder;
+        std::optional<std::string> below;
+    };
+    const Case cases[] = {
+        {"a song of the folder", "/w/Data/./x.kar", "/w/Data", "x.kar"},
+        {"out and back in", "/w/Data/../Data/sub//y", "/w/Data", native("sub/y")},
+        {"the folder itself", "/w/Data/", "/w/Data", ""},
+        {"beside it", "/w/Data/../outside.kar", "/w/Data", std::nullopt},
+        {"a name that only starts alike", "/w/Database/x", "/w/Data", std::nullopt},
+        {"above the root stays at the root", "/../../w/Data/x", "/w/Data", "x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(Below(Normal(native(c.path)), native(c.folder)), c.below);
+    }
+    EXPECT_EQ(Normal("a/../../b"), ".." + sep + "b");  // a relative path keeps what leads above it
+}
+
 // --- Safety --------------------------------------------------------------------------
 
 TEST(ConversionSafety, ATakenNameInTheBucketKeepsBothFiles) {
     TempFolder temp;
     temp.Build({{"Data/abc", "new"}, {"Data/b.kar", "b"}, {"tdata/0a/0abc", "old"}});
-    EXPECT_EQ(Convert(temp),
-              Messages{Warning("1 brano ha un nome già presente nell'archivio e non è stato spostato; nessun file è "
-                               "stato sovrascritto. Le due copie sono " + Shown("Data/abc") + " e " +
-                               Shown("tdata/0a/0abc") +
-                               ". Confrontale, togli o rinomina quella da non tenere, poi premi di nuovo "
-                               "\"Coverti Archivio\".")});
+    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::kTaken, {"Data/abc"}, true, "tdata/0a/0abc")});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/abc", "new"}, {"tdata/0a/0abc", "old"}, {"tdata/0b/0b.kar", "b"}}));
 }
 
@@ -196,11 +217,8 @@ TEST(ConversionSafety, ANameTheSystemRefusesStaysBehind) {
     const std::string longest(255, 'n');
     TempFolder temp;
     temp.Build({{"Data/" + longest, "long"}, {"Data/short", "short"}});
-    EXPECT_EQ(Convert(temp), Messages{Warning("1 file ha un nome troppo lungo per il nuovo formato (" + Shown("Data/") +
-                                              std::string(55, 'n') +
-                                              "…): rinominalo con un nome più corto e premi di nuovo "
-                                              "\"Coverti Archivio\".")});
-    EXPECT_EQ(temp.Read(), WithFolders({{"Data/" + longest, "long"}, {"tdata/0n/", ""}, {"tdata/0s/0short", "short"}}));
+    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::kTooLong, {"Data/" + longest})});
+    EXPECT_EQ(temp.Read(), WithFolders({{"Data/" + longest, "long"}, {"tdata/0s/0short", "short"}}));
 }
 
 TEST(ConversionSafety, WorksInAFolderBeyondTheOrdinaryPathLimit) {
@@ -258,7 +276,7 @@ TEST(ConversionOutcome, EmptyData) {
 TEST(ConversionOutcome, ASubfolderStaysAndTheFilesWaitInTdata) {
     TempFolder temp;
     temp.Build({{"Data/sub/inner.kar", "inner"}, {"Data/a.kar", "a"}, {"Data/b.kar", "b"}});
-    EXPECT_EQ(Convert(temp), Messages{ForeignFolders(Shown("Data/sub"), true)});
+    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::kForeignFolder, {"Data/sub"})});
     EXPECT_EQ(temp.Read(),
               WithFolders({{"Data/sub/inner.kar", "inner"}, {"tdata/0a/0a.kar", "a"}, {"tdata/0b/0b.kar", "b"}}));
 }
@@ -270,7 +288,7 @@ TEST(ConversionOutcome, AFolderWithOtherAttributeBitsIsNotMoved) {
     const std::uint32_t attributes = platform::Attributes(temp / "Data/sub");
     ASSERT_NE(attributes, platform::kAttributeDirectory);
     ASSERT_TRUE(attributes & platform::kAttributeDirectory);
-    EXPECT_EQ(Convert(temp), Messages{ForeignFolders(Shown("Data/other") + ", " + Shown("Data/sub"), false)});
+    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::kForeignFolder, {"Data/other", "Data/sub"})});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/sub/inner.kar", "inner"}, {"Data/other/", ""}, {"tdata/0a/0a.kar", "a"}}));
 }
 
@@ -297,7 +315,7 @@ TEST(ConversionOutcome, ASecondRunOverAConvertedArchiveChangesNothing) {
 TEST(ConversionOutcome, PressingAgainCompletesAPartialRun) {
     TempFolder temp;
     temp.Build({{"Data/extra/notes.txt", "notes"}, {"Data/abc", "abc"}, {"Data/1.kar", "one"}});
-    EXPECT_EQ(Convert(temp), Messages{ForeignFolders(Shown("Data/extra"), true)});
+    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::kForeignFolder, {"Data/extra"})});
     // The user moves the subfolder away and adds a song before pressing again.
     ASSERT_TRUE(platform::Move(temp / "Data/extra", temp / "extra"));
     testtree::WriteFile(temp / "Data/axe", "axe");

@@ -22,6 +22,15 @@
 
 namespace {
 
+// Prints each message as the box shows it, so that a trace of the process shows when.
+struct PrintingBox : RecordingBox {
+    std::int32_t Show(const std::string& text, const std::string& caption, std::uint32_t flags) override {
+        std::printf("%s | %s | 0x%x\n", text.c_str(), caption.c_str(), flags);
+        std::fflush(stdout);
+        return RecordingBox::Show(text, caption, flags);
+    }
+};
+
 long limit = 0;
 long writes = 0;
 
@@ -59,9 +68,8 @@ int main(int argc, char** argv) {
     limit = std::strtol(arguments[2].c_str(), nullptr, 10);
     if (limit > 0) platform::SetWriteObserver(EndAtLimit);
 
-    RecordingBox box;
+    PrintingBox box;
     ConvertArchive(arguments[1], box);
-    for (const RecordingBox::Message& m : box.shown) std::printf("%s | %s | 0x%x\n", m.text.c_str(), m.caption.c_str(), m.flags);
     const bool done = box.shown.size() == 1 && box.shown[0].text == kConversionDone &&
                       box.shown[0].caption == kConversionCaption && box.shown[0].flags == kMessagePlain;
     return done ? kChildDone : kChildOtherMessage;

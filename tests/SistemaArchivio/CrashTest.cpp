@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -116,8 +117,9 @@ const First kAsciiFirsts[] = {{"1", "01"}, {"2", "02"}, {"a", "0a"}, {"B", "0B"}
                               {"x", "0x"}, {"_", "0_"}, {"0", "00"}, {".", "0."}};
 
 // `songs` songs over eight buckets, some read-only. A grown archive has every other
-// song converted already, and the rest added flat beside the buckets.
-Archive MakeArchive(int songs, bool grown, const First (&firsts)[8] = kFirsts) {
+// song converted already, and the rest added flat beside the buckets. With links, Data
+// also holds links to a song, to a file beside Data and to another link.
+Archive MakeArchive(int songs, bool grown, const First (&firsts)[8] = kFirsts, bool links = false) {
     Archive archive;
     for (int i = 0; i < songs; ++i) {
         const First& first = firsts[i % 8];
@@ -132,19 +134,52 @@ Archive MakeArchive(int songs, bool grown, const First (&firsts)[8] = kFirsts) {
         archive.before.emplace("Data/" + name, content);
         if (i % 13 == 5) archive.readOnly.push_back("Data/" + name);
     }
+    if (links) {
+        const std::string song = std::string(firsts[1].character) + "song1.kar", bucket = firsts[1].bucket;
+        const std::string link = testtree::kLinkPrefix;
+        archive.before.insert({{"outside.kar", "outside"},
+                               {"Data/alias.kar", link + song},
+                               {"Data/beside.kar", link + "../outside.kar"},
+                               {"Data/chain.kar", link + "alias.kar"}});
+        archive.after.insert({{"outside.kar", "outside"},
+                              {"Data/0a/0alias.kar", link + "../" + bucket + "/0" + song},
+                              {"Data/0b/0beside.kar", link + "../../outside.kar"},
+                              {"Data/0c/0chain.kar", link + "../0a/0alias.kar"}});
+    }
     archive.after = WithFolders(archive.after);
     // One staging folder, eight buckets, one rename per moved song, the swap.
     archive.writesAtLeast = (grown ? songs / 2 : songs) + 8 + 1;
     return archive;
 }
 
-// Every song's content exactly once anywhere in the tree, and nothing else.
+// Builds `archive` below `root`, links and read-only songs included.
+std::unique_ptr<TempFolder> Lay(const std::string& root, const Archive& archive) {
+    auto temp = std::make_unique<TempFolder>(root);
+    Tree files;
+    for (const auto& [path, content] : archive.before)
+        if (content.rfind(testtree::kLinkPrefix, 0) != 0) files.emplace(path, content);
+    temp->Build(files);
+#ifndef _WIN32
+    for (const auto& [path, content] : archive.before) {
+        if (content.rfind(testtree::kLinkPrefix, 0) != 0) continue;
+        EXPECT_EQ(symlink(content.substr(std::strlen(testtree::kLinkPrefix)).c_str(), (*temp / path).c_str()), 0);
+    }
+#endif
+    for (const std::string& path : archive.readOnly) testtree::SetReadOnly(*temp / path, true);
+    return temp;
+}
+
+// Every song's content exactly once anywhere in the tree, and nothing else. Links are
+// checked once the next press has completed the conversion.
 void ExpectEverySongOnce(const Tree& tree, const Archive& archive) {
-    std::map<std::string, int> found;
+    const auto isSong = [](const std::string& path, const std::string& content) {
+        return path.back() != '/' && content.rfind(testtree::kLinkPrefix, 0) != 0;
+    };
+    std::map<std::string, int> found, expected;
     for (const auto& [path, content] : tree)
-        if (path.back() != '/') ++found[content];
-    std::map<std::string, int> expected;
-    for (const auto& [path, content] : archive.before) expected[content] = 1;
+        if (isSong(path, content)) ++found[content];
+    for (const auto& [path, content] : archive.before)
+        if (isSong(path, content)) expected[content] = 1;
     EXPECT_EQ(found, expected);
 }
 
@@ -175,9 +210,7 @@ void EveryWriteInTurn(const std::string& root, const Archive& archive) {
         int ended = -1;
         for (int attempt = 0; attempt < kAttempts && !EndedNormally(ended); ++attempt) {
             if (attempt > 0) RunAgain("child", k, ended, retries);
-            temp = std::make_unique<TempFolder>(root);
-            temp->Build(archive.before);
-            for (const std::string& path : archive.readOnly) testtree::SetReadOnly(*temp / path, true);
+            temp = Lay(root, archive);
             ended = RunChild(temp->Path(), k);
         }
         if (ended == kChildDone) {
@@ -214,6 +247,44 @@ TEST(ConversionCrash, EveryWriteInTurnWhileMergingIntoAConvertedArchive) {
 }
 
 #ifndef _WIN32
+TEST(ConversionCrash, EveryWriteInTurnWithLinksInData) {
+    TempFolder base;
+    for (const bool grown : {false, true}) {
+        SCOPED_TRACE(grown ? "grown archive" : "flat archive");
+        EveryWriteInTurn(base.Path(), MakeArchive(16, grown, kFirsts, true));
+    }
+}
+
+// The pass under strace: what it changed is flushed after its last move and before the
+// message box says so (the child prints each message as the box shows it).
+TEST(ConversionCrash, TheWorkIsFlushedAfterTheLastMoveAndBeforeTheMessage) {
+    TempFolder base;
+    const std::unique_ptr<TempFolder> temp = Lay(base.Path(), MakeArchive(8, false));
+    const std::string trace = base / "trace", child = ChildPath(), folder = temp->Path();
+    const char* argv[] = {"strace", "-f", "-o", trace.c_str(), "-e", "trace=rename,renameat,renameat2,syncfs,fsync,write",
+                          child.c_str(), folder.c_str(), "0", nullptr};
+    pid_t pid;
+    ASSERT_EQ(posix_spawnp(&pid, "strace", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kChildDone) << testtree::ReadFile(trace);
+    long lastMove = -1, flush = -1, message = -1, line = 0;
+    std::string text = testtree::ReadFile(trace);
+    for (std::size_t at = 0; at < text.size(); ++line) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const std::string call = text.substr(at, end - at);
+        if (call.find(" rename") != std::string::npos && call.find(" = 0") != std::string::npos) lastMove = line;
+        if (call.find(" syncfs(") != std::string::npos && flush < 0) flush = line;
+        if (call.find("Ho Finito!") != std::string::npos && message < 0) message = line;
+        at = end + 1;
+    }
+    EXPECT_GE(lastMove, 0);
+    EXPECT_GT(flush, lastMove);
+    EXPECT_GT(message, flush) << text;
+}
+#endif
+
+#ifndef _WIN32
 // Drives whose moves take the fallback path (check the name, then rename) and where
 // no folder is renamed.
 class ConversionCrashOnFuse : public testtree::OnFuseDrive {};
@@ -222,7 +293,7 @@ TEST_P(ConversionCrashOnFuse, EveryWriteInTurn) {
     for (const bool grown : {false, true}) {
         SCOPED_TRACE(grown ? "grown archive" : "flat archive");
         const bool fat = GetParam() == testtree::FuseKind::kFat;
-        Archive archive = MakeArchive(16, grown, fat ? kAsciiFirsts : kFirsts);
+        Archive archive = MakeArchive(16, grown, fat ? kAsciiFirsts : kFirsts, GetParam() == testtree::FuseKind::kNtfs);
         if (fat) archive.readOnly.clear();  // its driver keeps no permissions
         EveryWriteInTurn(Drive(), archive);
     }

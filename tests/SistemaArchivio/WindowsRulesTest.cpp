@@ -1,7 +1,8 @@
 // The pass's decisions under Windows rules that neither Linux nor wine shows, played by
 // a stand-in over the real file system: a folder with the read-only attribute cannot
 // be removed, removing a junction removes it whatever its target holds, and moves fail
-// for reasons a test cannot bring about (a file in use).
+// for reasons a test cannot bring about (a file in use, a full or write-protected
+// drive). It also records where the pass flushes.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -24,9 +25,10 @@ class WindowsRules : public platform::FileSystemPort {
 public:
     std::set<std::string> readOnlyFolders;
     std::string junction, junctionTarget;
-    std::map<std::string, platform::Failure> failingMoves;  // by source path
-    bool diskFull = false;                                  // no folder can be made
-    std::vector<std::string> writes;                        // "remove <path>", "writable <path>", ...
+    std::map<std::string, platform::Failure> failingMoves;    // by source path
+    std::map<std::string, platform::Failure> failingFolders;  // by path
+    bool diskFull = false;                                    // no folder can be made
+    std::vector<std::string> writes;  // "remove <path>", "writable <path>", ..., "flush", "box"
 
     std::uint32_t Attributes(const std::string& path) override {
         const std::uint32_t attributes = FileSystemPort::Attributes(path == junction ? junctionTarget : path);
@@ -44,12 +46,18 @@ public:
     bool RemoveEmptyFolder(const std::string& path) override {
         writes.push_back("remove " + path);
         if (path == junction) return true;  // gone, with the way to its target
-        if (readOnlyFolders.count(path)) return Fail(platform::Failure::kDenied);
+        if (readOnlyFolders.count(path)) return Fail(platform::Failure::kInUseOrNoPermission);
         return FileSystemPort::RemoveEmptyFolder(path);
     }
     bool MakeFolder(const std::string& path) override {
         writes.push_back("make " + path);
-        return diskFull ? Fail(platform::Failure::kOther) : FileSystemPort::MakeFolder(path);
+        const auto failing = failingFolders.find(path);
+        if (failing != failingFolders.end()) return Fail(failing->second);
+        return diskFull ? Fail(platform::Failure::kDiskFull) : FileSystemPort::MakeFolder(path);
+    }
+    bool FlushFolders(const std::vector<std::string>& folders) override {
+        writes.push_back("flush");
+        return FileSystemPort::FlushFolders(folders);
     }
     bool Move(const std::string& from, const std::string& to) override {
         writes.push_back("move " + from);
@@ -70,6 +78,16 @@ private:
     platform::Failure injected_ = platform::Failure::kNone;
 };
 
+// The message box, seen in the order of the writes.
+struct LoggingBox : RecordingBox {
+    explicit LoggingBox(std::vector<std::string>& log) : log(log) {}
+    std::int32_t Show(const std::string& text, const std::string& caption, std::uint32_t flags) override {
+        log.push_back("box");
+        return RecordingBox::Show(text, caption, flags);
+    }
+    std::vector<std::string>& log;
+};
+
 bool Wrote(const WindowsRules& rules, const std::string& write) {
     for (const std::string& w : rules.writes)
         if (w == write) return true;
@@ -83,13 +101,14 @@ TEST(WindowsRules, AReadOnlyDataFolderIsClearedRightBeforeItsRemoval) {
     temp.Build({{"Data/a.kar", "a"}});
     WindowsRules rules;
     rules.readOnlyFolders = {temp / "Data"};
-    RecordingBox box;
+    LoggingBox box(rules.writes);
     ConvertArchive(temp.Path(), box, rules);
     EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{{"Ho Finito!", "Lyrimat to Vocarium", 0}}));
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/0a/0a.kar", "a"}}));
-    const std::vector<std::string> last(rules.writes.end() - 3, rules.writes.end());
+    // The work is flushed after the last move and before the message.
+    const std::vector<std::string> last(rules.writes.end() - 5, rules.writes.end());
     EXPECT_EQ(last, (std::vector<std::string>{"writable " + (temp / "Data"), "remove " + (temp / "Data"),
-                                              "move " + (temp / "tdata")}));
+                                              "move " + (temp / "tdata"), "flush", "box"}));
 }
 
 TEST(WindowsRules, AJunctionIsConvertedThroughAndNeverRemoved) {
@@ -109,28 +128,45 @@ TEST(WindowsRules, AJunctionIsConvertedThroughAndNeverRemoved) {
 }
 
 TEST(WindowsRules, EachFailureIsReportedByItsCause) {
+    using platform::Failure;
+    struct Row {
+        const char* name;
+        Failure failure;
+        Cause cause;
+    };
+    const Row rows[] = {
+        {"open.kar", Failure::kInUse, Cause::kInUse},
+        {"denied.kar", Failure::kInUseOrNoPermission, Cause::kInUseOrNoPermission},
+        {"locked.kar", Failure::kNoPermission, Cause::kNoPermission},
+        {"protected.kar", Failure::kReadOnlyDrive, Cause::kReadOnlyDrive},
+        {"full.kar", Failure::kDiskFull, Cause::kDiskFull},
+        {"question.kar", Failure::kBadName, Cause::kBadName},
+        {"mounted.kar", Failure::kOtherDevice, Cause::kOtherDevice},
+        {"bad.kar", Failure::kOther, Cause::kDiskError},
+        {"gone.kar", Failure::kMissing, Cause::kDiskError},
+    };
     TempFolder temp;
-    temp.Build({{"Data/open.kar", "o"}, {"Data/mounted.kar", "m"}, {"Data/bad.kar", "b"}, {"Data/fine.kar", "f"}});
     WindowsRules rules;
-    rules.failingMoves = {{temp / "Data/open.kar", platform::Failure::kDenied},
-                          {temp / "Data/mounted.kar", platform::Failure::kOtherDevice},
-                          {temp / "Data/bad.kar", platform::Failure::kOther}};
-    RecordingBox box;
-    ConvertArchive(temp.Path(), box, rules);
+    Tree after{{"tdata/0f/0fine.kar", "f"}, {"Data/x.kar", "x"}};
+    temp.Build({{"Data/fine.kar", "f"}, {"Data/x.kar", "x"}});
     const std::string sep(1, platform::kSeparator);
     ConversionOutcome expected;
-    expected.inUse = {"Data" + sep + "open.kar"};
-    expected.otherDevice = {"Data" + sep + "mounted.kar"};
-    expected.failed = {"Data" + sep + "bad.kar"};
+    for (const Row& row : rows) {
+        temp.Build({{std::string("Data/") + row.name, row.name}});
+        after.emplace(std::string("Data/") + row.name, row.name);
+        after.emplace("tdata/0" + std::string(1, row.name[0]) + "/", "");
+        rules.failingMoves[temp / (std::string("Data/") + row.name)] = row.failure;
+        expected.Add(row.cause, "Data" + sep + row.name);
+    }
+    // A bucket that cannot be made: its files stay, for the reason it could not.
+    rules.failingFolders[temp / "tdata/0x"] = Failure::kReadOnlyDrive;
+    expected.Add(Cause::kReadOnlyDrive, "Data" + sep + "x.kar");
+    expected.songsWaiting = true;
+    RecordingBox box;
+    ConvertArchive(temp.Path(), box, rules);
     EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{
                              {ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));
-    EXPECT_EQ(temp.Read(), WithFolders({{"Data/open.kar", "o"},
-                                        {"Data/mounted.kar", "m"},
-                                        {"Data/bad.kar", "b"},
-                                        {"tdata/0f/0fine.kar", "f"},
-                                        {"tdata/0o/", ""},
-                                        {"tdata/0m/", ""},
-                                        {"tdata/0b/", ""}}));
+    EXPECT_EQ(temp.Read(), WithFolders(after));
 }
 
 TEST(WindowsRules, AStagingFolderThatCannotBeMadeMovesNothing) {
@@ -142,6 +178,7 @@ TEST(WindowsRules, AStagingFolderThatCannotBeMadeMovesNothing) {
     ConvertArchive(temp.Path(), box, rules);
     ConversionOutcome expected;
     expected.obstacle = Obstacle::kStagingNotMade;
+    expected.obstacleCause = Cause::kDiskFull;
     expected.obstacleNames = {"tdata"};
     EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{
                              {ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));

@@ -12,6 +12,15 @@ const TClassInfo& TBarForm::StaticClass() {
     return info;
 }
 
+void Configure(TOrloExtProgressBar& bar, int32_t w, int32_t h, int64_t percent) {
+    bar.SetBounds(0, 0, w, h);
+    bar.SetProgress(percent);
+    bar.SetBarForeColor(kBarFore);
+    bar.SetBarBackColor(kBarBack);
+    bar.SetTextForeColor(kTextFore);
+    bar.SetTextBackColor(kTextBack);
+}
+
 std::unique_ptr<TBitmap> PaintBar(TOrloExtProgressBar& bar) {
     std::unique_ptr<TBitmap> image = CreateBitmap(bar.Width(), bar.Height());
     TCanvas& c = image->Canvas();

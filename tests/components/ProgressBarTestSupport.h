@@ -35,6 +35,15 @@ public:
 // A colour no painting step uses: whatever keeps it was never drawn.
 constexpr TColor kSentinel = forms::RGB(1, 2, 3);
 
+// Colours that no system colour of the classic scheme shares.
+constexpr TColor kBarFore = forms::clRed;
+constexpr TColor kBarBack = forms::clBlue;
+constexpr TColor kTextFore = forms::clYellow;
+constexpr TColor kTextBack = forms::clLime;
+
+// A bar of w x h at `percent` of 0..100, in the distinct test colours.
+void Configure(TOrloExtProgressBar& bar, int32_t w, int32_t h, int64_t percent);
+
 // Paints the bar through PaintTo onto a fresh bitmap of its size, pre-filled with
 // kSentinel.
 std::unique_ptr<forms::TBitmap> PaintBar(TOrloExtProgressBar& bar);

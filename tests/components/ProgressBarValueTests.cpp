@@ -74,6 +74,10 @@ TEST(ProgressBarValues, PercentageAndFilledWidth) {
         {"offset bounds", 1000, 1100, 1037, 417, 37.0f, 154},
         {"zero width", 0, 100, 37, 0, 37.0f, 0},
         {"at the lower bound", 0, 100, 0, 417, 0.0f, 0},
+        // The range wraps to -1 and the progress to INT64_MIN: 2^65 * 25 percent, and a
+        // width beyond 64 bits, which truncates to the processor's INT64_MIN.
+        {"a range beyond int64 wraps", std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max(), 0,
+         150, 922337203685477580800.0f, std::numeric_limits<int64_t>::min()},
     };
     for (const ArithmeticCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -90,6 +94,29 @@ TEST(ProgressBarValues, PercentageAndFilledWidth) {
         bar.CalculatePixelWidth();
         EXPECT_EQ(bar.PercentAt(), c.percent);
         EXPECT_EQ(bar.PixelWidth(), c.pixels);
+        EXPECT_EQ(OrloExtProgressBar::PercentDone(c.min, c.max, c.progress), c.percent) << "as a pure function";
+        EXPECT_EQ(OrloExtProgressBar::PixelWidth(c.width, c.percent), c.pixels) << "as a pure function";
+    }
+}
+
+TEST(ProgressBarValues, RingCountStopsWhereTheRingsMeet) {
+    struct Case {
+        const char* label;
+        int32_t w, h, ringStart;
+        int64_t inner, rings;
+    };
+    const Case cases[] = {
+        {"as asked", 417, 25, 1, 2, 2},
+        {"none asked", 417, 25, 1, 0, 0},
+        {"negative asks for none", 417, 25, 1, -5, 0},
+        {"a huge count stops at the middle of the lower side", 417, 25, 1, 1000000000000, 12},
+        {"an odd side keeps its middle row", 40, 13, 2, 1000000000000, 5},
+        {"the edge alone covers a 2 x 2 bar", 2, 2, 2, 3, 0},
+        {"a negative size has no ring", -10, 20, 1, 3, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(OrloExtProgressBar::RingCount(c.w, c.h, c.ringStart, c.inner), c.rings);
     }
 }
 

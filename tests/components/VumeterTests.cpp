@@ -1,98 +1,16 @@
+// The meter's segments and where they stand, its class information and its layouts.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "components/Vumeter.h"
-#include "forms/backends/headless/HeadlessBackend.h"
-#include "forms/core/Application.h"
-#include "forms/core/Form.h"
+#include "VumeterFixture.h"
 #include "forms/core/LayoutReader.h"
 
 using namespace forms;
-
-// The meter's counters and periods, which its colours show only in part.
-struct TVumeterInspector {
-    static int32_t Level(const TVumeter& m) { return m.FLevel; }
-    static int32_t Peak(const TVumeter& m) { return m.FPeak; }
-    static int32_t RisePeriod(const TVumeter& m) { return m.FRisePeriod; }
-    static int32_t FallPeriod(const TVumeter& m) { return m.FFallPeriod; }
-    static int32_t PeakPeriod(const TVumeter& m) { return m.FPeakPeriod; }
-};
+using namespace vumetertest;
 
 namespace {
-
-using V = TVumeterInspector;
-
-constexpr int32_t kMeterLeft = 60;
-constexpr int32_t kMeterTop = 10;
-
-// One character per segment, index 0 first: '.' unlit, 'g' green, 'y' yellow,
-// 'r' red, '?' anything else.
-std::string BarOf(const std::vector<TShape*>& segments) {
-    std::string s;
-    for (const TShape* seg : segments) {
-        const TColor c = seg->Brush()->Color();
-        s += c == Vumeter::kUnlitColor    ? '.'
-             : c == Vumeter::kGreenColor  ? 'g'
-             : c == Vumeter::kYellowColor ? 'y'
-             : c == Vumeter::kRedColor    ? 'r'
-                                          : '?';
-    }
-    return s;
-}
-
-// The shapes among the owner's components, in creation order.
-std::vector<TShape*> ShapesOf(const TComponent& owner) {
-    std::vector<TShape*> out;
-    for (TComponent* c : owner.Components())
-        if (auto* s = dynamic_cast<TShape*>(c)) out.push_back(s);
-    return out;
-}
-
-// A form with a meter at (60, 10); the meter is painted, so it has its segments,
-// and no tick has run yet.
-class VumeterTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        form = new TForm(&app);
-        form->SetBounds(0, 0, 80, 24);
-        meter = new TVumeter(form);
-        meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
-        meter->SetParent(form);
-        form->Show();
-        app.ProcessMessages();
-        segments = ShapesOf(*form);
-        ASSERT_EQ(segments.size(), 15u);
-    }
-
-    // Runs the clock up to the given tick of the meter's timer (one per millisecond).
-    void RunTo(uint64_t tick) {
-        ASSERT_GE(tick, backend.Now());
-        backend.Advance(static_cast<uint32_t>(tick - backend.Now()));
-    }
-    std::string Bar() const { return BarOf(segments); }
-    bool Idle() const { return V::RisePeriod(*meter) == 0 && V::FallPeriod(*meter) == 0 && V::PeakPeriod(*meter) == 0; }
-    TColor Pixel(int32_t x, int32_t y) const { return backend.Find(form->Handle())->Image->Pixel(x, y); }
-
-    // Checks the bar at each listed tick, running the clock forward between them.
-    struct Frame {
-        uint64_t tick;
-        const char* bar;
-    };
-    void ExpectFrames(std::initializer_list<Frame> frames) {
-        for (const Frame& f : frames) {
-            RunTo(f.tick);
-            EXPECT_EQ(Bar(), f.bar) << "at tick " << f.tick;
-        }
-    }
-
-    HeadlessBackend backend;
-    TApplication app{backend};
-    TForm* form = nullptr;
-    TVumeter* meter = nullptr;
-    std::vector<TShape*> segments;
-};
 
 TEST(VumeterGeometry, SegmentsStepLeftByThreeFromTheMeterCorner) {
     EXPECT_EQ(Vumeter::SegmentBounds(100, 20, 0), (TRect{100, 20, 104, 25}));
@@ -115,19 +33,13 @@ TEST(VumeterGeometry, ZoneColoursChangeAtTheBorders) {
     EXPECT_EQ(Vumeter::kUnlitColor, RGB(48, 48, 48));
 }
 
-TEST(VumeterSegments, TheFirstPaintCreatesFifteenDarkSegmentsOnTheOwner) {
-    HeadlessBackend backend;
-    TApplication app(backend);
-    auto* form = new TForm(&app);
-    form->SetBounds(0, 0, 80, 24);
+TEST_F(VumeterForm, TheFirstParentCreatesFifteenDarkSegmentsOnTheOwner) {
     auto* meter = new TVumeter(form);
     meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
-    meter->SetParent(form);
     EXPECT_TRUE(ShapesOf(*form).empty());
     EXPECT_EQ(backend.TimerCount(), 1u);
 
-    form->Show();
-    app.ProcessMessages();
+    meter->SetParent(form);
     const std::vector<TShape*> segments = ShapesOf(*form);
     ASSERT_EQ(segments.size(), 15u);
     EXPECT_TRUE(ShapesOf(*meter).empty());
@@ -139,58 +51,16 @@ TEST(VumeterSegments, TheFirstPaintCreatesFifteenDarkSegmentsOnTheOwner) {
         EXPECT_EQ(s->Brush()->Color(), Vumeter::kUnlitColor) << i;
     }
 
-    // Later paints create nothing and change nothing.
+    // Paints and later parents create nothing and change nothing.
+    ShowForm();
     form->InvalidateRect(form->ClientRect());
     app.ProcessMessages();
     meter->SetLeft(40);
+    meter->SetParent(nullptr);
+    meter->SetParent(form);
     app.ProcessMessages();
     EXPECT_EQ(ShapesOf(*form), segments);
     EXPECT_EQ(segments[0]->Left(), kMeterLeft);
-}
-
-TEST_F(VumeterTest, Value15RisesOneSegmentPerTickAndFallsOnTheTickItCompletes) {
-    meter->SetValue(15);
-    EXPECT_EQ(Bar(), "...............");  // a write alone shows nothing
-    ExpectFrames({{1, "g.............."},
-                  {2, "gg............."},
-                  {9, "ggggggggg......"},
-                  {10, "gggggggggg....."},
-                  {11, "ggggggggggy...."},
-                  {13, "ggggggggggyyy.."},
-                  {14, "ggggggggggyyyy."}});
-    RunTo(15);
-    // The rise completes with the peak on segment 14, and the fall step of the
-    // same tick already takes the bar down to 14: segment 14 is the red marker.
-    EXPECT_EQ(Bar(), "ggggggggggyyyyr");
-    EXPECT_EQ(V::Level(*meter), 14);
-    EXPECT_EQ(V::Peak(*meter), 14);
-    ExpectFrames({{17, "ggggggggggyyyyr"},
-                  {18, "ggggggggggyyy.r"},
-                  {24, "ggggggggggy...r"},
-                  // The peak steps to 13 at tick 25 but shows only at the next fall step.
-                  {25, "ggggggggggy...r"},
-                  {27, "gggggggggg...y."},
-                  // The bar falls to 0, not to Value.
-                  {57, "............y.."},
-                  {74, "............y.."},
-                  // Peak step and fall step in one tick: the fall shows the new marker.
-                  {75, "...........y..."},
-                  {349, ".g............."},
-                  {350, ".g............."}});
-    EXPECT_EQ(V::Peak(*meter), 0);
-    EXPECT_NE(V::FallPeriod(*meter), 0);
-    // The first fall step after the marker reaches 0 darkens everything and stops.
-    RunTo(351);
-    EXPECT_EQ(Bar(), "...............");
-    EXPECT_EQ(V::FallPeriod(*meter), 0);
-    EXPECT_NE(V::PeakPeriod(*meter), 0);
-    // The next peak step finds the peak at 0 and stops the descent.
-    RunTo(374);
-    EXPECT_FALSE(Idle());
-    RunTo(375);
-    EXPECT_TRUE(Idle());
-    RunTo(1000);
-    EXPECT_EQ(Bar(), "...............");
 }
 
 TEST_F(VumeterTest, PaintedPixelsShowTheSegmentsOnTheForm) {
@@ -219,108 +89,6 @@ TEST_F(VumeterTest, PaintedPixelsShowTheSegmentsOnTheForm) {
     EXPECT_EQ(Pixel(kMeterLeft - 43, kMeterTop + 2), face);
 }
 
-TEST_F(VumeterTest, APeakStepCanComeOnTheTickAfterTheRiseCompletes) {
-    // After a long idle the peak counter is far past its period; arming does not reset it.
-    RunTo(30);
-    meter->SetValue(3);
-    ExpectFrames({{31, "g.............."},
-                  {32, "gg............."},
-                  {33, "ggg............"}});  // level 2 after the same-tick fall, marker 2
-    RunTo(34);
-    EXPECT_EQ(V::Peak(*meter), 1);
-    // Later peak steps come every 25 ticks: the marker reaches 0 at tick 59.
-    ExpectFrames({{36, "gg............."},
-                  {39, ".g............."},
-                  {57, ".g............."},
-                  {60, "..............."}});
-    EXPECT_EQ(V::FallPeriod(*meter), 0);
-    RunTo(83);
-    EXPECT_FALSE(Idle());
-    RunTo(84);
-    EXPECT_TRUE(Idle());
-}
-
-TEST_F(VumeterTest, Value1LightsOnlySegment0AndReturnsToIdle) {
-    meter->SetValue(1);
-    ExpectFrames({{1, "g.............."}, {2, "g.............."}, {3, "..............."}});
-    EXPECT_EQ(V::Peak(*meter), 0);
-    EXPECT_EQ(V::FallPeriod(*meter), 0);
-    RunTo(25);
-    EXPECT_TRUE(Idle());
-    RunTo(200);
-    EXPECT_EQ(Bar(), "...............");
-}
-
-TEST_F(VumeterTest, ALowerValueMovesThePeakToTheTopLitSegmentAndTheFallGoesOn) {
-    meter->SetValue(10);
-    // Tick 10 completes the rise (peak 9) and falls to 9: segments 0..9 lit.
-    ExpectFrames({{10, "gggggggggg....."}, {12, "gggggggggg....."}});
-    meter->SetValue(4);
-    RunTo(13);
-    EXPECT_EQ(V::Level(*meter), 8);
-    EXPECT_EQ(V::Peak(*meter), 8);
-    EXPECT_EQ(Bar(), "ggggggggg......");
-    // Below the new Value and on to 0; the peak stepped to 7 at tick 25.
-    ExpectFrames({{28, "ggg....g......."}, {37, ".......g......."}});
-}
-
-TEST_F(VumeterTest, AValueWrittenDuringARiseChangesOnlyItsTarget) {
-    meter->SetValue(10);
-    RunTo(4);
-    ASSERT_EQ(Bar(), "gggg...........");
-    meter->SetValue(6);
-    ExpectFrames({{5, "ggggg.........."}, {6, "gggggg........."}});
-    EXPECT_EQ(V::Peak(*meter), 5);
-    EXPECT_EQ(V::RisePeriod(*meter), 0);
-
-    // The fall armed by the first rise stays armed: at tick 9 the rise step and
-    // then the fall step run, and the bar stands still for that tick.
-    meter->SetValue(9);
-    RunTo(7);
-    EXPECT_EQ(V::Level(*meter), 6);  // climbs from where the fall left it
-    ExpectFrames({{8, "ggggggg........"},
-                  {9, "ggggggg........"},
-                  {10, "gggggggg......."},
-                  {11, "ggggggggg......"}});
-    EXPECT_EQ(V::Peak(*meter), 8);
-}
-
-TEST_F(VumeterTest, AZeroOrNegativeValueLeavesTheFallArmedUntilAPositiveRise) {
-    for (int32_t value : {0, -5}) {
-        SCOPED_TRACE(value);
-        const uint64_t t0 = backend.Now();
-        meter->SetValue(value);
-        RunTo(t0 + 1);
-        EXPECT_EQ(Bar(), "...............");
-        EXPECT_EQ(V::Level(*meter), 0);
-        EXPECT_EQ(V::Peak(*meter), -1);
-        EXPECT_NE(V::FallPeriod(*meter), 0);
-        RunTo(t0 + 200);
-        // The peak keeps going down and the fall keeps re-showing a dark bar.
-        EXPECT_LT(V::Peak(*meter), -1);
-        EXPECT_NE(V::FallPeriod(*meter), 0);
-        EXPECT_EQ(Bar(), "...............");
-
-        // The still-armed fall takes a segment back on one of the rising ticks,
-        // so the rise needs a fourth tick to reach 3.
-        meter->SetValue(3);
-        RunTo(t0 + 203);
-        EXPECT_LT(V::Peak(*meter), 0);
-        RunTo(t0 + 204);
-        EXPECT_EQ(V::Peak(*meter), 2);
-        RunTo(t0 + 300);
-        EXPECT_TRUE(Idle());
-        EXPECT_EQ(V::Peak(*meter), 0);
-        EXPECT_EQ(Bar(), "...............");
-    }
-}
-
-TEST_F(VumeterTest, AValueAbove15CountsAs15) {
-    meter->SetValue(40);
-    ExpectFrames({{14, "ggggggggggyyyy."}, {15, "ggggggggggyyyyr"}, {16, "ggggggggggyyyyr"}, {18, "ggggggggggyyy.r"}});
-    EXPECT_EQ(V::Peak(*meter), 14);
-}
-
 TEST_F(VumeterTest, RefrMovesTheSegmentsToTheMeterAndIgnoresTheNumber) {
     meter->SetValue(2);
     RunTo(2);
@@ -329,7 +97,7 @@ TEST_F(VumeterTest, RefrMovesTheSegmentsToTheMeterAndIgnoresTheNumber) {
     app.ProcessMessages();
     EXPECT_EQ(segments[0]->BoundsRect(), Vumeter::SegmentBounds(kMeterLeft, kMeterTop, 0));
 
-    meter->SetRefresh(-12345);
+    TVumeter::StaticClass().FindProperty("Refr")->Write(*meter, LayoutValue::Int(-12345), nullptr);
     app.ProcessMessages();
     for (int i = 0; i < 15; ++i)
         EXPECT_EQ(segments[static_cast<size_t>(i)]->BoundsRect(), Vumeter::SegmentBounds(70, 14, i)) << i;
@@ -356,24 +124,19 @@ TEST_F(VumeterTest, DestroyingTheMeterStopsItAndLeavesTheSegmentsToTheOwner) {
     EXPECT_EQ(backend.TimerCount(), 0u);
 }
 
-TEST(VumeterUnpainted, WritesAndTicksBeforeTheFirstPaintOnlyCount) {
-    HeadlessBackend backend;
-    TApplication app(backend);
-    auto* form = new TForm(&app);
-    form->SetBounds(0, 0, 80, 24);
+TEST_F(VumeterForm, WritesAndTicksBeforeTheFirstParentOnlyCount) {
     auto* meter = new TVumeter(form);
     meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
-    meter->SetParent(form);
     meter->SetValue(5);
-    meter->SetRefresh(1);
+    meter->MoveSegmentsToMeter();
     meter->VuMeter(3);
     backend.Advance(10);
     EXPECT_TRUE(ShapesOf(*form).empty());
     EXPECT_EQ(V::Level(*meter), 0);
 
     // The pending rise starts with the first tick after the segments exist.
-    form->Show();
-    app.ProcessMessages();
+    meter->SetParent(form);
+    ShowForm();
     const std::vector<TShape*> segments = ShapesOf(*form);
     ASSERT_EQ(segments.size(), 15u);
     EXPECT_EQ(BarOf(segments), "...............");
@@ -383,29 +146,22 @@ TEST(VumeterUnpainted, WritesAndTicksBeforeTheFirstPaintOnlyCount) {
     EXPECT_EQ(BarOf(segments), "ggggg..........");
 }
 
-TEST(VumeterUnpainted, AMeterWithoutAWindowedOwnerGetsNoSegments) {
-    HeadlessBackend backend;
-    TApplication app(backend);
-    auto* form = new TForm(&app);
-    form->SetBounds(0, 0, 80, 24);
+TEST_F(VumeterForm, AMeterWithoutAWindowedOwnerGetsNoSegments) {
     {
         TVumeter orphan(nullptr);
         orphan.SetValue(4);
         orphan.Paint();
         backend.Advance(30);
-        orphan.SetRefresh(0);
+        orphan.MoveSegmentsToMeter();
         EXPECT_EQ(V::Level(orphan), 0);
     }
     {
         TComponent holder(nullptr);
-        auto* meter = new TVumeter(&holder);
-        meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
-        meter->SetParent(form);
-        form->Show();
-        app.ProcessMessages();
+        TVumeter* meter = AddMeter(&holder);
+        ShowForm();
         meter->SetValue(4);
         backend.Advance(30);
-        meter->SetRefresh(0);
+        meter->MoveSegmentsToMeter();
         EXPECT_EQ(holder.ComponentCount(), 1);
         EXPECT_TRUE(ShapesOf(*form).empty());
     }
@@ -428,11 +184,8 @@ TEST(VumeterClass, RefrAndValueArePublishedWriteOnly) {
     EXPECT_TRUE(info.InheritsFrom(TGraphicControl::StaticClass()));
 }
 
-TEST(VumeterClass, ALayoutPlacesAMeterAndWritesItsValue) {
-    HeadlessBackend backend;
-    TApplication app(backend);
+TEST_F(VumeterForm, ALayoutPlacesAMeterAndWritesItsValue) {
     RegisterClass(TVumeter::StaticClass());
-    auto* form = new TForm(&app);
     ReadLayoutText(*form,
                    "object Form1: TForm\n"
                    "  ClientWidth = 80\n"
@@ -448,10 +201,13 @@ TEST(VumeterClass, ALayoutPlacesAMeterAndWritesItsValue) {
                    "end\n",
                    "test");
     ASSERT_NE(dynamic_cast<TVumeter*>(form->FindComponent("Vumeter1")), nullptr);
-    form->Show();
-    app.ProcessMessages();
+    // The segments stand where the layout put the meter, not where it was given its parent.
+    const std::vector<TShape*> segments = ShapesOf(*form);
+    ASSERT_EQ(segments.size(), 15u);
+    EXPECT_EQ(segments[0]->BoundsRect(), Vumeter::SegmentBounds(kMeterLeft, kMeterTop, 0));
+    ShowForm();
     backend.Advance(3);
-    EXPECT_EQ(BarOf(ShapesOf(*form)), "ggg............");
+    EXPECT_EQ(BarOf(segments), "ggg............");
 }
 
 TEST(VumeterClass, RegisterListsTheMeterOnPageZovik) {

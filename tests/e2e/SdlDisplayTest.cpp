@@ -1,162 +1,15 @@
-// The SDL backend on a real X server (an Xvfb of the test's own, no window manager),
-// driven from outside with xdotool and plain X requests.
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
+// The SDL backend's windows and their input on a real X server.
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <map>
-#include <sstream>
-#include <thread>
 
-#include "XSession.h"
-#include "forms/backends/sdl/SdlBackend.h"
-#include "forms/core/Application.h"
-#include "forms/controls/Button.h"
-#include "forms/core/Form.h"
+#include "SdlDisplayFixture.h"
+#include "forms/controls/Edit.h"
 
 using namespace forms;
-
-namespace e2e {
-unsigned long X11WindowOf(uint32_t sdlWindowId);
-}
+using e2e::SdlDisplayTest;
 
 namespace {
-
-std::string Hex(uint32_t v) {
-    std::ostringstream s;
-    s << std::hex << v;
-    return s.str();
-}
-
-// Every report of the backend as one line of text.
-class Recorder : public EventSink {
-public:
-    void Paint(WindowId w, const TRect& r) override {
-        Add("Paint w" + N(w) + " " + N(r.Left) + "," + N(r.Top) + "," + N(r.Right) + "," + N(r.Bottom));
-    }
-    void MouseDown(WindowId w, TMouseButton b, TShiftState s, int32_t x, int32_t y) override {
-        Add("MouseDown w" + N(w) + " b" + N(static_cast<int>(b)) + " s" + N(s) + " " + N(x) + "," + N(y));
-    }
-    void MouseUp(WindowId w, TMouseButton b, TShiftState s, int32_t x, int32_t y) override {
-        Add("MouseUp w" + N(w) + " b" + N(static_cast<int>(b)) + " s" + N(s) + " " + N(x) + "," + N(y));
-    }
-    void MouseMove(WindowId w, TShiftState s, int32_t x, int32_t y) override {
-        Add("MouseMove w" + N(w) + " s" + N(s) + " " + N(x) + "," + N(y));
-    }
-    void KeyDown(WindowId w, uint16_t key, TShiftState s) override {
-        Add("KeyDown w" + N(w) + " " + Hex(key) + " s" + N(s));
-    }
-    void KeyUp(WindowId w, uint16_t key, TShiftState s) override {
-        Add("KeyUp w" + N(w) + " " + Hex(key) + " s" + N(s));
-    }
-    void Char(WindowId w, char32_t c) override { Add("Char w" + N(w) + " " + Hex(static_cast<uint32_t>(c))); }
-    void CloseRequest(WindowId w) override { Add("Close w" + N(w)); }
-    void Activated(WindowId w, bool active) override { Add("Activated w" + N(w) + " " + N(active)); }
-    void Moved(WindowId w, int32_t left, int32_t top) override {
-        Add("Moved w" + N(w) + " " + N(left) + "," + N(top));
-    }
-    void Timer(TimerId t) override {
-        ++Ticks[t];
-        if (OnTimer) OnTimer(t);
-    }
-
-    bool Has(const std::string& line) const { return std::find(Log.begin(), Log.end(), line) != Log.end(); }
-    int Count(const std::string& line) const { return static_cast<int>(std::count(Log.begin(), Log.end(), line)); }
-    // Lines that start with prefix, in order.
-    std::vector<std::string> Starting(const std::string& prefix) const {
-        std::vector<std::string> out;
-        for (const std::string& l : Log)
-            if (l.rfind(prefix, 0) == 0) out.push_back(l);
-        return out;
-    }
-    std::string Dump() const {
-        std::string out;
-        for (const std::string& l : Log) out += l + "\n";
-        return out;
-    }
-
-    std::vector<std::string> Log;
-    std::map<TimerId, int> Ticks;
-    std::function<void(TimerId)> OnTimer;
-
-private:
-    template <class T>
-    static std::string N(T v) {
-        return std::to_string(v);
-    }
-    void Add(std::string line) { Log.push_back(std::move(line)); }
-};
-
-class SdlDisplayTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        server = new e2e::Xvfb();
-        ::setenv("DISPLAY", server->Display().c_str(), 1);
-    }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-    void SetUp() override {
-        backend = std::make_unique<SdlBackend>();
-        backend->SetSink(&rec);
-    }
-    void TearDown() override { backend.reset(); }
-
-    // Handles events until pred holds; false after timeoutMs.
-    template <class Pred>
-    bool Pump(Pred pred, int timeoutMs = 15000) {
-        return e2e::WaitUntil(
-            [&] {
-                backend->ProcessEvents(false);
-                return pred();
-            },
-            timeoutMs);
-    }
-    bool PumpFor(const std::string& line) { return Pump([&] { return rec.Has(line); }); }
-
-    WindowId Shown(int32_t left, int32_t top, int32_t width, int32_t height, const std::string& caption = "probe",
-                   TBorderStyle border = TBorderStyle::bsSingle) {
-        WindowParams p;
-        p.Caption = caption;
-        p.Left = left;
-        p.Top = top;
-        p.ClientWidth = width;
-        p.ClientHeight = height;
-        p.Style.Border = border;
-        const WindowId w = backend->CreateWindow(p);
-        backend->Show(w, ShowMode::Normal);
-        EXPECT_TRUE(PumpFor(PaintLine(w, width, height))) << rec.Dump();
-        return w;
-    }
-    static std::string PaintLine(WindowId w, int32_t width, int32_t height) {
-        return "Paint w" + std::to_string(w) + " 0,0," + std::to_string(width) + "," + std::to_string(height);
-    }
-
-    unsigned long XWindow(WindowId w) { return e2e::X11WindowOf(backend->SdlWindowId(w)); }
-    std::string X(WindowId w) { return std::to_string(XWindow(w)); }
-
-    // Gives a window the keyboard focus and handles every report that came with it.
-    bool Focus(WindowId w) {
-        SDL_Window* window = SDL_GetWindowFromID(backend->SdlWindowId(w));
-        if (!e2e::Xdotool(*server, {"windowfocus", "--sync", X(w)}).Succeeded()) return false;
-        if (!Pump([&] { return SDL_GetKeyboardFocus() == window; })) return false;
-        backend->ProcessEvents(false);
-        return true;
-    }
-
-    static e2e::Xvfb* server;
-    Recorder rec;
-    std::unique_ptr<SdlBackend> backend;
-};
-
-e2e::Xvfb* SdlDisplayTest::server = nullptr;
 
 TEST_F(SdlDisplayTest, WindowAppearsAtItsFirstShowingWithExactClientSizeAtItsOuterCorner) {
     WindowStyle single;
@@ -309,28 +162,39 @@ TEST_F(SdlDisplayTest, KeysArriveAsVirtualKeysAndEachCharacterOnce) {
     ASSERT_TRUE(PumpFor("Close w" + id)) << rec.Dump();
 }
 
+// The backend reports what the window system gives; the application keeps input
+// away from a disabled window (Backend.h).
 TEST_F(SdlDisplayTest, DisabledWindowGetsNoInput) {
-    const WindowId w = Shown(100, 100, 120, 90, "disabled");
-    const WindowId witness = Shown(300, 100, 60, 40, "witness");
-    const std::string id = std::to_string(w);
+    TApplication app(*backend);
+    rec.Next = backend->Sink();
+    backend->SetSink(&rec);
+    int clicks = 0;
+    TForm* form = FormWithButton(app, Bounds(100, 100, 120, 90), Bounds(0, 0, 120, 40), clicks);
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(0, 50, 120, 24);
+    form->Show();
+    const WindowId w = form->Handle();
+    ASSERT_TRUE(PumpFor(PaintLine(w, 120, 90))) << rec.Dump();
     ASSERT_TRUE(Focus(w)) << rec.Dump();
+    edit->SetFocus();
 
-    rec.Log.clear();
-    backend->Enable(w, false);
+    form->SetEnabled(false);
     ASSERT_TRUE(e2e::Xdotool(*server, {"mousemove", "--window", X(w), "5", "6", "click", "1"}).Succeeded());
     ASSERT_TRUE(e2e::Xdotool(*server, {"key", "--window", X(w), "x", "Return"}).Succeeded());
     ASSERT_TRUE(e2e::SendDeleteWindow(*server, XWindow(w)));
-    // X delivers in order: once the witness has its click, the rest was handled.
-    ASSERT_TRUE(e2e::Xdotool(*server, {"mousemove", "--window", X(witness), "9", "9", "click", "1"}).Succeeded());
-    ASSERT_TRUE(PumpFor("MouseUp w" + std::to_string(witness) + " b0 s0 9,9")) << rec.Dump();
-    for (const std::string& line : rec.Log) EXPECT_EQ(line.find(" w" + id + " "), std::string::npos) << line;
-    EXPECT_FALSE(rec.Has("Close w" + id));
+    // X delivers in order: once the close request is in, the rest was handled.
+    ASSERT_TRUE(PumpFor("Close w" + std::to_string(w))) << rec.Dump();
+    EXPECT_TRUE(rec.Has("Char w" + std::to_string(w) + " 78")) << rec.Dump();
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(edit->Text(), "");
+    EXPECT_TRUE(form->Visible()) << "closed while disabled";
 
-    backend->Enable(w, true);
-    ASSERT_TRUE(e2e::Xdotool(*server, {"mousemove", "--window", X(w), "5", "6", "click", "1"}).Succeeded());
-    ASSERT_TRUE(PumpFor("MouseUp w" + id + " b0 s0 5,6")) << rec.Dump();
+    form->SetEnabled(true);
     ASSERT_TRUE(e2e::Xdotool(*server, {"key", "--window", X(w), "x"}).Succeeded());
-    ASSERT_TRUE(PumpFor("Char w" + id + " 78")) << rec.Dump();
+    ASSERT_TRUE(Pump([&] { return edit->Text() == "x"; })) << rec.Dump();
+    ASSERT_TRUE(e2e::Xdotool(*server, {"mousemove", "--window", X(w), "5", "6", "click", "1"}).Succeeded());
+    ASSERT_TRUE(Pump([&] { return clicks == 1; })) << rec.Dump();
 }
 
 TEST_F(SdlDisplayTest, DisabledWindowHandsTheFocusToAnEnabledOne) {
@@ -374,213 +238,5 @@ TEST_F(SdlDisplayTest, MessageToAVanishedWindowDoesNotEndTheProcess) {
         },
         ::testing::ExitedWithCode(0), "");
 }
-
-TEST_F(SdlDisplayTest, OneMillisecondTimerTicksOnTheUserInterfaceThread) {
-    const auto ui = std::this_thread::get_id();
-    bool elsewhere = false;
-    rec.OnTimer = [&](TimerId) { elsewhere = elsewhere || std::this_thread::get_id() != ui; };
-    const TimerId t = backend->StartTimer(1);
-    ASSERT_NE(t, 0u);
-    ASSERT_TRUE(Pump([&] { return rec.Ticks[t] >= 50; }));
-    EXPECT_FALSE(elsewhere);
-    backend->StopTimer(t);
-}
-
-TEST_F(SdlDisplayTest, SlowTickHandlerBuildsNoBacklog) {
-    const TimerId t = backend->StartTimer(1);
-    int inCall = 0;
-    rec.OnTimer = [&](TimerId) {
-        ++inCall;
-        std::this_thread::sleep_for(std::chrono::milliseconds(15));
-    };
-    for (int round = 0; round < 12; ++round) {
-        inCall = 0;
-        ASSERT_TRUE(backend->ProcessEvents(true));
-        ASSERT_LE(inCall, 1) << "round " << round;  // a backlog grows with every round
-    }
-    EXPECT_GE(rec.Ticks[t], 6);
-    backend->StopTimer(t);
-}
-
-TEST_F(SdlDisplayTest, StoppedTimerTicksNoMore) {
-    const TimerId a = backend->StartTimer(1);
-    const TimerId b = backend->StartTimer(2);
-    ASSERT_NE(a, b);
-    ASSERT_TRUE(Pump([&] { return rec.Ticks[a] >= 3; }));
-    backend->StopTimer(a);
-    const int at = rec.Ticks[a];
-    const int bAt = rec.Ticks[b];
-    ASSERT_TRUE(Pump([&] { return rec.Ticks[b] >= bAt + 30; }));
-    EXPECT_EQ(rec.Ticks[a], at);
-    backend->StopTimer(b);
-}
-
-TEST_F(SdlDisplayTest, PostQuitFromATickEndsAWaitingLoop) {
-    int ticks = 0;
-    rec.OnTimer = [&](TimerId) {
-        if (++ticks == 3) backend->PostQuit();
-    };
-    backend->StartTimer(5);
-    int calls = 0;
-    while (backend->ProcessEvents(true)) ASSERT_LT(++calls, 10000);
-    EXPECT_EQ(ticks, 3);
-    EXPECT_FALSE(backend->ProcessEvents(false));
-}
-
-TEST_F(SdlDisplayTest, ClipboardKeepsUnicodeText) {
-    backend->SetClipboardText("Archivio \xCE\xA9 \xE2\x9C\x93");
-    EXPECT_EQ(backend->ClipboardText(), "Archivio \xCE\xA9 \xE2\x9C\x93");
-}
-
-// A stand-in xdg-open that writes what it was asked to open.
-class ShellTest : public SdlDisplayTest {
-protected:
-    void SetUp() override {
-        SdlDisplayTest::SetUp();
-        oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-        const std::string script = bin / "xdg-open";
-        std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << (bin / "opened") << ".tmp'\nmv '"
-                              << (bin / "opened") << ".tmp' '" << (bin / "opened") << "'\n";
-        ::chmod(script.c_str(), 0755);
-        ::setenv("PATH", (bin.Path() + ":" + oldPath).c_str(), 1);
-    }
-    void TearDown() override {
-        ::setenv("PATH", oldPath.c_str(), 1);
-        SdlDisplayTest::TearDown();
-    }
-    std::string Opened() {
-        std::string out;
-        e2e::WaitUntil(
-            [&] {
-                std::ifstream f(bin / "opened");
-                if (!f) return false;
-                std::getline(f, out);
-                return true;
-            },
-            10000);
-        return out;
-    }
-    e2e::TempFolder bin;
-    e2e::TempFolder archive;
-    std::string oldPath;
-};
-
-TEST_F(ShellTest, MissingWindowsProgramHasItsParameterOpened) {
-    std::ofstream(archive / "Lyrimat.chm") << "help";
-    ShellRequest r;
-    r.Verb = "open";
-    r.File = "hh.exe";
-    r.Parameters = "Lyrimat.chm";
-    r.Directory = archive.Path();
-    EXPECT_TRUE(backend->ShellExecute(r));
-    EXPECT_EQ(Opened(), archive / "Lyrimat.chm");
-}
-
-TEST_F(ShellTest, DocumentIsOpenedByTheDesktop) {
-    std::ofstream(archive / "leggimi.txt") << "x";
-    ShellRequest r;
-    r.File = archive / "leggimi.txt";
-    EXPECT_TRUE(backend->ShellExecute(r));
-    EXPECT_EQ(Opened(), archive / "leggimi.txt");
-}
-
-TEST_F(ShellTest, NothingToOpenFails) {
-    ShellRequest r;
-    r.File = "hh.exe";
-    r.Parameters = "Lyrimat.chm";
-    r.Directory = archive.Path();  // holds no help file
-    EXPECT_FALSE(backend->ShellExecute(r));
-    r.Parameters.clear();
-    EXPECT_FALSE(backend->ShellExecute(r));
-    r.File = archive / "manca.pdf";
-    EXPECT_FALSE(backend->ShellExecute(r));
-    EXPECT_FALSE(std::ifstream(bin / "opened")) << "no viewer was started";
-}
-
-TEST_F(ShellTest, NoViewerFails) {
-    std::ofstream(archive / "leggimi.txt") << "x";
-    ::setenv("PATH", archive.Path().c_str(), 1);
-    ShellRequest r;
-    r.File = archive / "leggimi.txt";
-    EXPECT_FALSE(backend->ShellExecute(r));
-}
-
-// The message box on screen, within an application: answered with keys from outside,
-// centred over the main window, which takes no clicks meanwhile.
-struct BoxCase {
-    const char* label;
-    uint32_t flags;
-    std::vector<std::string> keys;
-    int32_t expected;
-};
-
-class MessageBoxOnScreen : public SdlDisplayTest, public ::testing::WithParamInterface<BoxCase> {};
-
-TEST_P(MessageBoxOnScreen, AnswersKeysCentredOverTheMainWindowThatTakesNoClicks) {
-    const BoxCase& c = GetParam();
-    TApplication app(*backend);
-    TForm* mainForm = nullptr;
-    app.CreateForm(mainForm);
-    mainForm->SetCaption("Principale");
-    mainForm->SetBorderStyle(TBorderStyle::bsSingle);
-    mainForm->SetBounds(200, 150, 296, 63);
-    int clicks = 0;
-    auto* button = new TButton(mainForm);
-    button->SetParent(mainForm);
-    button->SetBounds(16, 16, 257, 33);
-    button->OnClick = [&](TObject*) { ++clicks; };
-    mainForm->Show();
-    app.ProcessMessages();
-    const unsigned long mainX = XWindow(mainForm->Handle());
-    ASSERT_NE(mainX, 0u);
-
-    // Separate xdotool runs: keys sent within one run go to the window by its id, and
-    // the release then finds the box already gone.
-    e2e::TempFolder out;
-    std::string script = "set -e; box=$(" SA_XDOTOOL " search --sync --onlyvisible --name '^Domanda$' | head -n 1); " SA_XDOTOOL
-                         " getwindowgeometry $box; " SA_XDOTOOL " mousemove --window " +
-                         std::to_string(mainX) + " 140 32 click 1; " SA_XDOTOOL " windowfocus --sync $box; " SA_XDOTOOL " key";
-    for (const std::string& k : c.keys) script += " " + k;
-    e2e::Child helper = e2e::Child::Start({"/bin/sh", "-c", script}, {server->Env()}, {}, out / "geometry");
-
-    const int32_t answer = app.MessageBox("Procedo?", "Domanda", c.flags);
-    EXPECT_EQ(answer, c.expected);
-    const std::optional<int> status = helper.Wait(20000);
-    std::ifstream f(out / "geometry");
-    const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << text;
-    EXPECT_EQ(clicks, 0) << "the disabled main window took a click";
-    EXPECT_TRUE(mainForm->Enabled());
-
-    // "Window 123\n  Position: 10,20 (screen: 0)\n  Geometry: 200x80"
-    int bx = 0, by = 0, bw = 0, bh = 0;
-    ASSERT_EQ(std::sscanf(text.c_str() + text.find("Position:"), "Position: %d,%d", &bx, &by), 2) << text;
-    ASSERT_EQ(std::sscanf(text.c_str() + text.find("Geometry:"), "Geometry: %dx%d", &bw, &bh), 2) << text;
-    const auto m = e2e::WindowGeometry(*server, mainX);
-    ASSERT_TRUE(m);
-    // The frames are alike, so the client areas share their centre, give or take the
-    // halving of odd differences.
-    EXPECT_NEAR(bx + bw / 2.0, m->X + m->Width / 2.0, 1.0);
-    EXPECT_NEAR(by + bh / 2.0, m->Y + m->Height / 2.0, 1.0);
-
-    // Afterwards the main window takes clicks again.
-    ASSERT_TRUE(
-        e2e::Xdotool(*server, {"mousemove", "--window", std::to_string(mainX), "140", "32", "click", "1"}).Succeeded());
-    ASSERT_TRUE(e2e::WaitUntil(
-        [&] {
-            app.ProcessMessages();
-            return clicks == 1;
-        },
-        15000));
-}
-
-INSTANTIATE_TEST_SUITE_P(Keys, MessageBoxOnScreen,
-                         ::testing::Values(BoxCase{"Enter", MB_OK, {"Return"}, IDOK},
-                                           BoxCase{"Escape", MB_OK, {"Escape"}, IDOK},
-                                           BoxCase{"Space", MB_OK | MB_ICONINFORMATION, {"space"}, IDOK},
-                                           BoxCase{"EscapeCancels", MB_OKCANCEL, {"Escape"}, IDCANCEL},
-                                           BoxCase{"TabEnterCancels", MB_OKCANCEL, {"Tab", "Return"}, IDCANCEL},
-                                           BoxCase{"EnterConfirms", MB_OKCANCEL, {"Return"}, IDOK}),
-                         [](const ::testing::TestParamInfo<BoxCase>& i) { return std::string(i.param.label); });
 
 }  // namespace

@@ -153,7 +153,16 @@ unsigned long ProcessId() {
 }
 #endif
 
-#ifndef _WIN32
+#ifdef _WIN32
+// A reparse point is shown as a link; what wine shows of a Unix link says nothing of
+// its target.
+bool LinkTarget(const std::string& path, std::string& target) {
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    target = kReparsePoint;
+    return true;
+}
+#else
 bool LinkTarget(const std::string& path, std::string& target) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
@@ -167,13 +176,11 @@ bool LinkTarget(const std::string& path, std::string& target) {
 void ReadInto(Tree& tree, const std::string& folder, const std::string& prefix) {
     for (const std::string& name : Children(folder)) {
         const std::string path = Join(folder, name);
-#ifndef _WIN32
         std::string target;
         if (LinkTarget(path, target)) {
             tree.emplace(prefix + name, kLinkPrefix + target);
             continue;
         }
-#endif
         if (IsFolder(path)) {
             tree.emplace(prefix + name + "/", "");
             ReadInto(tree, path, prefix + name + "/");

@@ -11,9 +11,10 @@ namespace testtree {
 
 // A tree's content: relative path with '/' separators -> file content; folders are
 // listed too, with a trailing '/' and an empty value; a symbolic link (Linux) has
-// kLinkPrefix followed by its target.
+// kLinkPrefix followed by its target (Windows: kReparsePoint).
 using Tree = std::map<std::string, std::string>;
 inline constexpr char kLinkPrefix[] = "symlink -> ";
+inline constexpr char kReparsePoint[] = "(reparse point)";
 
 // `files` plus every folder that holds one of them; folders of their own (ending in
 // '/') may be listed too.

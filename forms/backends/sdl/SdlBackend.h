@@ -16,8 +16,9 @@
 //      state; text input as characters, one per code point; Enter, Escape, Backspace,
 //      Tab and Ctrl+letter give their control characters from the key, as Windows
 //      does (SDL never types those, so nothing arrives twice). Alt+F4 closes.
-//  [x] Input for disabled or hidden windows dropped; a disabled window that gains the
-//      focus hands it to an enabled one.
+//  [x] Input for disabled or hidden windows reported as it comes: the application drops
+//      it (Backend.h). A disabled window that gains the focus hands it to the enabled
+//      window shown last.
 //  [x] Timers: SDL's timer thread posts an event, the tick runs on the UI thread from
 //      ProcessEvents; at most one tick per timer waits in the queue.
 //  [x] Present: the client image copied into the window surface, dirty part only.
@@ -34,17 +35,21 @@
 //  [x] An X display that drops the first connections (its server starting afresh
 //      as the previous client left) is tried a few times before it is reported.
 //  [ ] StartMinimized: Linux gives a process no such request.
+//
+// Its units: SdlEvents (SDL's events as reports), SdlTimers (the timer table),
+// SdlShell (xdg-open), SdlSurface (the image into the window's pixel format), and the
+// parts that need no display: SdlKeys, SdlIcon, SdlX11.
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "../../core/Backend.h"
 
-struct SDL_Window;
-
 namespace forms {
+
+namespace sdl {
+struct BackendState;
+}
 
 class SdlBackend : public Backend {
 public:
@@ -76,35 +81,7 @@ public:
     uint32_t SdlWindowId(WindowId w) const;
 
 private:
-    struct State;
-    std::unique_ptr<State> s_;
+    std::unique_ptr<sdl::BackendState> s_;
 };
 
-// Pieces of the backend that need no display.
-namespace sdl {
-
-// Windows' virtual-key code for an SDL key (keycode first, the key's position when
-// the layout gives a keycode Windows has no code for); 0 for keys without one.
-uint16_t VirtualKey(int32_t keycode, int32_t scancode);
-// The control character Windows types for a key with this shift state, or 0.
-char32_t ControlCharacter(uint16_t key, TShiftState shift);
-
-// The image of an .ico file closest to size × size: 0xAARRGGBB pixels, top-down.
-// Empty when the file holds no image it can read.
-struct IconImage {
-    int32_t Width = 0;
-    int32_t Height = 0;
-    std::vector<uint32_t> Pixels;
-};
-IconImage DecodeIcon(std::string_view ico, int32_t size);
-
-// Keeps Xlib from ending the process over a wake-up message to a window that was
-// destroyed meanwhile. Called before SDL's video starts; nothing without Xlib.
-void GuardXErrors();
-
-// The caption buttons the style allows, told to the X11 window manager before the
-// window is first mapped.
-void SetCaptionButtons(SDL_Window* window, const WindowStyle& style);
-
-}  // namespace sdl
 }  // namespace forms

@@ -1,7 +1,8 @@
 // The .ico reader: the image closest to a size, as 0xAARRGGBB pixels.
+#include <cstdlib>
 #include <string_view>
 
-#include "SdlBackend.h"
+#include "SdlIcon.h"
 
 namespace forms::sdl {
 

@@ -3,7 +3,7 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
-#include "SdlBackend.h"
+#include "SdlKeys.h"
 
 namespace forms::sdl {
 

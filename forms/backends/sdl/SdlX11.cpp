@@ -7,7 +7,7 @@
 #include <X11/Xproto.h>
 #include <dlfcn.h>
 
-#include "SdlBackend.h"
+#include "SdlX11.h"
 
 namespace forms::sdl {
 

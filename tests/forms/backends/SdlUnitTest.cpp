@@ -1,4 +1,4 @@
-// The SDL backend's translation rules, without a display.
+// The SDL backend's rules that need no display: keys, icons, pixels.
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -7,7 +7,9 @@
 #include <string>
 
 #include "Resources.h"
-#include "forms/backends/sdl/SdlBackend.h"
+#include "forms/backends/sdl/SdlIcon.h"
+#include "forms/backends/sdl/SdlKeys.h"
+#include "forms/backends/sdl/SdlSurface.h"
 
 using namespace forms;
 
@@ -245,6 +247,33 @@ TEST(SdlIcon, TheToolsOwnIconHasA32PixelImage) {
     const auto opaque = std::count_if(image.Pixels.begin(), image.Pixels.end(),
                                       [](uint32_t p) { return (p >> 24) == 0xFF; });
     EXPECT_GT(opaque, 32 * 32 / 4);
+}
+
+// ---- the image into the window's pixel format ----
+
+TEST(SdlSurface, ThePartArrivesOpaqueInEveryPixelFormat) {
+    const Uint32 formats[] = {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_ARGB8888, SDL_PIXELFORMAT_ABGR8888,
+                              SDL_PIXELFORMAT_RGB24};
+    auto image = CreateBitmap(16, 8);
+    for (int32_t i = 0; i < 16 * 8; ++i) image->Bits()[i] = 0x00102030u + static_cast<uint32_t>(i);
+    const TRect part{3, 2, 9, 7};
+    for (const Uint32 format : formats) {
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 16, 8, 32, format);
+        ASSERT_NE(surface, nullptr) << SDL_GetPixelFormatName(format);
+        SDL_FillRect(surface, nullptr, SDL_MapRGBA(surface->format, 0xAA, 0xBB, 0xCC, 0));
+        sdl::CopyToSurface(*image, part, surface);
+        SDL_Surface* argb = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0);
+        ASSERT_NE(argb, nullptr);
+        const Uint32 sentinel = SDL_ISPIXELFORMAT_ALPHA(format) ? 0x00AABBCCu : 0xFFAABBCCu;
+        for (int32_t y = 0; y < 8; ++y)
+            for (int32_t x = 0; x < 16; ++x) {
+                const Uint32 got = static_cast<const Uint32*>(argb->pixels)[y * argb->pitch / 4 + x];
+                const Uint32 expected = part.Contains(x, y) ? 0xFF000000u | image->Bits()[y * 16 + x] : sentinel;
+                ASSERT_EQ(got, expected) << SDL_GetPixelFormatName(format) << " at " << x << "," << y;
+            }
+        SDL_FreeSurface(argb);
+        SDL_FreeSurface(surface);
+    }
 }
 
 }  // namespace

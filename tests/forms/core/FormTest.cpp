@@ -194,6 +194,41 @@ TEST_F(FormFixture, ClickOutsideTheButtonAfterPressingDoesNotClick) {
     EXPECT_EQ(clicks, 0);
 }
 
+// The control that takes the mouse: the topmost visible one, or nobody where that
+// one is disabled. Buttons at x 10 and 50 overlap from 50 to 70; a container at x 200
+// holds a button at its left edge.
+TEST_F(FormFixture, TheMouseGoesToTheTopmostVisibleControlUnlessItIsDisabled) {
+    TButton* below = AddButton(main, 10, mrNone);
+    TButton* above = AddButton(main, 50, mrNone);
+    auto* box = new TWinControl(main);
+    box->SetParent(main);
+    box->SetBounds(200, 0, 90, 60);
+    TButton* inner = AddButton(main, 0, mrNone);
+    inner->SetParent(box);
+    const struct {
+        const char* label;
+        bool aboveVisible, aboveEnabled, innerEnabled;
+        int32_t x, y;
+        TControl* expected;
+    } cases[] = {
+        {"below alone", true, true, true, 20, 20, below},
+        {"where both overlap", true, true, true, 60, 20, above},
+        {"a disabled one hides the one below", true, false, true, 60, 20, nullptr},
+        {"an invisible one does not", false, false, true, 60, 20, below},
+        {"a child above its container", true, true, true, 210, 20, inner},
+        {"a disabled child hides its container", true, true, false, 210, 20, nullptr},
+        {"the container beside its child", true, true, true, 280, 50, box},
+        {"no control there", true, true, true, 150, 50, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        above->SetVisible(c.aboveVisible);
+        above->SetEnabled(c.aboveEnabled);
+        inner->SetEnabled(c.innerEnabled);
+        EXPECT_EQ(main->ControlAt(c.x, c.y), c.expected);
+    }
+}
+
 TEST_F(FormFixture, PaintsTheBackgroundAndAButtonFaceIntoTheWindow) {
     main->SetColor(clGray);
     TButton* b = AddButton(main, 10, mrNone);
@@ -227,8 +262,8 @@ TEST_F(FormFixture, BoundsBeyondTheCoordinateSpaceAreCutToItAndPaintNothingInVie
         TButton* b = AddButton(main, 0, mrNone);
         b->SetBounds(c.left, c.top, c.width, c.height);
         for (const int32_t v : {b->Left(), b->Top(), b->Width(), b->Height()}) {
-            EXPECT_GE(v, -kMaxCoordinate);
-            EXPECT_LE(v, kMaxCoordinate);
+            EXPECT_GE(v, -TControl::kMaxCoordinate);
+            EXPECT_LE(v, TControl::kMaxCoordinate);
         }
         main->Invalidate();
         app.ProcessMessages();

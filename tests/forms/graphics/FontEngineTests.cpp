@@ -1,13 +1,18 @@
 // The software canvas's font engine: font matching and metrics, Windows' synthesised
 // bold, character fallback, the glyph cache and UTF-8 decoding. The MS Sans Serif
 // cases need Debian's fonts-wine (its Windows bitmap fonts); the others need only
-// fontconfig with fonts-dejavu-core.
+// fontconfig with fonts-dejavu-core. The metrics arithmetic and the glyph synthesis
+// are checked on their own numbers too, without a font.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <tuple>
 
 #include "forms/graphics/Bitmap.h"
 #include "forms/graphics/software/FontEngine.h"
+#include "forms/graphics/software/FontMetrics.h"
+#include "forms/graphics/software/GlyphSynthesis.h"
 
 using namespace forms;
 
@@ -251,6 +256,98 @@ TEST(FontEngine, BitmapFontDecorationRows) {
     const TFontMetrics& m12 = FontFor(-16, fsBold).Metrics();
     EXPECT_EQ(m12.underlineTop, 16);
     EXPECT_EQ(m12.strikeOutTop, 8);
+}
+
+// A 2048-unit face with Windows' ascent and descent of DejaVu Sans (1901, 483).
+fontmetrics::TFaceUnits Face(int64_t underlineThickness = 90, int64_t strikeOutSize = 102) {
+    return {2048, 1901, 483, -130, underlineThickness, 530, strikeOutSize};
+}
+
+TEST(FontEngine, MetricsArithmetic) {
+    using namespace fontmetrics;
+    const TStrikeCell twelvePoint{20, 16, 4};
+    const struct {
+        const char* label;
+        std::function<TFontMetrics()> compute;
+        TFontMetrics expected;  // height, ascent, underline top and size, strike-out top and size
+    } table[] = {
+        {"8-point strike: the rows of BitmapFontDecorationRows", [] { return StrikeMetrics({13, 11, 2}); },
+         {13, 11, 11, 1, 6, 1}},
+        {"an ascent of 40 draws 3-row lines, centred", [] { return StrikeMetrics({48, 40, 8}); },
+         {48, 40, 39, 3, 19, 3}},
+        {"outline at 11 ppem: ascent and descent rounded each", [] { return OutlineMetrics(Face(), -11, 11); },
+         {13, 10, 11, 1, 7, 1}},
+        {"outline, positive height: the cell, at the em it implies",
+         [] { return OutlineMetrics(Face(), 20, OutlineEm(Face(), 20)); }, {20, 16, 17, 1, 12, 1}},
+        {"outline without a strike-out: the bitmap one", [] { return OutlineMetrics(Face(90, 0), -11, 11); },
+         {13, 10, 11, 1, 5, 1}},
+        {"outline without underline data: the bitmap rows", [] { return OutlineMetrics(Face(0), -11, 11); },
+         {13, 10, 10, 1, 5, 1}},
+        {"14-point stand-in keeps the 12-point strike's proportions",
+         [&] { return SubstituteMetrics(Face(), -19, SubstituteEm(-19, twelvePoint), twelvePoint); },
+         {24, 19, 20, 1, 14, 1}},
+        {"stand-in asked for its cell: the same font",
+         [&] { return SubstituteMetrics(Face(), 24, SubstituteEm(24, twelvePoint), twelvePoint); },
+         {24, 19, 20, 1, 14, 1}},
+        {"bitmap-only face: 26.6 ascender and descender rounded up",
+         [] { return BitmapFaceMetrics(10 * 64 + 1, -(2 * 64 + 10)); }, {14, 11, 11, 1, 6, 1}},
+        {"no font: a cell a fifth taller than the em", [] { return NoFontMetrics(11); }, {14, 11, 11, 1, 6, 1}},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.label);
+        const auto fields = [](const TFontMetrics& m) {
+            return std::tuple(m.height, m.ascent, m.underlineTop, m.underlineSize, m.strikeOutTop, m.strikeOutSize,
+                              m.overhang);
+        };
+        EXPECT_EQ(fields(row.compute()), fields(row.expected));
+    }
+}
+
+// A glyph from rows of 'X' (ink) and '.', all `w` wide.
+TGlyph GlyphOf(int32_t w, const std::string& rows, int32_t left = 0, int32_t top = 0, int32_t advance = 0) {
+    TGlyph g;
+    g.width = w;
+    g.height = w ? static_cast<int32_t>(rows.size()) / w : 0;
+    g.left = left;
+    g.top = top;
+    g.advance = advance;
+    for (char c : rows) g.mask.push_back(c == 'X' ? 1 : 0);
+    return g;
+}
+
+TEST(FontEngine, GlyphSynthesis) {
+    using namespace glyphs;
+    const struct {
+        const char* label;
+        std::function<TGlyph()> compute;
+        TGlyph expected;
+    } table[] = {
+        {"bold: drawn again one pixel right, one more advance",
+         [] { TGlyph g = GlyphOf(2, "X..X", 1, 2, 3); Embolden(g); return g; }, GlyphOf(3, "XX..XX", 1, 2, 4)},
+        {"italic above the baseline: a pixel right per two rows",
+         [] { TGlyph g = GlyphOf(1, "XXXX", 0, 0, 2); Shear(g, 4); return g; }, GlyphOf(2, ".X.XX.X.", 0, 0, 2)},
+        {"italic below the baseline leans left",
+         [] { TGlyph g = GlyphOf(1, "XXX", 0, 3, 2); Shear(g, 4); return g; }, GlyphOf(2, ".XX.X.", -1, 3, 2)},
+        {"mono rows, most significant bit first, stored bottom-up",
+         [] {
+             const uint8_t bits[] = {0x80, 0x40, 0x01, 0x00};
+             return TGlyph{0, 0, 0, 10, 2, MaskOf(bits, 10, 2, -2, TPixelMode::Mono)};
+         },
+         GlyphOf(10, ".......X..X........X")},
+        {"grey counts from half coverage",
+         [] {
+             const uint8_t grey[] = {127, 128, 255};
+             return TGlyph{0, 0, 0, 3, 1, MaskOf(grey, 3, 1, 3, TPixelMode::Gray)};
+         },
+         GlyphOf(3, ".XX")},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.label);
+        const auto fields = [](const TGlyph& g) { return std::tuple(g.width, g.height, g.left, g.top, g.advance, g.mask); };
+        EXPECT_EQ(fields(row.compute()), fields(row.expected));
+    }
+    EXPECT_EQ(ToCp1252(U'\u20AC'), 0x80);
+    EXPECT_EQ(ToCp1252(U'\x81'), 0) << "a byte the code page leaves undefined";
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+#pragma once
+// What the SDL backend knows of its windows, shared by the backend's calls
+// (SdlBackend.cpp) and the translation of SDL's events (SdlEvents.cpp).
+#include <cstdint>
+#include <map>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "../ClassicFrame.h"
+#include "SdlShell.h"
+
+struct SDL_Surface;
+struct SDL_Window;
+
+namespace forms::sdl {
+
+using Frame = FrameInsets;
+
+// The kinds of window whose frames the window manager draws alike.
+enum Decoration : uint8_t { kPlain, kTool, kNone, kDecorations };
+
+constexpr Decoration DecorationOf(const WindowStyle& s) {
+    switch (s.Border) {
+        case TBorderStyle::bsNone: return kNone;
+        case TBorderStyle::bsToolWindow:
+        case TBorderStyle::bsSizeToolWin: return kTool;
+        default: return kPlain;
+    }
+}
+
+// The codes of the backend's own event type that are not timer ticks (SdlTimers.h).
+enum UserCode : int32_t { kWake = 2 };
+
+struct Window {
+    WindowParams Params;  // Left/Top the outer corner, sizes of the client area
+    SDL_Window* Sdl = nullptr;
+    Frame Border;
+    bool Enabled = true;
+    bool Shown = false;
+    bool EverShown = false;
+    bool Minimized = false;
+};
+
+struct BackendState {
+    bool eventsReady = false;
+    bool videoReady = false;
+    bool quit = false;
+    // The keyboard focus left with a window of ours that went away: the next
+    // activation may take it back directly.
+    bool focusHandedBack = false;
+    uint32_t userEvent = 0;
+
+    std::map<WindowId, Window> windows;
+    std::unordered_map<uint32_t, WindowId> bySdl;
+    WindowId nextWindow = 1;
+    WindowId focus = 0;  // the window that last gained the keyboard focus
+    std::vector<WindowId> shownOrder;  // most recently shown last
+
+    Frame measured[kDecorations];
+    bool measuredKnown[kDecorations] = {};
+
+    std::unordered_set<TimerId> timers;  // this backend's, in the process's table
+    Shell shell;
+    uint8_t mouseButtons = 0;  // ssLeft | ssRight | ssMiddle as the events said
+
+    bool iconLoaded = false;
+    SDL_Surface* icon = nullptr;
+
+    Window* Find(WindowId w);
+    WindowId FromSdl(uint32_t sdlId) const;
+    Frame FrameFor(const WindowStyle& s) const;
+
+    void EnsureEvents();
+    void EnsureVideo();
+    // The program has one icon: the first one a window brings is kept for all.
+    void LoadIcon(std::string_view ico);
+    // The SDL window is made at the first showing: every bound and caption change
+    // before that is free, and nothing waits for a window manager on the way.
+    void Realise(WindowId id, Window& w);
+    // The frame the window manager reports. Right after the first showing its word is
+    // final, also when it reports none (no window manager: no frame); later only a frame
+    // it reports late replaces it.
+    void MeasureFrame(Window& w, bool atShowing);
+    void Activate(WindowId id);
+    void Forget(WindowId id);
+};
+
+}  // namespace forms::sdl

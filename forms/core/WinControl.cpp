@@ -1,0 +1,118 @@
+#include "WinControl.h"
+
+#include <algorithm>
+
+#include "Form.h"
+
+namespace forms {
+
+const TClassInfo& TWinControl::StaticClass() {
+    static const TClassInfo info = TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClass())
+                                       .Int<int32_t>("TabOrder", &TWinControl::SetTabOrder)
+                                       .Reads(&TWinControl::TabOrder)
+                                       .Bool("TabStop", &TWinControl::SetTabStop)
+                                       .Reads(&TWinControl::TabStop)
+                                       .Build();
+    return info;
+}
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+
+TWinControl::~TWinControl() {
+    for (TControl* c : std::vector<TControl*>(controls_)) c->SetParent(nullptr);
+}
+
+void TWinControl::InsertControl(TControl* c) {
+    controls_.push_back(c);
+    c->parent_ = this;
+    if (auto* w = dynamic_cast<TWinControl*>(c)) tabList_.push_back(w);
+}
+
+void TWinControl::RemoveControl(TControl* c) {
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
+    if (auto* w = dynamic_cast<TWinControl*>(c))
+        tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());
+    c->parent_ = nullptr;
+}
+
+int32_t TWinControl::TabOrder() const {
+    if (!Parent()) return -1;
+    const auto& list = Parent()->tabList_;
+    auto it = std::find(list.begin(), list.end(), this);
+    return it == list.end() ? -1 : static_cast<int32_t>(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(int32_t order) {
+    if (!Parent()) return;
+    auto& list = Parent()->tabList_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    const auto pos = std::clamp<int32_t>(order < 0 ? static_cast<int32_t>(list.size()) : order, 0,
+                                         static_cast<int32_t>(list.size()));
+    list.insert(list.begin() + pos, this);
+}
+
+bool TWinControl::CanFocus() const {
+    for (const TControl* c = this; c; c = c->Parent())
+        if (!c->Visible() || !c->Enabled()) return false;
+    return true;
+}
+
+bool TWinControl::Focused() const {
+    const TForm* f = ParentForm();
+    return f && f->ActiveControl() == this && f->Active();
+}
+
+void TWinControl::SetFocus() {
+    if (TForm* f = ParentForm()) f->SetActiveControl(this);
+}
+
+void TWinControl::DoEnter() { Invalidate(); }
+void TWinControl::DoExit() { Invalidate(); }
+
+void TWinControl::PaintTo(TCanvas& canvas) {
+    TControl::PaintTo(canvas);
+    PaintChildren(canvas, ClientRect());
+}
+
+void TWinControl::PaintChildren(TCanvas& canvas, const TRect& clip) {
+    // Windowed controls lie above windowless ones, as on Windows.
+    for (int pass = 0; pass < 2; ++pass)
+        for (TControl* c : controls_) {
+            const bool windowed = dynamic_cast<TWinControl*>(c) != nullptr;
+            if (windowed != (pass == 1) || !c->Visible()) continue;
+            const TRect r = c->BoundsRect().Intersect(clip).Intersect(ClientRect());
+            if (r.IsEmpty()) continue;
+            TClipScope scope(canvas, c->Left(), c->Top(), r.Offset(-c->Left(), -c->Top()));
+            c->PaintTo(canvas);
+        }
+}
+
+TControl* TWinControl::ControlAt(int32_t x, int32_t y) {
+    TControl* c = TopmostAt(x, y);
+    return c && c->Enabled() ? c : nullptr;
+}
+
+TControl* TWinControl::TopmostAt(int32_t x, int32_t y) {
+    for (int pass = 1; pass >= 0; --pass)
+        for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+            TControl* c = *it;
+            const bool windowed = dynamic_cast<TWinControl*>(c) != nullptr;
+            if (windowed != (pass == 1) || !c->Visible() || !c->BoundsRect().Contains(x, y)) continue;
+            if (auto* w = dynamic_cast<TWinControl*>(c))
+                if (TControl* inner = w->TopmostAt(x - c->Left(), y - c->Top())) return inner;
+            return c;
+        }
+    return nullptr;
+}
+
+void TWinControl::FontChanged() {
+    TControl::FontChanged();
+    for (TControl* c : controls_) c->ParentFontChanged();
+}
+
+void TWinControl::ParentColorChanged() {
+    TControl::ParentColorChanged();
+    for (TControl* c : controls_) c->ParentColorChanged();
+}
+
+}  // namespace forms
