@@ -105,16 +105,35 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        AppendUtf8(out, code);
-    }
+    Utf16Decoder decoder(true);
+    for (char16_t unit : text)
+        for (char32_t code : decoder.Step(unit)) AppendUtf8(out, code);
+    for (char32_t code : decoder.Finish()) AppendUtf8(out, code);
     return out;
+}
+
+std::u32string_view Utf16Decoder::Step(char16_t unit) {
+    const char16_t high = high_;
+    high_ = 0;
+    std::size_t count = 0;
+    if (unit >= 0xDC00 && unit <= 0xDFFF && high) {
+        out_[count++] = 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (unit - 0xDC00);
+        return {out_, count};
+    }
+    if (high) out_[count++] = Unpaired(high);
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        high_ = unit;
+    } else {
+        out_[count++] = unit >= 0xDC00 && unit <= 0xDFFF ? Unpaired(unit) : unit;
+    }
+    return {out_, count};
+}
+
+std::u32string_view Utf16Decoder::Finish() {
+    if (!high_) return {};
+    out_[0] = Unpaired(high_);
+    high_ = 0;
+    return {out_, 1};
 }
 
 }  // namespace base

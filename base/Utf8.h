@@ -29,4 +29,25 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // three-byte sequence.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// UTF-16 read a unit at a time, for text that arrives a unit per message. A high
+// surrogate waits for the next unit: a low one completes the pair as one character;
+// anything else leaves it unpaired, as is a low surrogate that follows none. With
+// `surrogates` an unpaired surrogate is a character of its own, its code point (a
+// Windows name's); without, it reads as U+FFFD (typed text).
+class Utf16Decoder {
+public:
+    explicit Utf16Decoder(bool surrogates) : surrogates_(surrogates) {}
+    // The characters `unit` completes: none while a high surrogate waits, two when a
+    // waiting one stays unpaired, else one. Valid until the next call.
+    std::u32string_view Step(char16_t unit);
+    // The waiting high surrogate, unpaired at the text's end; empty when none waits.
+    std::u32string_view Finish();
+
+private:
+    char32_t Unpaired(char16_t unit) const { return surrogates_ ? unit : U'\xFFFD'; }
+    bool surrogates_;
+    char16_t high_ = 0;
+    char32_t out_[2] = {};
+};
+
 }  // namespace base

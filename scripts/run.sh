@@ -6,7 +6,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bash "$root/scripts/setup.sh" --native
-(cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release -j 2 --target SistemaArchivio)
+(cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release -j "$(nproc)" --target SistemaArchivio)
 
 exe="$root/build/release/SistemaArchivio/SistemaArchivio"
 exec "$exe"

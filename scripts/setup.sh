@@ -8,7 +8,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 prefix="$HOME/.cache/sistemaarchivio/mingw"
-jobs=2
+jobs=$(nproc)
 
 packages=(
   cmake ninja-build g++ libgtest-dev googletest

@@ -10,7 +10,7 @@ set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-jobs=2
+jobs=$(nproc)
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 
@@ -75,16 +75,12 @@ build_packages
 test_preset ci
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 test_preset asan
 
-# wine: a UTF-8 locale (under C it garbles names outside ASCII), no debug chatter, its
-# own prefix, and a server started before the tests and stopped after them: without the
-# warm-up ctest under wine stalls.
-export WINEPREFIX="${SA_WINEPREFIX:-$HOME/.cache/sistemaarchivio/wine}"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
-mkdir -p "$WINEPREFIX"
-LANG=C.UTF-8 LC_ALL=C.UTF-8 wineserver -p
-LANG=C.UTF-8 LC_ALL=C.UTF-8 wine cmd /c exit >/dev/null 2>&1
-LANG=C.UTF-8 LC_ALL=C.UTF-8 test_preset windows
+# The Windows tests under wine, in a prefix of their own, with a server started before
+# them and stopped after them.
+WINEPREFIX="${SA_WINEPREFIX:-$HOME/.cache/sistemaarchivio/wine}"
+source scripts/wine-env.sh
+wine_start >/dev/null 2>&1
+test_preset windows
 wineserver -k || true
 
 # The layout reader under libFuzzer, for a bounded time: no crash, no leak, and every

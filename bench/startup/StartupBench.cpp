@@ -30,7 +30,8 @@ struct Server {
     std::string display;
 };
 
-// Xvfb picks a free display itself and writes its number once it takes connections.
+// The tests' starter: Xvfb picks a free display itself and writes its number once it
+// takes connections.
 Server StartXvfb() {
     int fds[2];
     if (pipe(fds) != 0) return {};
@@ -41,8 +42,8 @@ Server StartXvfb() {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
-        execl(SA_XVFB, SA_XVFB, "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0", "1024x768x24",
-              static_cast<char*>(nullptr));
+        setenv("SA_XVFB", SA_XVFB, 1);
+        execl(SA_START_XVFB, SA_START_XVFB, "1024x768", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);

@@ -14,6 +14,7 @@
 # -k, the X server and the tool by their PIDs.
 set -u
 
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 mode=${1:-}
 build=${2:-}
 skip() { echo "skipped: $*"; exit 77; }
@@ -66,20 +67,17 @@ within() {
   "$@"
 }
 
-# The X server: the first free display, reported through file descriptor 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# The X server: the first free display, reported through file descriptor 3; the
+# starter becomes the server, so its PID is the server's.
+"$here/../e2e/start-xvfb.sh" 1024x768 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 within 300 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-# A fresh prefix, made before the test proper so that its set-up windows are gone: a
-# UTF-8 locale (wine maps file names through it), no Mono or Gecko installers, no
-# desktop menu entries.
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-mkdir -p "$WINEPREFIX"
-wineserver -p
-wine cmd /c exit >"$work/wine.log" 2>&1 || fail "wine cannot run in a fresh prefix"
+# A fresh prefix, made before the test proper so that its set-up windows are gone.
+WINEPREFIX="$work/prefix"
+source "$here/../../scripts/wine-env.sh"
+wine_start >"$work/wine.log" 2>&1 || fail "wine cannot run in a fresh prefix"
 # Without the 32-bit wine, prefix set-up stops before it installs wine's own fonts; the
 # tool's "MS Sans Serif" is one of them.
 fonts="$WINEPREFIX/drive_c/windows/Fonts"

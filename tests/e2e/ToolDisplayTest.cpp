@@ -1,13 +1,6 @@
 // The built tool on a real X server: the window, its button, its message box and the
 // process's end.
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstddef>
-#include <cstring>
 
 #include "ToolOnScreen.h"
 
@@ -18,47 +11,6 @@ using e2e::kCaption;
 using e2e::ReadAll;
 using e2e::ToolOnScreen;
 namespace fs = std::filesystem;
-
-// The display's name in the abstract socket namespace, where clients knock first, held
-// by the test while the server listens on its socket file only.
-class AbstractDisplaySocket {
-public:
-    explicit AbstractDisplaySocket(const std::string& display) {
-        const std::string name = "/tmp/.X11-unix/X" + display.substr(display.find(':') + 1);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path + 1, name.data(), name.size());
-        const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
-        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd_ >= 0 && (::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(fd_, 8) != 0))
-            Release();
-    }
-    ~AbstractDisplaySocket() { Release(); }
-    bool Held() const { return fd_ >= 0; }
-    // Closes up to `count` connections as they arrive, as a server starting afresh
-    // does, then lets go of the name: later clients reach the server itself. Returns
-    // how many it closed; after the first it waits only briefly for more, since one
-    // attempt of the client's may open one connection or two.
-    int CloseConnections(int count) {
-        int closed = 0;
-        for (; closed < count; ++closed) {
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, closed == 0 ? 20000 : 5000) != 1) break;
-            const int connection = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (connection < 0) break;
-            ::close(connection);
-        }
-        Release();
-        return closed;
-    }
-
-private:
-    void Release() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-    int fd_ = -1;
-};
 
 TEST_F(ToolOnScreen, ConvertsTheArchiveOnAClickAndEndsWithZero) {
     const fs::path data = fs::path(work.Path()) / "Data";
@@ -166,8 +118,8 @@ protected:
 // closes the connections that reach it in that moment: the tool comes up all the same.
 TEST_F(ToolOnAServerStartingAfresh, ComesUpThoughItsFirstConnectionsAreClosed) {
     for (const int closed : {1, 3}) {
-        AbstractDisplaySocket socket(server.Display());
-        ASSERT_TRUE(socket.Held());
+        e2e::AbstractName& socket = server.Abstract();
+        ASSERT_TRUE(socket.Listen());
         Start(SA_TOOL);
         ASSERT_GE(socket.CloseConnections(closed), 1) << ReadAll(logs / "tool.log");
         const unsigned long main = MainWindowAlone();

@@ -44,12 +44,19 @@ protected:
         tool = e2e::Child::Start({program}, env, work.Path(), logs / "tool.log");
     }
 
+    // The main window once it stands. A window found that is gone by the time it is
+    // asked about (its connection did not last) is not there yet: the search goes on
+    // for the one whose connection survives.
     unsigned long MainWindow() {
-        const e2e::RunResult r = e2e::Xdotool(
-            server, {"search", "--sync", "--onlyvisible", "--pid", std::to_string(tool.Pid()), "--name", "^" + kCaption + "$"});
-        const std::vector<std::string> lines = e2e::Lines(r.Out);
-        if (!r.Succeeded() || lines.empty()) return 0;
-        return std::stoul(lines.front());
+        unsigned long main = 0;
+        e2e::WaitUntil(
+            [&] {
+                for (const unsigned long w : e2e::VisibleWindows(server, tool.Pid(), kCaption))
+                    if (e2e::WindowGeometry(server, w)) return (main = w) != 0;
+                return false;
+            },
+            20000);
+        return main;
     }
 
     // The main window, with no error display beside it; 0 without.

@@ -5,161 +5,131 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
+#include <cstddef>
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
-#include <thread>
-
-extern char** environ;
 
 namespace e2e {
 
 namespace {
 
-std::string FindInPath(const std::string& program) {
-    if (program.find('/') != std::string::npos) return program;
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= folders.size()) {
-        size_t end = folders.find(':', start);
-        if (end == std::string::npos) end = folders.size();
-        const std::string candidate = folders.substr(start, end - start) + "/" + program;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-        start = end + 1;
+constexpr int kDisplays = 1000;  // display numbers tried for a server of the test's own
+
+std::string SocketName(int display) { return "/tmp/.X11-unix/X" + std::to_string(display); }
+
+// A unix socket address; `abstract` puts the name in the abstract namespace.
+sockaddr_un Address(const std::string& name, bool abstract, socklen_t& length) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + (abstract ? 1 : 0), name.data(), name.size());
+    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + (abstract ? 1 : 0) + name.size());
+    return address;
+}
+
+// Whether a server of another test answers on the display's socket file.
+bool SocketFileAnswers(int display) {
+    socklen_t length = 0;
+    const sockaddr_un address = Address(SocketName(display), false, length);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool answers = fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+    if (fd >= 0) ::close(fd);
+    return answers;
+}
+
+// A connection of the harness's own. A window can be gone by the time the harness asks
+// about it (its connection was closed, its process ended); the server then answers
+// with an error, and Xlib's default handler would end the whole test program. While a
+// connection is open its errors are counted instead: the request failed, the caller
+// says so. Errors on other connections of the process (the SDL backend's, in the
+// backend's tests) go on to the handler that was there before.
+class Connection {
+public:
+    explicit Connection(const Xvfb& x) : display_(XOpenDisplay(x.Display().c_str())) {
+        if (!display_) throw std::runtime_error("cannot connect to " + x.Display());
+        previous_ = XSetErrorHandler(&Connection::OnError);
+        open_ = this;
     }
-    return program;
-}
-
-std::vector<std::string> MergedEnvironment(const std::vector<std::string>& overrides) {
-    std::vector<std::string> out;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('='));
-        bool replaced = false;
-        for (const std::string& o : overrides)
-            if (o.substr(0, o.find('=')) == name) replaced = true;
-        if (!replaced) out.push_back(entry);
+    ~Connection() {
+        XSync(display_, False);
+        XCloseDisplay(display_);
+        open_ = nullptr;
+        XSetErrorHandler(previous_);
     }
-    out.insert(out.end(), overrides.begin(), overrides.end());
-    return out;
-}
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
 
-std::vector<char*> Pointers(std::vector<std::string>& strings) {
-    std::vector<char*> out;
-    for (std::string& s : strings) out.push_back(s.data());
-    out.push_back(nullptr);
-    return out;
-}
+    Display* Get() const { return display_; }
+    // Whether the server refused a request made so far, once it has answered them all.
+    bool Failed() {
+        XSync(display_, False);
+        return errors_ > 0;
+    }
 
-Display* Open(const Xvfb& x) {
-    Display* d = XOpenDisplay(x.Display().c_str());
-    if (!d) throw std::runtime_error("cannot connect to " + x.Display());
-    return d;
-}
+private:
+    static int OnError(Display* display, XErrorEvent* e) {
+        if (open_ && open_->display_ == display) {
+            ++open_->errors_;
+            return 0;
+        }
+        return open_ && open_->previous_ ? open_->previous_(display, e) : 0;
+    }
+
+    static inline Connection* open_ = nullptr;  // the tests ask the server one request at a time
+    Display* display_;
+    XErrorHandler previous_ = nullptr;
+    int errors_ = 0;
+};
 
 }  // namespace
 
-Child::Child(Child&& o) noexcept : pid_(o.pid_) { o.pid_ = -1; }
+AbstractName::AbstractName(int display) : display_(display) { Bind(); }
 
-Child& Child::operator=(Child&& o) noexcept {
+AbstractName::AbstractName(AbstractName&& o) noexcept : display_(o.display_), fd_(o.fd_) { o.fd_ = -1; }
+
+AbstractName& AbstractName::operator=(AbstractName&& o) noexcept {
     if (this != &o) {
-        Stop(SIGKILL);
-        pid_ = o.pid_;
-        o.pid_ = -1;
+        Release();
+        display_ = o.display_;
+        fd_ = o.fd_;
+        o.fd_ = -1;
     }
     return *this;
 }
 
-Child::~Child() { Stop(SIGKILL); }
+AbstractName::~AbstractName() { Release(); }
 
-Child Child::Start(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& cwd,
-                   const std::string& outFile, int passFd) {
-    // Everything the child needs is prepared before fork: the test has threads.
-    std::vector<std::string> args = argv;
-    const std::string program = FindInPath(argv.at(0));
-    std::vector<std::string> environment = MergedEnvironment(env);
-    std::vector<char*> argp = Pointers(args);
-    std::vector<char*> envp = Pointers(environment);
-    const std::string out = outFile.empty() ? "/dev/null" : outFile;
-    const pid_t parent = ::getpid();
-
-    const pid_t pid = ::fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent) ::_exit(127);
-        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) {
-            ::dup2(fd, 1);
-            ::dup2(fd, 2);
-            if (fd > 2) ::close(fd);
-        }
-        const int in = ::open("/dev/null", O_RDONLY);
-        if (in >= 0 && in != 0) {
-            ::dup2(in, 0);
-            ::close(in);
-        }
-        if (passFd == 3) ::fcntl(3, F_SETFD, 0);
-        else if (passFd >= 0) {
-            ::dup2(passFd, 3);
-            ::close(passFd);
-        }
-        if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(126);
-        ::execve(program.c_str(), argp.data(), envp.data());
-        ::_exit(127);
-    }
-    Child c;
-    c.pid_ = pid;
-    return c;
+void AbstractName::Bind() {
+    socklen_t length = 0;
+    const sockaddr_un address = Address(SocketName(display_), true, length);
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), length) != 0) Release();
 }
 
-std::optional<int> Child::Wait(int timeoutMs) {
-    if (pid_ <= 0) return std::nullopt;
-    int status = 0;
-    const bool ended = WaitUntil([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
-    if (!ended) return std::nullopt;
-    pid_ = -1;
-    return status;
+void AbstractName::Release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
-void Child::Stop(int signal) {
-    if (pid_ <= 0) return;
-    ::kill(pid_, signal);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-}
+bool AbstractName::Listen() { return fd_ >= 0 && ::listen(fd_, 8) == 0; }
 
-bool RunResult::Succeeded() const { return !TimedOut && WIFEXITED(WaitStatus) && WEXITSTATUS(WaitStatus) == 0; }
-
-RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, int timeoutMs) {
-    char path[] = "/tmp/sa-run-XXXXXX";
-    const int fd = ::mkstemp(path);
-    if (fd < 0) throw std::runtime_error("mkstemp failed");
-    ::close(fd);
-    RunResult r;
-    {
-        Child c = Child::Start(argv, env, {}, path);
-        const std::optional<int> status = c.Wait(timeoutMs);
-        r.TimedOut = !status;
-        r.WaitStatus = status.value_or(-1);
+int AbstractName::CloseConnections(int count) {
+    if (fd_ < 0) return 0;
+    int closed = 0;
+    for (; closed < count; ++closed) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, closed == 0 ? 20000 : 5000) != 1) break;
+        const int connection = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0) break;
+        ::close(connection);
     }
-    if (FILE* f = std::fopen(path, "rb")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) r.Out.append(buf, n);
-        std::fclose(f);
-    }
-    ::unlink(path);
-    return r;
+    // A listening socket cannot go back to refusing: a fresh one takes the name at once.
+    Release();
+    Bind();
+    return closed;
 }
 
 void SetResources(const Xvfb& x, const std::string& resources) {
@@ -174,15 +144,19 @@ Xvfb::Xvfb(int width, int height, bool abstractSocket, const std::vector<std::st
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     // The write end goes to the server as descriptor 3 without O_CLOEXEC (dup2 clears it).
-    // -noreset: an X server that starts afresh whenever its last client leaves refuses
-    // connections meanwhile, and the tests come and go.
-    std::vector<std::string> argv{SA_XVFB, "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0",
-                                  std::to_string(width) + "x" + std::to_string(height) + "x24"};
-    if (!abstractSocket) argv.insert(argv.end(), {"-nolisten", "local"});
+    std::vector<std::string> argv{SA_START_XVFB, std::to_string(width) + "x" + std::to_string(height)};
+    if (!abstractSocket) {
+        // The display whose abstract name the test can hold and no other server uses.
+        for (int display = 0; display < kDisplays && !abstract_.Held(); ++display) {
+            AbstractName name(display);
+            if (name.Held() && !SocketFileAnswers(display)) abstract_ = std::move(name);
+        }
+        if (!abstract_.Held()) throw std::runtime_error("no display free for a server without its abstract name");
+        argv.insert(argv.end(), {":" + std::to_string(abstract_.Display()), "-nolisten", "local"});
+    }
     argv.insert(argv.end(), options.begin(), options.end());
-    server_ = Child::Start(argv, {}, {}, {}, fds[1]);
+    server_ = Child::Start(argv, {"SA_XVFB=" SA_XVFB}, {}, {}, fds[1]);
     ::close(fds[1]);
-    // Xvfb writes the display number once it accepts connections.
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
     while (number.find('\n') == std::string::npos && ::poll(&p, 1, 15000) > 0) {
@@ -229,7 +203,8 @@ std::vector<unsigned long> VisibleWindows(const Xvfb& x, pid_t pid, const std::s
 }
 
 std::optional<Geometry> WindowGeometry(const Xvfb& x, unsigned long window) {
-    Display* d = Open(x);
+    Connection c(x);
+    Display* d = c.Get();
     XWindowAttributes a{};
     std::optional<Geometry> out;
     Window child = 0;
@@ -237,24 +212,24 @@ std::optional<Geometry> WindowGeometry(const Xvfb& x, unsigned long window) {
     if (XGetWindowAttributes(d, window, &a) &&
         XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &rx, &ry, &child))
         out = Geometry{rx, ry, a.width, a.height, a.map_state == IsViewable};
-    XCloseDisplay(d);
     return out;
 }
 
 std::string WindowName(const Xvfb& x, unsigned long window) {
-    Display* d = Open(x);
+    Connection c(x);
+    Display* d = c.Get();
     std::string out;
     XTextProperty p{};
     if (XGetTextProperty(d, window, &p, XInternAtom(d, "_NET_WM_NAME", False)) && p.value) {
         out.assign(reinterpret_cast<const char*>(p.value), p.nitems);
         XFree(p.value);
     }
-    XCloseDisplay(d);
     return out;
 }
 
 std::vector<long> WindowMotifHints(const Xvfb& x, unsigned long window) {
-    Display* d = Open(x);
+    Connection c(x);
+    Display* d = c.Get();
     std::vector<long> out;
     const Atom hints = XInternAtom(d, "_MOTIF_WM_HINTS", False);
     Atom type = 0;
@@ -265,12 +240,12 @@ std::vector<long> WindowMotifHints(const Xvfb& x, unsigned long window) {
         data && format == 32)
         out.assign(reinterpret_cast<const long*>(data), reinterpret_cast<const long*>(data) + count);
     if (data) XFree(data);
-    XCloseDisplay(d);
     return out;
 }
 
 std::vector<std::pair<int, int>> WindowIconSizes(const Xvfb& x, unsigned long window) {
-    Display* d = Open(x);
+    Connection c(x);
+    Display* d = c.Get();
     std::vector<std::pair<int, int>> out;
     Atom type = 0;
     int format = 0;
@@ -289,12 +264,12 @@ std::vector<std::pair<int, int>> WindowIconSizes(const Xvfb& x, unsigned long wi
         }
     }
     if (data) XFree(data);
-    XCloseDisplay(d);
     return out;
 }
 
 std::vector<uint32_t> WindowPixels(const Xvfb& x, unsigned long window, int left, int top, int width, int height) {
-    Display* d = Open(x);
+    Connection c(x);
+    Display* d = c.Get();
     std::vector<uint32_t> out;
     if (XImage* image = XGetImage(d, window, left, top, static_cast<unsigned>(width), static_cast<unsigned>(height),
                                   AllPlanes, ZPixmap)) {
@@ -302,12 +277,12 @@ std::vector<uint32_t> WindowPixels(const Xvfb& x, unsigned long window, int left
             for (int xx = 0; xx < width; ++xx) out.push_back(static_cast<uint32_t>(XGetPixel(image, xx, y)) & 0xFFFFFFu);
         XDestroyImage(image);
     }
-    XCloseDisplay(d);
     return out;
 }
 
 bool SendDeleteWindow(const Xvfb& x, unsigned long window) {
-    Display* d = Open(x);
+    Connection c(x);
+    Display* d = c.Get();
     XEvent e;
     std::memset(&e, 0, sizeof e);
     e.xclient.type = ClientMessage;
@@ -317,13 +292,12 @@ bool SendDeleteWindow(const Xvfb& x, unsigned long window) {
     e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
     e.xclient.data.l[1] = CurrentTime;
     const Status sent = XSendEvent(d, window, False, NoEventMask, &e);
-    XSync(d, False);
-    XCloseDisplay(d);
-    return sent != 0;
+    return sent != 0 && !c.Failed();
 }
 
 bool SendKeysyms(const Xvfb& x, unsigned long window, const std::vector<unsigned long>& keysyms) {
-    Display* d = Open(x);
+    Connection c(x);
+    Display* d = c.Get();
     int minCode = 0, maxCode = 0;
     XDisplayKeycodes(d, &minCode, &maxCode);
     bool sent = true;
@@ -363,25 +337,7 @@ bool SendKeysyms(const Xvfb& x, unsigned long window, const std::vector<unsigned
         e.type = KeyRelease;
         sent = XSendEvent(d, window, True, KeyReleaseMask, reinterpret_cast<XEvent*>(&e)) && sent;
     }
-    XSync(d, False);
-    XCloseDisplay(d);
-    return sent;
-}
-
-bool Sleep(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    return true;
-}
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sa-e2e-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    return sent && !c.Failed();
 }
 
 }  // namespace e2e

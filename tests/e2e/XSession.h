@@ -45,10 +45,42 @@ struct RunResult {
 // Runs a command to its end (killed after timeoutMs), with its standard output.
 RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, int timeoutMs);
 
-// An Xvfb of the test's own on a display number it picks itself (-displayfd), ready
-// to accept connections once the constructor returns. Without abstractSocket it
-// listens on its socket file only, and the socket name in the abstract namespace,
-// which clients try first, is free for the test to answer.
+// A display's name in the abstract socket namespace, where clients knock first, held
+// by the test for a server that listens on its socket file only. Held, it refuses
+// connections, so clients go on to the socket file, and no other server can take the
+// display (a server picking its own number skips a name that is held).
+class AbstractName {
+public:
+    AbstractName() = default;
+    explicit AbstractName(int display);
+    AbstractName(AbstractName&& o) noexcept;
+    AbstractName& operator=(AbstractName&& o) noexcept;
+    AbstractName(const AbstractName&) = delete;
+    AbstractName& operator=(const AbstractName&) = delete;
+    ~AbstractName();
+
+    bool Held() const { return fd_ >= 0; }
+    int Display() const { return display_; }
+    // Takes connections from now on, as a server starting afresh does: before the
+    // client starts, so that its first connection already comes here. False when the
+    // name is not held.
+    bool Listen();
+    // Closes up to `count` connections as they arrive, then refuses again. Returns how
+    // many it closed; after the first it waits only briefly for more, since one attempt
+    // of a client's may open one connection or two.
+    int CloseConnections(int count);
+
+private:
+    void Bind();
+    void Release();
+    int display_ = -1;
+    int fd_ = -1;
+};
+
+// An Xvfb of the test's own (start-xvfb.sh), ready to accept connections once the
+// constructor returns. With abstractSocket it picks its display number itself;
+// without, it listens on its socket file only, on a display whose abstract name the
+// test holds for the server's whole life (AbstractName).
 class Xvfb {
 public:
     explicit Xvfb(int width = 1024, int height = 768, bool abstractSocket = true,
@@ -56,8 +88,10 @@ public:
     ~Xvfb();
     const std::string& Display() const { return display_; }
     std::string Env() const { return "DISPLAY=" + display_; }
+    AbstractName& Abstract() { return abstract_; }
 
 private:
+    AbstractName abstract_;
     Child server_;
     std::string display_;
 };
@@ -69,6 +103,8 @@ RunResult Xdotool(const Xvfb& x, const std::vector<std::string>& args, int timeo
 std::vector<std::string> Lines(const std::string& text);
 
 // Visible windows of a process with exactly this name.
+// The requests below about a window that is gone (its client ended, or its connection
+// was closed) fail as a request does: nullopt, empty, or false.
 std::vector<unsigned long> VisibleWindows(const Xvfb& x, pid_t pid, const std::string& name);
 
 struct Geometry {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Utf8.h"
+
 namespace {
 
 struct LengthCase {
@@ -47,16 +49,48 @@ TEST(Utf16, ConvertsBothWays) {
     EXPECT_EQ(platform::Utf16ToUtf8(units), text);
 }
 
+namespace {
+
+// UTF-16 units as a Windows name holds them and as WM_CHAR types them.
+struct Utf16Case {
+    const char* label;
+    std::u16string units;
+    std::u32string name;   // an unpaired surrogate is its own code point
+    std::u32string typed;  // an unpaired surrogate is U+FFFD
+};
+
+// The characters a decoder reads, a unit at a time as messages bring them.
+std::u32string Stepped(const std::u16string& units, bool surrogates) {
+    base::Utf16Decoder decoder(surrogates);
+    std::u32string out;
+    for (char16_t unit : units) out += decoder.Step(unit);
+    return out += decoder.Finish();
+}
+
+}  // namespace
+
 TEST(Utf16, UnpairedSurrogatesSurviveTheRoundTrip) {
-    const std::u16string names[] = {
-        {u'a', char16_t(0xD800), u'b'},
-        {char16_t(0xDC00)},
-        {char16_t(0xDC00), char16_t(0xD800)},  // reversed pair: two units, not one character
-        {u'x', char16_t(0xD83C)},              // high surrogate at the end
+    const Utf16Case cases[] = {
+        {"lone high between letters", {u'a', char16_t(0xD800), u'b'}, {U'a', 0xD800, U'b'}, U"a\uFFFDb"},
+        {"lone low", {char16_t(0xDC00)}, {0xDC00}, U"\uFFFD"},
+        {"reversed pair: two units, not one character", {char16_t(0xDC00), char16_t(0xD800)}, {0xDC00, 0xD800},
+         U"\uFFFD\uFFFD"},
+        {"high surrogate at the end", {u'x', char16_t(0xD83C)}, {U'x', 0xD83C}, U"x\uFFFD"},
+        {"pair", {char16_t(0xD83C), char16_t(0xDFB5)}, U"\U0001F3B5", U"\U0001F3B5"},
+        {"two highs, the second paired", {char16_t(0xD800), char16_t(0xD83C), char16_t(0xDFB5)},
+         {0xD800, 0x1F3B5}, U"\uFFFD\U0001F3B5"},
+        {"pair, then a lone low", {char16_t(0xD83C), char16_t(0xDFB5), char16_t(0xDFB5)}, {0x1F3B5, 0xDFB5},
+         U"\U0001F3B5\uFFFD"},
+        {"last unit before the surrogates, first after", {char16_t(0xD7FF), char16_t(0xE000)}, {0xD7FF, 0xE000},
+         {0xD7FF, 0xE000}},
     };
-    for (const std::u16string& name : names) {
-        const std::string utf8 = platform::Utf16ToUtf8(name);
-        EXPECT_EQ(platform::Utf8ToUtf16(utf8), name);
+    for (const Utf16Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::string utf8 = platform::Utf16ToUtf8(c.units);
+        EXPECT_EQ(platform::Utf8ToUtf16(utf8), c.units);
+        EXPECT_EQ(utf8, base::EncodeUtf8(c.name));
+        EXPECT_EQ(Stepped(c.units, true), c.name);
+        EXPECT_EQ(Stepped(c.units, false), c.typed);
     }
     EXPECT_EQ(platform::Utf16ToUtf8(std::u16string{char16_t(0xD800), u'b'}), "\xED\xA0\x80" "b");
 }

@@ -1,63 +1,22 @@
 #include "Win32Backend.h"
 
 #include <cstring>
-#include <cwchar>
-#include <exception>
-#include <map>
-#include <set>
-#include <stdexcept>
 
-#include "base/Utf8.h"
 #include "../PlatformBackend.h"
-#include "../../graphics/gdi/GdiCanvas.h"
-
-// After the library's headers: <windows.h> turns names such as RGB and VK_RETURN into
-// macros, and three of the backend's own members into the system's functions.
-#include <windows.h>
-#include <windowsx.h>
-#include <shellapi.h>
-#undef CreateWindow
-#undef MessageBox
-#undef ShellExecute
+#include "../../core/Exceptions.h"
+#include "Win32State.h"
 
 namespace forms {
+
+using win32::Hwnd;
+using win32::Id;
+using win32::Wide;
+
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"FormsWindow";
 constexpr wchar_t kTimerClass[] = L"FormsTimers";
 constexpr wchar_t kIconName[] = L"MAINICON";
-constexpr char32_t kReplacement = U'\xFFFD';
-
-std::wstring Wide(const std::string& text) {
-    const std::u16string wide = base::Utf8ToUtf16(text);
-    return {wide.begin(), wide.end()};
-}
-
-std::string Utf8(const wchar_t* text, size_t length) {
-    return base::Utf16ToUtf8({reinterpret_cast<const char16_t*>(text), length});
-}
-
-HWND Hwnd(WindowId w) { return reinterpret_cast<HWND>(w); }
-WindowId Id(HWND h) { return reinterpret_cast<WindowId>(h); }
-
-TShiftState KeyShift() {
-    TShiftState s = 0;
-    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
-    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
-    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
-    return s;
-}
-
-TShiftState MouseShift(WPARAM keys) {
-    TShiftState s = 0;
-    if (keys & MK_SHIFT) s |= ssShift;
-    if (keys & MK_CONTROL) s |= ssCtrl;
-    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
-    if (keys & MK_LBUTTON) s |= ssLeft;
-    if (keys & MK_RBUTTON) s |= ssRight;
-    if (keys & MK_MBUTTON) s |= ssMiddle;
-    return s;
-}
 
 SIZE OuterOf(const Win32Backend::NativeStyle& ns, int32_t clientWidth, int32_t clientHeight) {
     RECT r{0, 0, clientWidth, clientHeight};
@@ -68,9 +27,6 @@ SIZE OuterOf(const Win32Backend::NativeStyle& ns, int32_t clientWidth, int32_t c
 // Colours are the running desktop's, as on every canvas of this build.
 uint32_t DesktopColor(int index) { return static_cast<uint32_t>(GetSysColor(index)); }
 
-LRESULT CALLBACK WindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp);
-LRESULT CALLBACK TimerProc(HWND h, UINT m, WPARAM wp, LPARAM lp);
-
 void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -79,212 +35,7 @@ void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) 
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszClassName = name;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        throw std::runtime_error("Cannot register the window class");
-}
-
-}  // namespace
-
-struct Win32Backend::State {
-    struct Window {
-        WindowStyle Style;
-        std::unique_ptr<TGdiBitmap> Image;  // the last presented client image
-        wchar_t PendingHigh = 0;            // the first half of a surrogate pair typed
-    };
-
-    Win32Backend* Self = nullptr;
-    HINSTANCE Instance = nullptr;
-    HWND Timers = nullptr;  // message-only: owns the timers and the clipboard
-    std::map<HWND, Window> Windows;
-    std::set<UINT_PTR> RunningTimers;
-    UINT_PTR NextTimer = 1;
-    HICON BigIcon = nullptr;
-    HICON SmallIcon = nullptr;
-    HWND Painting = nullptr;  // a window whose WM_PAINT waits for the sink's first image
-    bool Quit = false;
-    std::exception_ptr Error;
-
-    template <class F>
-    void Report(F&& f) {
-        EventSink* sink = Self->Sink();
-        if (!sink) return;
-        try {
-            f(*sink);
-        } catch (...) {
-            if (!Error) Error = std::current_exception();
-        }
-    }
-
-    void Dispatch(MSG& msg) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-        if (Error) {
-            std::exception_ptr e = Error;
-            Error = nullptr;
-            std::rethrow_exception(e);
-        }
-    }
-
-    void PaintWindow(HWND h) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        const RECT area = ps.rcPaint;
-        auto it = Windows.find(h);
-        if (it != Windows.end() && !it->second.Image) {
-            HWND outer = Painting;
-            Painting = h;
-            Report([&](EventSink& s) { s.Paint(Id(h), {area.left, area.top, area.right, area.bottom}); });
-            Painting = outer;
-            it = Windows.find(h);
-        }
-        const TGdiBitmap* image = it != Windows.end() ? it->second.Image.get() : nullptr;
-        if (image) {
-            BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, image->DC(), area.left,
-                   area.top, SRCCOPY);
-        }
-        // What no image covers (none yet, or a window larger than its image).
-        HRGN rest = CreateRectRgn(area.left, area.top, area.right, area.bottom);
-        if (image) {
-            HRGN covered = CreateRectRgn(0, 0, image->Width(), image->Height());
-            CombineRgn(rest, rest, covered, RGN_DIFF);
-            DeleteObject(covered);
-        }
-        FillRgn(dc, rest, GetSysColorBrush(COLOR_BTNFACE));
-        DeleteObject(rest);
-        EndPaint(h, &ps);
-    }
-
-    LRESULT WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-        auto it = Windows.find(h);
-        if (it == Windows.end()) return DefWindowProcW(h, m, wp, lp);  // still being created
-        const WindowId w = Id(h);
-        const int32_t x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-        switch (m) {
-            case WM_PAINT:
-                PaintWindow(h);
-                return 0;
-            case WM_ERASEBKGND:
-                return 1;  // WM_PAINT covers every pixel
-            case WM_CLOSE:
-                Report([&](EventSink& s) { s.CloseRequest(w); });
-                return 0;
-            case WM_ACTIVATE:
-                Report([&](EventSink& s) { s.Activated(w, LOWORD(wp) != WA_INACTIVE); });
-                break;  // the default handling gives the window the keyboard focus
-            case WM_MOVE:
-                if (!IsIconic(h)) {
-                    RECT r;
-                    GetWindowRect(h, &r);
-                    Report([&](EventSink& s) { s.Moved(w, r.left, r.top); });
-                }
-                return 0;
-            case WM_SYSCOLORCHANGE: {
-                RECT r;
-                GetClientRect(h, &r);
-                Report([&](EventSink& s) { s.Paint(w, {0, 0, r.right, r.bottom}); });
-                break;
-            }
-            case WM_LBUTTONDOWN:
-            case WM_RBUTTONDOWN:
-            case WM_MBUTTONDOWN: {
-                const TMouseButton b = m == WM_LBUTTONDOWN   ? TMouseButton::mbLeft
-                                       : m == WM_RBUTTONDOWN ? TMouseButton::mbRight
-                                                             : TMouseButton::mbMiddle;
-                SetCapture(h);  // the button's release comes here, wherever it happens
-                Report([&](EventSink& s) { s.MouseDown(w, b, MouseShift(wp), x, y); });
-                return 0;
-            }
-            case WM_LBUTTONUP:
-            case WM_RBUTTONUP:
-            case WM_MBUTTONUP: {
-                const TMouseButton b = m == WM_LBUTTONUP   ? TMouseButton::mbLeft
-                                       : m == WM_RBUTTONUP ? TMouseButton::mbRight
-                                                           : TMouseButton::mbMiddle;
-                if ((wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == h) ReleaseCapture();
-                Report([&](EventSink& s) { s.MouseUp(w, b, MouseShift(wp), x, y); });
-                return 0;
-            }
-            case WM_MOUSEMOVE:
-                Report([&](EventSink& s) { s.MouseMove(w, MouseShift(wp), x, y); });
-                return 0;
-            case WM_KEYDOWN:
-            case WM_SYSKEYDOWN: {
-                const auto key = static_cast<uint16_t>(wp);
-                Report([&](EventSink& s) { s.KeyDown(w, key, KeyShift()); });
-                if (m == WM_KEYDOWN) return 0;
-                break;  // Alt+F4, Alt+Space: the system's
-            }
-            case WM_KEYUP:
-            case WM_SYSKEYUP: {
-                const auto key = static_cast<uint16_t>(wp);
-                Report([&](EventSink& s) { s.KeyUp(w, key, KeyShift()); });
-                if (m == WM_KEYUP) return 0;
-                break;
-            }
-            case WM_CHAR: {
-                // Characters outside the BMP come as two WM_CHARs, high half first. A
-                // half without its partner is no character: it arrives as U+FFFD.
-                const auto unit = static_cast<wchar_t>(wp);
-                const wchar_t high = it->second.PendingHigh;
-                it->second.PendingHigh = 0;
-                char32_t c = unit;
-                if (unit >= 0xD800 && unit < 0xDC00) {
-                    it->second.PendingHigh = unit;
-                    if (!high) return 0;
-                    c = kReplacement;  // an earlier high half that no low half followed
-                } else if (unit >= 0xDC00 && unit < 0xE000) {
-                    c = high ? 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (unit - 0xDC00)
-                             : kReplacement;
-                } else if (high) {
-                    Report([&](EventSink& s) { s.Char(w, kReplacement); });
-                }
-                Report([&](EventSink& s) { s.Char(w, c); });
-                return 0;
-            }
-            case WM_NCDESTROY:
-                Windows.erase(it);
-                break;
-            default:
-                break;
-        }
-        return DefWindowProcW(h, m, wp, lp);
-    }
-
-    LRESULT TimerMessage(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-        if (m == WM_TIMER) {
-            // A tick queued before its timer was stopped is dropped.
-            if (RunningTimers.count(static_cast<UINT_PTR>(wp)))
-                Report([&](EventSink& s) { s.Timer(static_cast<TimerId>(wp)); });
-            return 0;
-        }
-        return DefWindowProcW(h, m, wp, lp);
-    }
-};
-
-namespace {
-
-Win32Backend::State* StateOf(HWND h, UINT m, LPARAM lp) {
-    if (m == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    return reinterpret_cast<Win32Backend::State*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-}
-
-LRESULT CALLBACK WindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_GETMINMAXINFO) {
-        // Windows would widen a captioned window to its smallest tracking size; a form's
-        // client size is exact, however small. Asked before WM_NCCREATE, so for all.
-        DefWindowProcW(h, m, wp, lp);
-        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {1, 1};
-        return 0;
-    }
-    Win32Backend::State* state = StateOf(h, m, lp);
-    return state ? state->WindowMessage(h, m, wp, lp) : DefWindowProcW(h, m, wp, lp);
-}
-
-LRESULT CALLBACK TimerProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    Win32Backend::State* state = StateOf(h, m, lp);
-    return state ? state->TimerMessage(h, m, wp, lp) : DefWindowProcW(h, m, wp, lp);
+        throw Exception("Cannot register the window class");
 }
 
 }  // namespace
@@ -332,10 +83,10 @@ Win32Backend::Win32Backend() : state_(std::make_unique<State>()) {
     s.Self = this;
     s.Instance = GetModuleHandleW(nullptr);
     SetSystemColorSource(&DesktopColor);
-    RegisterWindowClass(s.Instance, kWindowClass, &WindowProc);
-    RegisterWindowClass(s.Instance, kTimerClass, &TimerProc);
+    RegisterWindowClass(s.Instance, kWindowClass, &win32::WindowProc);
+    RegisterWindowClass(s.Instance, kTimerClass, &win32::TimerProc);
     s.Timers = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, s.Instance, &s);
-    if (!s.Timers) throw std::runtime_error("Cannot create the timer window");
+    if (!s.Timers) throw Exception("Cannot create the timer window");
     // An executable without the icon resource (a test) keeps Windows' default icon.
     s.BigIcon = static_cast<HICON>(LoadImageW(s.Instance, kIconName, IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                               GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
@@ -363,7 +114,7 @@ WindowId Win32Backend::CreateWindow(const WindowParams& p) {
     const std::wstring caption = Wide(p.Caption);
     HWND h = CreateWindowExW(ns.ExStyle, kWindowClass, caption.c_str(), ns.Style, p.Left, p.Top, outer.cx, outer.cy,
                              Hwnd(p.Owner), nullptr, s.Instance, &s);
-    if (!h) throw std::runtime_error("Cannot create a window");
+    if (!h) throw Exception("Cannot create a window");
     s.Windows[h].Style = p.Style;
     if (p.HasIcon) {
         if (s.BigIcon) SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(s.BigIcon));
@@ -516,36 +267,6 @@ bool Win32Backend::StartMinimized() {
     GetStartupInfoW(&si);
     if (!(si.dwFlags & STARTF_USESHOWWINDOW)) return false;
     return si.wShowWindow == SW_SHOWMINIMIZED || si.wShowWindow == SW_MINIMIZE || si.wShowWindow == SW_SHOWMINNOACTIVE;
-}
-
-std::string Win32Backend::ClipboardText() {
-    if (!OpenClipboard(state_->Timers)) return {};
-    std::string text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = Utf8(p, std::wcslen(p));
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
-void Win32Backend::SetClipboardText(const std::string& text) {
-    const std::wstring wide = Wide(text);
-    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
-    if (!data) return;
-    if (auto* p = static_cast<wchar_t*>(GlobalLock(data))) {
-        std::memcpy(p, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-        GlobalUnlock(data);
-    }
-    if (!OpenClipboard(state_->Timers)) {
-        GlobalFree(data);
-        return;
-    }
-    EmptyClipboard();
-    if (!SetClipboardData(CF_UNICODETEXT, data)) GlobalFree(data);  // otherwise the system owns it
-    CloseClipboard();
 }
 
 std::unique_ptr<Backend> CreatePlatformBackend() { return std::make_unique<Win32Backend>(); }

@@ -14,7 +14,8 @@
 //  [x] Mouse: buttons and motion in client coordinates, captured while a button is
 //      held, buttons and Shift/Ctrl/Alt as the shift state.
 //  [x] Keyboard: WM_KEYDOWN/WM_SYSKEYDOWN and their key-ups as virtual keys;
-//      WM_CHAR's UTF-16 units as characters, a surrogate pair as one character.
+//      WM_CHAR's UTF-16 units as characters, a surrogate pair as one character, a
+//      half without its partner as U+FFFD (base::Utf16Decoder for typed text).
 //      System keys (Alt+F4, Alt+Space) keep their default handling.
 //  [x] Timers: SetTimer on a message-only window; Windows raises intervals below
 //      10 ms to 10 ms. Ticks are messages: they also run inside modal system loops.

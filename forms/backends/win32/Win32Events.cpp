@@ -1,0 +1,184 @@
+// Windows' messages as the sink's events: the form windows' procedure and the timers'.
+#include "Win32State.h"
+
+#include <windowsx.h>
+
+namespace forms {
+
+using win32::Id;
+
+namespace {
+
+TShiftState KeyShift() {
+    TShiftState s = 0;
+    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    return s;
+}
+
+TShiftState MouseShift(WPARAM keys) {
+    TShiftState s = 0;
+    if (keys & MK_SHIFT) s |= ssShift;
+    if (keys & MK_CONTROL) s |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    if (keys & MK_LBUTTON) s |= ssLeft;
+    if (keys & MK_RBUTTON) s |= ssRight;
+    if (keys & MK_MBUTTON) s |= ssMiddle;
+    return s;
+}
+
+Win32Backend::State* StateOf(HWND h, UINT m, LPARAM lp) {
+    if (m == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    return reinterpret_cast<Win32Backend::State*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+}
+
+}  // namespace
+
+void Win32Backend::State::PaintWindow(HWND h) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    const RECT area = ps.rcPaint;
+    auto it = Windows.find(h);
+    if (it != Windows.end() && !it->second.Image) {
+        HWND outer = Painting;
+        Painting = h;
+        Report([&](EventSink& s) { s.Paint(Id(h), {area.left, area.top, area.right, area.bottom}); });
+        Painting = outer;
+        it = Windows.find(h);
+    }
+    const TGdiBitmap* image = it != Windows.end() ? it->second.Image.get() : nullptr;
+    if (image) {
+        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, image->DC(), area.left,
+               area.top, SRCCOPY);
+    }
+    // What no image covers (none yet, or a window larger than its image).
+    HRGN rest = CreateRectRgn(area.left, area.top, area.right, area.bottom);
+    if (image) {
+        HRGN covered = CreateRectRgn(0, 0, image->Width(), image->Height());
+        CombineRgn(rest, rest, covered, RGN_DIFF);
+        DeleteObject(covered);
+    }
+    FillRgn(dc, rest, GetSysColorBrush(COLOR_BTNFACE));
+    DeleteObject(rest);
+    EndPaint(h, &ps);
+}
+
+LRESULT Win32Backend::State::WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    auto it = Windows.find(h);
+    if (it == Windows.end()) return DefWindowProcW(h, m, wp, lp);  // still being created
+    const WindowId w = Id(h);
+    const int32_t x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+    switch (m) {
+        case WM_PAINT:
+            PaintWindow(h);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // WM_PAINT covers every pixel
+        case WM_CLOSE:
+            Report([&](EventSink& s) { s.CloseRequest(w); });
+            return 0;
+        case WM_ACTIVATE:
+            Report([&](EventSink& s) { s.Activated(w, LOWORD(wp) != WA_INACTIVE); });
+            break;  // the default handling gives the window the keyboard focus
+        case WM_MOVE:
+            if (!IsIconic(h)) {
+                RECT r;
+                GetWindowRect(h, &r);
+                Report([&](EventSink& s) { s.Moved(w, r.left, r.top); });
+            }
+            return 0;
+        case WM_SYSCOLORCHANGE: {
+            RECT r;
+            GetClientRect(h, &r);
+            Report([&](EventSink& s) { s.Paint(w, {0, 0, r.right, r.bottom}); });
+            break;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            const TMouseButton b = m == WM_LBUTTONDOWN   ? TMouseButton::mbLeft
+                                   : m == WM_RBUTTONDOWN ? TMouseButton::mbRight
+                                                         : TMouseButton::mbMiddle;
+            SetCapture(h);  // the button's release comes here, wherever it happens
+            Report([&](EventSink& s) { s.MouseDown(w, b, MouseShift(wp), x, y); });
+            return 0;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            const TMouseButton b = m == WM_LBUTTONUP   ? TMouseButton::mbLeft
+                                   : m == WM_RBUTTONUP ? TMouseButton::mbRight
+                                                       : TMouseButton::mbMiddle;
+            if ((wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == h) ReleaseCapture();
+            Report([&](EventSink& s) { s.MouseUp(w, b, MouseShift(wp), x, y); });
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            Report([&](EventSink& s) { s.MouseMove(w, MouseShift(wp), x, y); });
+            return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            const auto key = static_cast<uint16_t>(wp);
+            Report([&](EventSink& s) { s.KeyDown(w, key, KeyShift()); });
+            if (m == WM_KEYDOWN) return 0;
+            break;  // Alt+F4, Alt+Space: the system's
+        }
+        case WM_KEYUP:
+        case WM_SYSKEYUP: {
+            const auto key = static_cast<uint16_t>(wp);
+            Report([&](EventSink& s) { s.KeyUp(w, key, KeyShift()); });
+            if (m == WM_KEYUP) return 0;
+            break;
+        }
+        case WM_CHAR: {
+            // Characters outside the BMP come as two WM_CHARs, high half first. A copy:
+            // a handler may destroy the window, and its decoder with it.
+            const std::u32string typed(it->second.Typed.Step(static_cast<char16_t>(wp)));
+            for (const char32_t c : typed) Report([&](EventSink& s) { s.Char(w, c); });
+            return 0;
+        }
+        case WM_NCDESTROY:
+            Windows.erase(it);
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(h, m, wp, lp);
+}
+
+LRESULT Win32Backend::State::TimerMessage(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_TIMER) {
+        // A tick queued before its timer was stopped is dropped.
+        if (RunningTimers.count(static_cast<UINT_PTR>(wp)))
+            Report([&](EventSink& s) { s.Timer(static_cast<TimerId>(wp)); });
+        return 0;
+    }
+    return DefWindowProcW(h, m, wp, lp);
+}
+
+namespace win32 {
+
+LRESULT CALLBACK WindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_GETMINMAXINFO) {
+        // Windows would widen a captioned window to its smallest tracking size; a form's
+        // client size is exact, however small. Asked before WM_NCCREATE, so for all.
+        DefWindowProcW(h, m, wp, lp);
+        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = {1, 1};
+        return 0;
+    }
+    Win32Backend::State* state = StateOf(h, m, lp);
+    return state ? state->WindowMessage(h, m, wp, lp) : DefWindowProcW(h, m, wp, lp);
+}
+
+LRESULT CALLBACK TimerProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    Win32Backend::State* state = StateOf(h, m, lp);
+    return state ? state->TimerMessage(h, m, wp, lp) : DefWindowProcW(h, m, wp, lp);
+}
+
+}  // namespace win32
+
+}  // namespace forms

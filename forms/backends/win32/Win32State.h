@@ -1,0 +1,86 @@
+#pragma once
+// What the win32 backend's files share: its state, and Windows' own headers. Nothing
+// outside the backend includes it.
+#include <exception>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "Win32Backend.h"
+#include "base/Utf8.h"
+#include "../../graphics/gdi/GdiCanvas.h"
+
+// After the library's headers: <windows.h> turns names such as RGB and VK_RETURN into
+// macros, and three of the backend's own members into the system's functions.
+#include <windows.h>
+#include <shellapi.h>
+#undef CreateWindow
+#undef MessageBox
+#undef ShellExecute
+
+namespace forms {
+
+namespace win32 {
+
+inline HWND Hwnd(WindowId w) { return reinterpret_cast<HWND>(w); }
+inline WindowId Id(HWND h) { return reinterpret_cast<WindowId>(h); }
+
+inline std::wstring Wide(const std::string& text) {
+    const std::u16string wide = base::Utf8ToUtf16(text);
+    return {wide.begin(), wide.end()};
+}
+
+// The window procedures of the form windows and of the timers' message-only window.
+LRESULT CALLBACK WindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK TimerProc(HWND h, UINT m, WPARAM wp, LPARAM lp);
+
+}  // namespace win32
+
+struct Win32Backend::State {
+    struct Window {
+        WindowStyle Style;
+        std::unique_ptr<TGdiBitmap> Image;  // the last presented client image
+        base::Utf16Decoder Typed{false};    // WM_CHAR's units: typed text, not a name
+    };
+
+    Win32Backend* Self = nullptr;
+    HINSTANCE Instance = nullptr;
+    HWND Timers = nullptr;  // message-only: owns the timers and the clipboard
+    std::map<HWND, Window> Windows;
+    std::set<UINT_PTR> RunningTimers;
+    UINT_PTR NextTimer = 1;
+    HICON BigIcon = nullptr;
+    HICON SmallIcon = nullptr;
+    HWND Painting = nullptr;  // a window whose WM_PAINT waits for the sink's first image
+    bool Quit = false;
+    std::exception_ptr Error;
+
+    template <class F>
+    void Report(F&& f) {
+        EventSink* sink = Self->Sink();
+        if (!sink) return;
+        try {
+            f(*sink);
+        } catch (...) {
+            if (!Error) Error = std::current_exception();
+        }
+    }
+
+    void Dispatch(MSG& msg) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        if (Error) {
+            std::exception_ptr e = Error;
+            Error = nullptr;
+            std::rethrow_exception(e);
+        }
+    }
+
+    // Win32Events.cpp: Windows' messages as the sink's events.
+    void PaintWindow(HWND h);
+    LRESULT WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp);
+    LRESULT TimerMessage(HWND h, UINT m, WPARAM wp, LPARAM lp);
+};
+
+}  // namespace forms

@@ -1,0 +1,18 @@
+# The tests' wine, sourced by scripts/test.sh and tests/e2e-windows/run-e2e.sh after
+# they name the prefix in WINEPREFIX: a UTF-8 locale (under C wine garbles names
+# outside ASCII), no debug chatter, no Mono or Gecko installer prompts, no desktop
+# menu entries, no session bus. wine_start starts the prefix's server before the tests, making the
+# prefix the first time (without the warm-up ctest under wine stalls); it fails when
+# wine cannot run there. The caller stops the server with `wineserver -k`.
+export WINEPREFIX="${WINEPREFIX:?name the wine prefix first}"
+export WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# No session bus: where its tools are installed, wine would start one of its own that
+# outlives the tests.
+export DBUS_SESSION_BUS_ADDRESS="disabled:"
+
+wine_start() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -p  # fails when the prefix's server runs already: that one serves
+  wine cmd /c exit
+}
