@@ -133,11 +133,11 @@ int AbstractName::CloseConnections(int count) {
 }
 
 void SetResources(const Xvfb& x, const std::string& resources) {
-    Display* d = Open(x);
+    Connection c(x);
+    Display* d = c.Get();
     const auto* bytes = reinterpret_cast<const unsigned char*>(resources.data());
     XChangeProperty(d, DefaultRootWindow(d), XInternAtom(d, "RESOURCE_MANAGER", False), XInternAtom(d, "STRING", False),
                     8, PropModeReplace, bytes, static_cast<int>(resources.size()));
-    XCloseDisplay(d);
 }
 
 Xvfb::Xvfb(int width, int height, bool abstractSocket, const std::vector<std::string>& options) {
