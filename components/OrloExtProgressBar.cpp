@@ -128,6 +128,7 @@ void TOrloExtProgressBar::SetMinValue(int64_t value) {
     FMinValue = value > FMaxValue ? FMaxValue : value;
     if (FProgress < FMinValue) FProgress = FMinValue;
     Repaint();
+    AccessibleChanged(forms::AccessibleChange::Value);
 }
 
 void TOrloExtProgressBar::SetMaxValue(int64_t value) {
@@ -135,11 +136,13 @@ void TOrloExtProgressBar::SetMaxValue(int64_t value) {
     FMaxValue = value < FMinValue ? FMinValue : value;
     if (FProgress > FMaxValue) FProgress = FMaxValue;
     Repaint();
+    AccessibleChanged(forms::AccessibleChange::Value);
 }
 
 void TOrloExtProgressBar::SetProgress(int64_t value) {
     FProgress = Clamp(value, FMinValue, FMaxValue);
     Repaint();
+    AccessibleChanged(forms::AccessibleChange::Value);
 }
 
 void TOrloExtProgressBar::SetStepValue(int64_t value) { FStep = value; }
@@ -149,11 +152,13 @@ void TOrloExtProgressBar::StepIt() { StepBy(FStep); }
 void TOrloExtProgressBar::StepBy(int64_t amount) {
     FProgress = Clamp(WrappingAdd(FProgress, amount), FMinValue, FMaxValue);
     Repaint();
+    AccessibleChanged(forms::AccessibleChange::Value);
 }
 
 void TOrloExtProgressBar::SetText(std::string value) {
     FText = std::move(value);
     Repaint();
+    AccessibleChanged(forms::AccessibleChange::Value);
 }
 
 void TOrloExtProgressBar::SetSingleBorderColor(TColor value) {
@@ -169,6 +174,17 @@ void TOrloExtProgressBar::SetInnerBorderSize(int64_t value) {
 void TOrloExtProgressBar::SetTextAlign(TAlignment value) {
     FAlignText = value;
     Repaint();
+}
+
+bool TOrloExtProgressBar::Describe(forms::AccessibleNode& node) const {
+    node.Role = forms::AccessibleRole::ProgressBar;
+    node.HasRange = true;
+    node.Min = static_cast<double>(FMinValue);
+    node.Max = static_cast<double>(FMaxValue);
+    node.Current = static_cast<double>(FProgress);
+    node.Value = OrloExtProgressBar::ExpandPlaceholder(FText, OrloExtProgressBar::PercentDone(FMinValue, FMaxValue, FProgress));
+    node.States |= forms::asReadOnly;
+    return true;
 }
 
 // ---- arithmetic ----

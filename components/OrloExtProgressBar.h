@@ -82,6 +82,8 @@ public:
     // Composes the whole client area on one off-screen bitmap (bar, caption, border,
     // in that order) and copies it onto the canvas in one operation.
     void Paint() override;
+    // A progress bar with its range and position; its value is the caption's text.
+    bool Describe(forms::AccessibleNode& node) const override;
 
 private:
     void PaintBar(forms::TBitmap* bitmap);

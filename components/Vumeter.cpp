@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 namespace Vumeter {
 
@@ -113,7 +114,18 @@ void TVumeter::ShowBarAndPeak() {
 // Arming an activity never resets its counter; only the activity's own step does.
 // So a step may come on the very tick its period is set (the fall, on the tick a
 // rise completes) or on the next one (the peak, after a long idle).
+bool TVumeter::Describe(forms::AccessibleNode& node) const {
+    node.Role = forms::AccessibleRole::LevelBar;
+    node.HasRange = true;
+    node.Max = Vumeter::kSegmentCount;
+    node.Current = FLevel;
+    node.Value = std::to_string(FLevel);
+    node.States |= forms::asReadOnly;
+    return true;
+}
+
 void TVumeter::GlobalTimer(forms::TObject*) {
+    const int32_t levelBefore = FLevel;
     CountTick(FPeakTicks);
     CountTick(FRiseTicks);
     CountTick(FFallTicks);
@@ -148,4 +160,5 @@ void TVumeter::GlobalTimer(forms::TObject*) {
         ShowBarAndPeak();
         FFallTicks = 0;
     }
+    if (FLevel != levelBefore) AccessibleChanged(forms::AccessibleChange::Value);
 }

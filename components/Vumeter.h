@@ -67,6 +67,8 @@ public:
     void VuMeter(signed char n);
     // The timer's handler: one tick of counting, peak, rise and fall, in this order.
     void GlobalTimer(forms::TObject* Sender);
+    // A level indicator: its value is the number of lit segments, 0 to 15.
+    bool Describe(forms::AccessibleNode& node) const override;
 
 private:
     friend struct TVumeterInspector;  // tests read the counters and periods

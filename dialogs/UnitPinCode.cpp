@@ -24,6 +24,9 @@ const forms::TClassInfo& TFrmPinCode::StaticClass() {
 TFrmPinCode::TFrmPinCode(forms::TComponent* AOwner) : forms::TForm(AOwner) {
     forms::RegisterStandardClasses();
     LoadLayout("TFRMPINCODE", resources::Layout("TFRMPINCODE"));
+    // What the layout cannot store: the PIN is a secret, and the caption above it names it.
+    EdPinCode->SetPasswordField(true);
+    StaticText1->SetFocusControl(EdPinCode);
 }
 
 // The field's text as it is, but never more than four whole characters and never

@@ -38,11 +38,35 @@ void TButton::SetDefault(bool v) {
     default_ = v;
     RegisterRoles();
     Invalidate();
+    AccessibleChanged(AccessibleChange::State);
 }
 
 void TButton::SetCancel(bool v) {
     cancel_ = v;
     RegisterRoles();
+    AccessibleChanged(AccessibleChange::State);
+}
+
+namespace {
+// "&&" stands for one "&"; a lone "&" marks the next character as the accelerator.
+std::string WithoutAccelerator(const std::string& caption) {
+    std::string name;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && ++i == caption.size()) break;
+        name += caption[i];
+    }
+    return name;
+}
+}  // namespace
+
+bool TButton::Describe(AccessibleNode& node) const {
+    node.Role = AccessibleRole::PushButton;
+    node.Name = WithoutAccelerator(Caption());
+    node.DefaultAction = "press";
+    if (default_) node.States |= asDefault;
+    if (cancel_) node.States |= asCancel;
+    if (down_) node.States |= asPressed;
+    return true;
 }
 
 void TButton::SetParent(TWinControl* parent) {
@@ -93,6 +117,7 @@ void TButton::SetDown(bool v) {
     if (v == down_) return;
     down_ = v;
     Repaint();
+    AccessibleChanged(AccessibleChange::State);
 }
 
 void TButton::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {

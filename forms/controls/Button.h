@@ -25,6 +25,9 @@ public:
     bool FocusOnClick() const override { return true; }
     bool ClickedByReturn() const override { return true; }
     void SetParent(TWinControl* parent) override;
+    // A push button named by its caption without the accelerator's "&"; its default
+    // action presses it.
+    bool Describe(AccessibleNode& node) const override;
 
     void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;

@@ -1,6 +1,7 @@
 #pragma once
 #include <string_view>
 
+#include "../core/Accessible.h"
 #include "../core/ClassInfo.h"
 #include "../core/WinControl.h"
 
@@ -13,7 +14,8 @@ TSize MeasureText(const TFontSpec& font, std::string_view text);
 // What labels and static texts share: a caption drawn at the top-left corner on the
 // control's colour, which follows the parent's colour while ParentColor holds (the
 // default); with AutoSize (the default) the control is its text's size plus
-// ExtraWidth columns and ExtraHeight rows.
+// ExtraWidth columns and ExtraHeight rows. To assistive technology it is static text,
+// and it names its focus control.
 template <class Base, int32_t ExtraWidth, int32_t ExtraHeight>
 class TCaptionControl : public Base {
 public:
@@ -31,6 +33,17 @@ public:
     // The colour it is drawn on right now.
     TColor BackgroundColor() const {
         return this->ParentColor() && this->Parent() ? this->Parent()->Color() : this->Color();
+    }
+
+    // The control this caption stands for: a label names its field. Kept by id, so a
+    // control destroyed first leaves no dangling reference.
+    void SetFocusControl(const TControl* c) { focusControl_ = c ? c->AccessibleId() : kNoNode; }
+    bool Describe(AccessibleNode& node) const override {
+        node.Role = AccessibleRole::StaticText;
+        node.Name = this->Caption();
+        node.States |= asReadOnly;
+        node.LabelFor = focusControl_;
+        return true;
     }
 
     void Paint() override {
@@ -64,6 +77,7 @@ private:
         this->SetBounds(this->Left(), this->Top(), s.cx + ExtraWidth, s.cy + ExtraHeight);
     }
     bool autoSize_ = true;
+    int32_t focusControl_ = kNoNode;
 };
 
 // The published properties labels and static texts share, in declaration order.

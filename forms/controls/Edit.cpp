@@ -135,7 +135,22 @@ void TEdit::MoveCaret(size_t pos, bool extend) {
 void TEdit::Changed() {
     ScrollToCaret();
     Invalidate();
+    AccessibleChanged(AccessibleChange::Value);
     if (OnChange) OnChange(this);
+}
+
+void TEdit::SetPasswordField(bool v) {
+    if (v == passwordField_) return;
+    passwordField_ = v;
+    AccessibleChanged(AccessibleChange::State);
+    AccessibleChanged(AccessibleChange::Value);
+}
+
+bool TEdit::Describe(AccessibleNode& node) const {
+    node.Role = AccessibleRole::EditableText;
+    if (passwordField_) node.States |= asProtected;
+    else node.Value = Text();
+    return true;
 }
 
 // Advance(i) is the width of the first i characters less the overhang that a

@@ -29,6 +29,10 @@ public:
     void SetMaxLength(int32_t n) { maxLength_ = n < 0 ? 0 : n; }
     bool AutoSelect() const { return autoSelect_; }
     void SetAutoSelect(bool v) { autoSelect_ = v; }
+    // A password field: assistive technology learns that it is one and never reads
+    // its text. The field draws its text as before.
+    bool PasswordField() const { return passwordField_; }
+    void SetPasswordField(bool v);
 
     int32_t SelStart() const;
     int32_t SelLength() const;
@@ -62,6 +66,8 @@ public:
     void MouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y) override;
     void DoEnter() override;
     void FontChanged() override;
+    // Editable text with its text as value, unless it is a password field.
+    bool Describe(AccessibleNode& node) const override;
 
 private:
     void Replace(const std::u32string& insert);  // over the selection, within MaxLength
@@ -80,6 +86,7 @@ private:
     size_t caret_ = 0;
     int32_t maxLength_ = 0;
     bool autoSelect_ = true;
+    bool passwordField_ = false;
     bool selecting_ = false;
     int32_t scroll_ = 0;
 };

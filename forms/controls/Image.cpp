@@ -133,6 +133,11 @@ void TImage::UpdateOpacity() {
     else ControlStyle &= ~static_cast<TControlStyle>(csOpaque);
 }
 
+bool TImage::Describe(AccessibleNode& node) const {
+    node.Role = AccessibleRole::Graphic;
+    return true;
+}
+
 void TImage::Paint() {
     if (const TBitmap* b = picture_.Bitmap()) Canvas()->Draw(0, 0, *b);
 }

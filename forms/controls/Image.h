@@ -51,6 +51,7 @@ public:
 
     void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
     void Paint() override;
+    bool Describe(AccessibleNode& node) const override;
 
 private:
     // Opaque while the picture covers the whole control, so a repaint may skip the parent.

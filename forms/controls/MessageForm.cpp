@@ -52,10 +52,18 @@ std::vector<std::string> WrapText(TCanvas& c, const std::string& text, int32_t m
     return lines;
 }
 
+// The message, wrapped into lines; assistive technology reads it whole, as a label.
 class TMessageText : public TGraphicControl {
 public:
-    TMessageText(TComponent* owner, std::vector<std::string> lines, int32_t lineHeight)
-        : TGraphicControl(owner), lines_(std::move(lines)), lineHeight_(lineHeight) {}
+    TMessageText(TComponent* owner, std::string text, std::vector<std::string> lines, int32_t lineHeight)
+        : TGraphicControl(owner), text_(std::move(text)), lines_(std::move(lines)), lineHeight_(lineHeight) {}
+
+    bool Describe(AccessibleNode& node) const override {
+        node.Role = AccessibleRole::StaticText;
+        node.Name = text_;
+        node.States |= asReadOnly;
+        return true;
+    }
 
     void Paint() override {
         TCanvas& c = *Canvas();
@@ -66,6 +74,7 @@ public:
     }
 
 private:
+    std::string text_;
     std::vector<std::string> lines_;
     int32_t lineHeight_;
 };
@@ -177,7 +186,7 @@ public:
             sign->SetParent(this);
             sign->SetBounds(kMargin, kMargin, kIconSize, kIconSize);
         }
-        auto* label = new TMessageText(this, std::move(lines), lineHeight);
+        auto* label = new TMessageText(this, text, std::move(lines), lineHeight);
         label->SetParent(this);
         label->SetBounds(textLeft, kMargin + (contentHeight - textHeight) / 2, textWidth, textHeight);
 
@@ -199,6 +208,13 @@ public:
         } else {
             ok->SetCancel(true);  // Escape answers a lone OK, as on Windows
         }
+    }
+
+    // An alert, holding its text and its buttons.
+    bool Describe(AccessibleNode& node) const override {
+        TForm::Describe(node);
+        node.Role = AccessibleRole::Alert;
+        return true;
     }
 
     // Centred over `over`, kept on the screen.

@@ -20,7 +20,8 @@ private:
 };
 
 // A windowless rectangle with a one-pixel solid black outline, filled with its
-// brush colour. It repaints only when the brush colour actually changes.
+// brush colour. It repaints only when the brush colour actually changes. It is a
+// decoration: assistive technology does not see it.
 class TShape : public TGraphicControl {
     FORMS_CLASS(TShape)
 public:

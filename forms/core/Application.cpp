@@ -71,6 +71,12 @@ public:
     void Moved(WindowId w, int32_t left, int32_t top) override {
         Guard(w, [&](TForm& f) { f.HandleMoved(left, top); }, false);
     }
+    void DoDefaultAction(WindowId w, int32_t id) override {
+        Guard(w, [&](TForm& f) { f.DoDefaultAction(id); });
+    }
+    void TakeFocus(WindowId w, int32_t id) override {
+        Guard(w, [&](TForm& f) { f.TakeFocus(id); });
+    }
     void Timer(TimerId t) override {
         auto it = app_.timers_.find(t);
         if (it == app_.timers_.end()) return;
@@ -230,6 +236,7 @@ void TApplication::SetActiveForm(TForm* f) {
     TForm* old = activeForm_;
     activeForm_ = f;
     if (old && old->ActiveControl()) old->ActiveControl()->DoExit();
+    if (old) old->AccessibleFocusChanged(old->ActiveControl());
     if (f) f->HandleActivated();
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "Accessible.h"
 #include "../graphics/Bitmap.h"
 #include "../graphics/Geometry.h"
 
@@ -92,6 +93,15 @@ public:
     virtual void Activated(WindowId w, bool active) = 0;
     virtual void Moved(WindowId w, int32_t left, int32_t top) = 0;
     virtual void Timer(TimerId t) = 0;
+
+    // Requests from assistive technology, for node id of window w. A backend reports
+    // them from its event processing, as it reports a click: a request that arrives
+    // inside a call of the assistive technology is posted and reported later, since
+    // a default action may run a whole modal box before it returns.
+    // DoDefaultAction does what the node's DefaultAction names (a button's click);
+    // TakeFocus gives the node the keyboard focus and activates its window.
+    virtual void DoDefaultAction(WindowId, int32_t /*id*/) {}
+    virtual void TakeFocus(WindowId, int32_t /*id*/) {}
 };
 
 // The narrow interface between the form library and a window system.
@@ -137,6 +147,16 @@ public:
 
     virtual std::string ClipboardText() { return clipboard_; }
     virtual void SetClipboardText(const std::string& text) { clipboard_ = text; }
+
+    // The description for assistive technology (Accessible.h), kept current by the
+    // core while the window exists. The whole tree comes when the window is created,
+    // whenever a control joins or leaves it and when a container's state changes;
+    // otherwise a changed node comes alone. The focus comes as the id of the node
+    // that took it (kWindowNode for the window itself), after the State change of
+    // the nodes it left and entered. Ids a backend does not hold are to be ignored.
+    virtual void AccessibleTreeChanged(WindowId, const AccessibleTree&) {}
+    virtual void AccessibleNodeChanged(WindowId, const AccessibleNode&, AccessibleChange) {}
+    virtual void AccessibleFocus(WindowId, int32_t /*id*/) {}
 
 private:
     EventSink* sink_ = nullptr;

@@ -89,7 +89,13 @@ const TClassInfo& TGraphicControl::StaticClass() {
     return info;
 }
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), font_(std::make_unique<TFont>()) {
+namespace {
+// Process-wide, so an id never names two controls, whatever form they come to stand on.
+int32_t nextAccessibleId = kWindowNode + 1;
+}  // namespace
+
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner), font_(std::make_unique<TFont>()), accessibleId_(nextAccessibleId++) {
     font_->OnChange = [this] {
         if (!followingParentFont_) parentFont_ = false;
         FontChanged();
@@ -128,6 +134,7 @@ void TControl::SetBounds(int32_t left, int32_t top, int32_t width, int32_t heigh
     width_ = width;
     height_ = height;
     Invalidate();
+    AccessibleChanged(AccessibleChange::Bounds);
 }
 
 void TControl::SetVisible(bool v) {
@@ -136,6 +143,7 @@ void TControl::SetVisible(bool v) {
     visible_ = v;
     if (v) Invalidate();
     VisibleChanged();
+    AccessibleChanged(AccessibleChange::State);
 }
 
 void TControl::VisibleChanged() {
@@ -148,6 +156,7 @@ void TControl::SetEnabled(bool v) {
     if (v == enabled_) return;
     enabled_ = v;
     Invalidate();
+    AccessibleChanged(AccessibleChange::State);
 }
 
 bool TControl::Showing() const {
@@ -198,6 +207,12 @@ void TControl::SetCaption(const std::string& text) {
     if (text == caption_) return;
     caption_ = text;
     TextChanged();
+    AccessibleChanged(AccessibleChange::Name);
+}
+
+void TControl::AccessibleChanged(AccessibleChange what) const {
+    if (Loading()) return;
+    if (TForm* f = ParentForm()) f->AccessibleNodeChanged(*this, what);
 }
 
 void TControl::PaintTo(TCanvas& canvas) {

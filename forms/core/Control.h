@@ -137,6 +137,15 @@ public:
     virtual void TextChanged() { Invalidate(); }
     virtual void VisibleChanged();
 
+    // Assistive technology. The id is the control's node in its window's description,
+    // the same for the control's whole life. Describe adds what the class knows to
+    // what the form knows of every control (id, parent, bounds, hint, visibility,
+    // enabled state, focus) and answers whether the control is exposed at all; a
+    // control that is not still passes on its children. Setters that change what
+    // Describe reads call AccessibleChanged.
+    int32_t AccessibleId() const { return accessibleId_; }
+    virtual bool Describe(AccessibleNode&) const { return false; }
+
     // Properties that subclasses publish by name (the library's standard set).
     static const TPropInfo& Protected(const std::string& name);
 
@@ -144,6 +153,8 @@ protected:
     // Sets the flag alone, for forms that show and hide through their window.
     void SetVisibleFlag(bool v) { visible_ = v; }
     void SetEnabledFlag(bool v) { enabled_ = v; }
+    // Tells the backend, while the control's window exists and no layout is being read.
+    void AccessibleChanged(AccessibleChange what) const;
     TCanvas* canvas_ = nullptr;
     bool mousePressed_ = false;
 
@@ -168,6 +179,7 @@ private:
     std::string helpKeyword_;
     int32_t helpContext_ = 0;
     bool followingParentFont_ = false;
+    int32_t accessibleId_;
 };
 
 // A control without a window of its own: it paints on its parent's surface.

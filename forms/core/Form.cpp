@@ -62,6 +62,7 @@ TForm::~TForm() {
     if (Application) {
         Application->RemoveForm(this);
         if (handle_) Application->GetBackend().DestroyWindow(handle_);
+        handle_ = 0;
     }
 }
 
@@ -96,6 +97,7 @@ WindowId TForm::Handle() {
     if (main && main != this && main->HandleAllocated()) p.Owner = main->handle_;
     handle_ = TheBackend().CreateWindow(p);
     Application->BindWindow(this, handle_);
+    AccessibleStructureChanged();
     return handle_;
 }
 
@@ -123,6 +125,7 @@ void TForm::SetEnabled(bool v) {
     if (v == Enabled()) return;
     SetEnabledFlag(v);
     if (handle_) TheBackend().Enable(handle_, v);
+    AccessibleChanged(AccessibleChange::State);
 }
 
 void TForm::PlaceOnFirstShow() {
@@ -162,6 +165,7 @@ void TForm::Show() {
         if (OnShow) OnShow(this);
     }
     if (!Visible()) return;  // a handler may hide it again
+    if (!wasVisible) AccessibleChanged(AccessibleChange::State);
     TheBackend().Show(handle_, ShowMode::Normal);
     InvalidateRect(ClientRect());
     Application->SetActiveForm(this);
@@ -170,6 +174,7 @@ void TForm::Show() {
 void TForm::Hide() {
     if (!Visible()) return;
     SetVisibleFlag(false);
+    AccessibleChanged(AccessibleChange::State);
     if (handle_) TheBackend().Show(handle_, ShowMode::Hide);
     if (OnHide) OnHide(this);
     if (Application && Application->ActiveForm() == this) {

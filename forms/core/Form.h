@@ -25,9 +25,10 @@ constexpr TModalResult mrYes = 6;
 constexpr TModalResult mrNo = 7;
 
 // A top-level window. Left and Top are the outer corner on the screen; the size the
-// form keeps is its client size. Three units implement it: Form.cpp the window's life
+// form keeps is its client size. Four units implement it: Form.cpp the window's life
 // and placement, FormPainting.cpp its surface and paint passes, FormInput.cpp the
-// routing of mouse and keys, the focus and the dialog keys.
+// routing of mouse and keys, the focus and the dialog keys, FormAccessible.cpp its
+// description for assistive technology.
 class TForm : public TWinControl {
     FORMS_CLASS(TForm)
 public:
@@ -107,6 +108,18 @@ public:
 
     void TextChanged() override;
     void VisibleChanged() override {}
+
+    // Assistive technology (FormAccessible.cpp). The window's description as the
+    // backend receives it, and what keeps the backend's copy current.
+    AccessibleTree DescribeTree() const;
+    bool Describe(AccessibleNode& node) const override;
+    void AccessibleNodeChanged(const TControl& c, AccessibleChange what);
+    void AccessibleStructureChanged();
+    // The focus left `left` (nullptr: no control) and went wherever it is now.
+    void AccessibleFocusChanged(const TWinControl* left);
+    // The requests of EventSink, for node id of this window.
+    void DoDefaultAction(int32_t id);
+    void TakeFocus(int32_t id);
 
 private:
     // The application's backend; throws Exception while there is no application.

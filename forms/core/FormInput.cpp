@@ -16,6 +16,7 @@ void TForm::SetActiveControl(TWinControl* c) {
     if (!Active()) return;
     if (old) old->DoExit();
     if (c) c->DoEnter();
+    AccessibleFocusChanged(old);
 }
 
 TWinControl* TForm::KeyTarget() const {
@@ -23,8 +24,13 @@ TWinControl* TForm::KeyTarget() const {
 }
 
 void TForm::HandleActivated() {
-    if (TWinControl* c = KeyTarget()) c->DoEnter();
-    else FocusFirst();
+    if (TWinControl* c = KeyTarget()) {
+        c->DoEnter();
+        AccessibleFocusChanged(nullptr);
+        return;
+    }
+    FocusFirst();  // tells where the focus went when it finds a control
+    if (!activeControl_) AccessibleFocusChanged(nullptr);
 }
 
 namespace {

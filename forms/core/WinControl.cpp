@@ -26,13 +26,18 @@ void TWinControl::InsertControl(TControl* c) {
     controls_.push_back(c);
     c->parent_ = this;
     if (auto* w = dynamic_cast<TWinControl*>(c)) tabList_.push_back(w);
+    if (TForm* f = ParentForm()) f->AccessibleStructureChanged();
 }
 
 void TWinControl::RemoveControl(TControl* c) {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
-    if (auto* w = dynamic_cast<TWinControl*>(c))
-        tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());
+    // Compared as plain controls: from a control's base destructor the cast to a
+    // windowed control no longer succeeds, and the tab list must forget it all the same.
+    tabList_.erase(std::remove_if(tabList_.begin(), tabList_.end(),
+                                  [c](const TWinControl* w) { return static_cast<const TControl*>(w) == c; }),
+                   tabList_.end());
     c->parent_ = nullptr;
+    if (TForm* f = ParentForm()) f->AccessibleStructureChanged();
 }
 
 int32_t TWinControl::TabOrder() const {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "ConversionPass.h"
@@ -14,6 +15,7 @@
 #include "forms/backends/headless/HeadlessBackend.h"
 #include "forms/core/Application.h"
 #include "platform/Executable.h"
+#include "tests/forms/core/AccessibleRows.h"
 
 using namespace forms;
 namespace fs = std::filesystem;
@@ -131,6 +133,29 @@ TEST_F(MainWindow, AClickConvertsTheArchiveAndSaysSo) {
     EXPECT_EQ(ReadFile("Data/01/01234.kar"), "uno");
     EXPECT_EQ(ReadFile("Data/05/05678.kar"), "due");
     EXPECT_FALSE(fs::exists("tdata"));
+}
+
+TEST_F(MainWindow, AScreenReaderFindsItsButtonAndItsDefaultActionConvertsAsTheKeyboardDoes) {
+    const std::pair<const char*, std::function<void()>> presses[] = {
+        {"default action", [&] { backend.DoDefaultAction(MainForm->Handle(), MainForm->Button1->AccessibleId()); }},
+        {"enter", [&] { backend.PressKey(VK_RETURN); }},
+        {"space", [&] { backend.PressKey(VK_SPACE); }},
+        {"tab, then space", [&] { backend.PressKey(VK_TAB); backend.PressKey(VK_SPACE); }},
+    };
+    MainForm->Show();
+    EXPECT_EQ(AccessibleRows(backend, MainForm->Handle()),
+              (std::vector<std::string>{"frame 'Lyrimat to Vocarium'", "push button 'Coverti Archivio' focusable focused"}));
+    for (const auto& [label, press] : presses) {
+        fs::create_directory("Data");
+        WriteFile("Data/1234.kar", label);
+        press();
+        app.ProcessMessages();
+        ASSERT_EQ(backend.MessageBoxes.size(), 1u) << label;
+        EXPECT_EQ(backend.MessageBoxes[0].Text, "Ho Finito!") << label;
+        EXPECT_EQ(ReadFile("Data/01/01234.kar"), label);
+        fs::remove_all("Data");
+        backend.MessageBoxes.clear();
+    }
 }
 
 TEST_F(MainWindow, StaysUsableAfterTheMissingArchiveMessage) {

@@ -197,4 +197,34 @@ void HeadlessBackend::DragTo(WindowId w, int32_t left, int32_t top) {
     });
 }
 
+void HeadlessBackend::AccessibleTreeChanged(WindowId w, const AccessibleTree& tree) {
+    auto it = windows_.find(w);
+    if (it == windows_.end()) return;
+    it->second.Accessible = tree;
+    AccessibleEvents.push_back({w, AccessibleEvent::Kind::Tree, kWindowNode, AccessibleChange::State});
+}
+
+void HeadlessBackend::AccessibleNodeChanged(WindowId w, const AccessibleNode& node, AccessibleChange what) {
+    auto it = windows_.find(w);
+    if (it == windows_.end()) return;
+    for (AccessibleNode& n : it->second.Accessible.Nodes)
+        if (n.Id == node.Id) n = node;
+    AccessibleEvents.push_back({w, AccessibleEvent::Kind::Node, node.Id, what});
+}
+
+void HeadlessBackend::AccessibleFocus(WindowId w, int32_t id) {
+    auto it = windows_.find(w);
+    if (it == windows_.end()) return;
+    it->second.Accessible.Focus = id;
+    AccessibleEvents.push_back({w, AccessibleEvent::Kind::Focus, id, AccessibleChange::State});
+}
+
+void HeadlessBackend::DoDefaultAction(WindowId w, int32_t id) {
+    Post([w, id](EventSink& s) { s.DoDefaultAction(w, id); });
+}
+
+void HeadlessBackend::TakeFocus(WindowId w, int32_t id) {
+    Post([w, id](EventSink& s) { s.TakeFocus(w, id); });
+}
+
 }  // namespace forms

@@ -5,6 +5,9 @@
 // - input is injected by the test and handed out by ProcessEvents;
 // - message boxes are answered by the test (OnMessageBox), and every one is recorded;
 // - shell requests are recorded and answered with ShellResult;
+// - each window keeps the description for assistive technology as the core last
+//   sent it, changes applied, and every notification is recorded; the test asks for
+//   default actions and the focus through the sink, as a screen reader would;
 // - a modal loop that waits for input the test never gives calls OnIdle, and
 //   fails loudly instead of hanging when nothing comes.
 #include <deque>
@@ -27,6 +30,14 @@ public:
         bool Enabled = true;
         std::unique_ptr<TBitmap> Image;
         int Presents = 0;
+        AccessibleTree Accessible;
+    };
+    struct AccessibleEvent {
+        enum class Kind : uint8_t { Tree, Node, Focus };
+        WindowId Window;
+        Kind What;
+        int32_t Id;  // the changed node or the focus; kWindowNode for a tree
+        AccessibleChange Change;  // for Kind::Node
     };
     struct MessageBoxCall {
         WindowId Owner;
@@ -55,6 +66,9 @@ public:
     int32_t MessageBox(WindowId owner, const std::string& text, const std::string& caption, uint32_t flags) override;
     bool ShellExecute(const ShellRequest& r) override;
     bool StartMinimized() override { return startMinimized_; }
+    void AccessibleTreeChanged(WindowId w, const AccessibleTree& tree) override;
+    void AccessibleNodeChanged(WindowId w, const AccessibleNode& node, AccessibleChange what) override;
+    void AccessibleFocus(WindowId w, int32_t id) override;
 
     // ---- for tests ----
     const Window* Find(WindowId w) const;
@@ -85,6 +99,9 @@ public:
     void CloseBox(WindowId w);
     // The user dragging a window's frame to a new outer position.
     void DragTo(WindowId w, int32_t left, int32_t top);
+    // Requests of assistive technology, queued like input.
+    void DoDefaultAction(WindowId w, int32_t id);
+    void TakeFocus(WindowId w, int32_t id);
     void Post(std::function<void(EventSink&)> event) { queue_.push_back(std::move(event)); }
     size_t Pending() const { return queue_.size(); }
 
@@ -92,6 +109,7 @@ public:
     std::vector<MessageBoxCall> MessageBoxes;
     std::function<bool()> OnIdle;
     std::vector<ShellRequest> ShellRequests;
+    std::vector<AccessibleEvent> AccessibleEvents;
     bool ShellResult = false;
 
 private:

@@ -9,6 +9,7 @@
 #include "forms/controls/MessageForm.h"
 #include "forms/core/Application.h"
 #include "forms/core/Form.h"
+#include "tests/forms/core/AccessibleRows.h"
 
 using namespace forms;
 
@@ -78,10 +79,22 @@ TEST_F(MessageFormTest, OkCancelAnswersWithTheButtonPressed) {
         {"tab, enter", [&] { backend.PressKey(VK_TAB); backend.PressKey(VK_RETURN); }},
         {"tab, space", [&] { backend.PressKey(VK_TAB); backend.PressKey(VK_SPACE); }},
         {"close box", [&] { backend.CloseBox(box); }},
+        {"cancel's default action", [&] { backend.DoDefaultAction(box, backend.Find(box)->Accessible.Nodes.back().Id); }},
     };
     for (const auto& [label, act] : cancels) EXPECT_EQ(Run({}, "Continue?", MB_OKCANCEL, act), IDCANCEL) << label;
     EXPECT_EQ(Run({}, "Continue?", MB_OKCANCEL, [&] { backend.PressKey(VK_RETURN); }), IDOK);
     EXPECT_EQ(Run({}, "Continue?", MB_OKCANCEL, [&] { backend.PressKey(VK_SPACE); }), IDOK);
+}
+
+TEST_F(MessageFormTest, IsAnAlertHoldingItsTextAndItsButtons) {
+    std::vector<std::string> rows;
+    Run({}, "Ho Finito!", MB_OKCANCEL | MB_ICONINFORMATION, [&] {
+        rows = AccessibleRows(backend, box);
+        backend.PressKey(VK_RETURN);
+    });
+    EXPECT_EQ(rows, (std::vector<std::string>{"alert 'Lyrimat to Vocarium'", "static text 'Ho Finito!' read-only",
+                                              "push button 'OK' focusable focused default",
+                                              "push button 'Cancel' focusable cancel"}));
 }
 
 TEST_F(MessageFormTest, AClickOnOkAnswers) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 #include "forms/backends/headless/HeadlessBackend.h"
 #include "forms/core/Application.h"
 #include "forms/controls/Button.h"
+#include "forms/controls/Edit.h"
 #include "forms/core/Form.h"
+#include "tests/forms/core/AccessibleRows.h"
 
 using namespace forms;
 
@@ -163,6 +166,40 @@ TEST_F(FormFixture, KeyboardReachesTheRightButton) {
     app.ProcessMessages();
     EXPECT_EQ(clicks, (std::vector<std::string>{"first", "first", "cancel", "cancel"}));
     EXPECT_EQ(main->ActiveControl(), cancel);
+}
+
+// Each change reaches the backend as it happens, and its copy stays what the form says.
+TEST_F(FormFixture, TheBackendHearsOfEveryChangeAScreenReaderReads) {
+    using Kind = HeadlessBackend::AccessibleEvent::Kind;
+    TButton *a, *b;
+    TEdit* e;
+    const std::tuple<const char*, std::function<TControl*()>, const char*, Kind> cases[] = {
+        {"caption", [&] { a->SetCaption("&Apri && chiudi"); return a; }, "push button 'Apri & chiudi' focusable focused", Kind::Node},
+        {"disabled", [&] { b->SetEnabled(false); return b; }, "push button '' focusable unavailable", Kind::Node},
+        {"hidden", [&] { b->SetVisible(false); return b; }, "push button '' focusable invisible", Kind::Node},
+        {"made default", [&] { b->SetDefault(true); return b; }, "push button '' focusable default", Kind::Node},
+        {"held down", [&] { backend.KeyDown(VK_SPACE); return a; }, "push button '' focusable focused pressed", Kind::Node},
+        {"edit text", [&] { e->SetText("abc"); return e; }, "text '' = abc focusable", Kind::Node},
+        {"focus moved", [&] { backend.PressKey(VK_TAB); return b; }, "push button '' focusable focused", Kind::Focus},
+    };
+    main->Show();
+    for (const auto& [label, change, after, event] : cases) {
+        a = AddButton(main, 10, mrNone);
+        b = AddButton(main, 80, mrNone);
+        e = new TEdit(main);
+        e->SetParent(main);
+        a->SetFocus();
+        const TControl* changed = change();
+        app.ProcessMessages();
+        const AccessibleTree& held = backend.Find(main->Handle())->Accessible;
+        EXPECT_EQ(AccessibleRows(held), AccessibleRows(main->DescribeTree())) << label;
+        ASSERT_NE(held.Find(changed->AccessibleId()), nullptr) << label;
+        EXPECT_EQ(AccessibleRow(*held.Find(changed->AccessibleId())), after) << label;
+        EXPECT_EQ(backend.AccessibleEvents.back().What, event) << label;
+        EXPECT_EQ(backend.AccessibleEvents.back().Id, changed->AccessibleId()) << label;
+        for (TControl* c : std::initializer_list<TControl*>{a, b, e}) delete c;
+        EXPECT_EQ(held.Nodes.size(), 1u) << label << ": gone with them";
+    }
 }
 
 TEST_F(FormFixture, EnterPressesTheDefaultButtonWhenTheFocusIsNotOnAButton) {

@@ -1,0 +1,76 @@
+#pragma once
+// What a window tells assistive technology about itself, as plain data: backends
+// receive it through Backend.h and never see the forms and controls it comes from.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "../graphics/Geometry.h"
+
+namespace forms {
+
+// What a node is to a screen reader. Each backend maps these to its own roles.
+enum class AccessibleRole : uint8_t {
+    Frame,        // a main window
+    Dialog,       // any other window
+    Alert,        // the message form
+    PushButton,
+    EditableText,  // with AccessibleState::Protected, a password field
+    StaticText,   // a label
+    Graphic,
+    ProgressBar,
+    LevelBar      // a level meter
+};
+
+// State bits of a node.
+enum AccessibleState : uint32_t {
+    asFocusable = 1,
+    asFocused = 2,
+    asDefault = 4,      // the button Enter presses
+    asCancel = 8,       // the button Escape presses
+    asUnavailable = 16,  // disabled
+    asInvisible = 32,   // hidden, or inside something hidden
+    asPressed = 64,
+    asReadOnly = 128,
+    asProtected = 256   // its value is a secret: Value stays empty
+};
+
+// Ids are unique within a window and stay the same for a control's whole life; the
+// window itself is always node 0, and kNoNode stands for none.
+constexpr int32_t kWindowNode = 0;
+constexpr int32_t kNoNode = -1;
+
+struct AccessibleNode {
+    int32_t Id = kNoNode;
+    int32_t Parent = kNoNode;  // kNoNode for the window
+    AccessibleRole Role = AccessibleRole::Graphic;
+    std::string Name;
+    std::string Value;
+    std::string Description;
+    std::string DefaultAction;  // empty: it has none
+    // Min, Max and Current mean something only when HasRange holds.
+    bool HasRange = false;
+    double Min = 0, Max = 0, Current = 0;
+    uint32_t States = 0;
+    TRect Bounds;  // in the window's client coordinates
+    std::vector<int32_t> Children;  // in painting order, bottom first
+    int32_t LabelledBy = kNoNode;  // the label that names this node
+    int32_t LabelFor = kNoNode;    // the node this label names
+};
+
+// A window's description. Nodes[0] is the window; every node comes after its parent.
+struct AccessibleTree {
+    std::vector<AccessibleNode> Nodes;
+    int32_t Focus = kNoNode;  // the node with the keyboard focus, if the window has it
+
+    const AccessibleNode* Find(int32_t id) const {
+        for (const AccessibleNode& n : Nodes)
+            if (n.Id == id) return &n;
+        return nullptr;
+    }
+};
+
+// What changed in a node that a backend already holds.
+enum class AccessibleChange : uint8_t { Name, Value, State, Bounds };
+
+}  // namespace forms
