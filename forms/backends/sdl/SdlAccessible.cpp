@@ -218,11 +218,18 @@ void SdlAccessible::Forget(WindowId w) {
     if (model_) model_->Forget(w);
 }
 
+int32_t SdlAccessible::WaitLimitMs() const {
+    if (!model_) return -1;
+    constexpr auto kConversation = std::chrono::milliseconds(500);
+    return std::chrono::steady_clock::now() - lastBusy_ < kConversation ? 10 : 100;
+}
+
 void SdlAccessible::Pump(EventSink* sink) {
     if (!model_) return;
     // Whatever is ready, and no more: the loop must not wait here.
-    for (int i = 0; i < 64 && g_main_context_iteration(nullptr, FALSE); ++i) {
-    }
+    int dispatched = 0;
+    while (dispatched < 64 && g_main_context_iteration(nullptr, FALSE)) ++dispatched;
+    if (dispatched) lastBusy_ = std::chrono::steady_clock::now();
     if (!sink) return;
     for (const AtkModel::Request& r : model_->TakePosted()) {
         if (r.Action) sink->DoDefaultAction(r.Window, r.Id);

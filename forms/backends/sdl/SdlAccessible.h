@@ -3,6 +3,7 @@
 // bridge: an application object named by the program, one frame per window and
 // one object per node. Only when an accessibility bus can be reached: without one
 // nothing is set up, so start-up costs nothing and prints nothing.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -26,14 +27,17 @@ public:
     void Focus(WindowId w, int32_t id);
     void Forget(WindowId w);
 
-    // Whether the bridge is up: the event loop then has to come back to Pump soon.
-    bool Serving() const { return model_ != nullptr; }
+    // How long the event loop may wait before it comes back to Pump, in milliseconds
+    // (-1: as long as it likes). The bus's messages wake no SDL wait, so while the
+    // bridge is up the wait is short, and shortest while a client is talking to it.
+    int32_t WaitLimitMs() const;
     // Answers what the bus has brought, then reports the requests it posted.
     void Pump(EventSink* sink);
 
 private:
     std::function<TPoint(WindowId)> origin_;
     bool tried_ = false;
+    std::chrono::steady_clock::time_point lastBusy_;
     std::unique_ptr<AtkModel> model_;
 };
 

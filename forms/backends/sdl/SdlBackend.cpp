@@ -300,10 +300,10 @@ bool SdlBackend::ProcessEvents(bool wait) {
     access_->Pump(Sink());
     if (s.quit) return false;
 
-    // The bus's messages wake no SDL wait: while it is served, the wait is short.
     SDL_Event first;
-    const bool waited = wait && SDL_WaitEventTimeout(&first, access_->Serving() ? 10 : -1) == 1;
-    if (wait && !waited && !access_->Serving()) SDL_Delay(1);
+    const int32_t limit = access_->WaitLimitMs();
+    const bool waited = wait && SDL_WaitEventTimeout(&first, limit) == 1;
+    if (wait && !waited && limit < 0) SDL_Delay(1);
     // What is queued when the wait ends, and no more: a tick that comes due while a
     // handler runs waits for the next call, so the caller's loop gets to look at its
     // state between batches.
