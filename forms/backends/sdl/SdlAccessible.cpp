@@ -90,9 +90,11 @@ public:
             if (AtkObject* parent = atk_object_get_parent(o)) g_signal_emit_by_name(parent, "children-changed::remove", -1, o);
             ReleaseAtkNode(o);
         }
+        std::vector<const AccessibleNode*> added;
         for (const AccessibleNode& n : tree.Nodes) {
             AtkObject*& o = win.Objects[n.Id];
             if (!o) {
+                added.push_back(&n);
                 o = NewAtkNode(this, w, &n);
                 AtkObject* parent = n.Parent == kNoNode ? root_ : Object(w, n.Parent);
                 atk_object_set_parent(o, parent);
@@ -102,6 +104,9 @@ public:
                 Changed(w, o, *old, n);
             }
         }
+        for (const AccessibleNode* n : added)
+            if (AtkObject* label = Object(w, n->LabelledBy))
+                atk_object_add_relationship(Object(w, n->Id), ATK_RELATION_LABELLED_BY, label);
     }
 
     void SetNode(WindowId w, const AccessibleNode& n) {
@@ -117,14 +122,12 @@ public:
         Changed(w, o, before, *node);
     }
 
-    void Focus(WindowId w, int32_t id) {
-        if (w != active_) {
-            const WindowId was = active_;
-            active_ = w;
-            if (AtkObject* f = Object(was, kWindowNode)) atk_object_notify_state_change(f, ATK_STATE_ACTIVE, FALSE);
-            if (AtkObject* f = Object(w, kWindowNode)) atk_object_notify_state_change(f, ATK_STATE_ACTIVE, TRUE);
-        }
-        if (AtkObject* o = Object(w, id)) atk_object_notify_state_change(o, ATK_STATE_FOCUSED, TRUE);
+    void Activate(WindowId w) {
+        if (w == active_) return;
+        const WindowId was = active_;
+        active_ = w;
+        if (AtkObject* f = Object(was, kWindowNode)) atk_object_notify_state_change(f, ATK_STATE_ACTIVE, FALSE);
+        if (AtkObject* f = Object(w, kWindowNode)) atk_object_notify_state_change(f, ATK_STATE_ACTIVE, TRUE);
     }
 
     void Forget(WindowId w) {
@@ -210,8 +213,10 @@ void SdlAccessible::NodeChanged(WindowId w, const AccessibleNode& node, Accessib
     if (model_) model_->SetNode(w, node);
 }
 
-void SdlAccessible::Focus(WindowId w, int32_t id) {
-    if (model_) model_->Focus(w, id);
+// The window that holds the focus is the active one; the node's focused state came
+// with its State change, just before.
+void SdlAccessible::Focus(WindowId w, int32_t) {
+    if (model_) model_->Activate(w);
 }
 
 void SdlAccessible::Forget(WindowId w) {
