@@ -10,6 +10,7 @@
 
 #include "../PlatformBackend.h"
 #include "../../core/Exceptions.h"
+#include "SdlAccessible.h"
 #include "SdlEvents.h"
 #include "SdlIcon.h"
 #include "SdlState.h"
@@ -161,9 +162,16 @@ void BackendState::Forget(WindowId id) {
 using sdl::Frame;
 using sdl::Window;
 
-SdlBackend::SdlBackend() : s_(std::make_unique<sdl::BackendState>()) {}
+SdlBackend::SdlBackend()
+    : s_(std::make_unique<sdl::BackendState>()),
+      access_(std::make_unique<sdl::SdlAccessible>([this](WindowId id) {
+          int x = 0, y = 0;
+          if (const Window* w = s_->Find(id); w && w->Sdl) SDL_GetWindowPosition(w->Sdl, &x, &y);
+          return TPoint{x, y};
+      })) {}
 
 SdlBackend::~SdlBackend() {
+    access_.reset();
     for (const TimerId t : s_->timers) sdl::SdlTimers().Stop(t);
     for (auto& [id, w] : s_->windows)
         if (w.Sdl) SDL_DestroyWindow(w.Sdl);
@@ -190,6 +198,7 @@ void SdlBackend::DestroyWindow(WindowId id) {
     }
     s_->Forget(id);
     s_->windows.erase(id);
+    access_->Forget(id);
 }
 
 void SdlBackend::SetCaption(WindowId id, const std::string& caption) {
@@ -299,9 +308,13 @@ bool SdlBackend::ProcessEvents(bool wait) {
     s.EnsureEvents();
     s.shell.Reap();
 
+    access_->Pump(Sink());
+    if (s.quit) return false;
+
     SDL_Event first;
-    const bool waited = wait && SDL_WaitEvent(&first) == 1;
-    if (wait && !waited) SDL_Delay(1);
+    const int32_t limit = access_->WaitLimitMs();
+    const bool waited = wait && SDL_WaitEventTimeout(&first, limit) == 1;
+    if (wait && !waited && limit < 0) SDL_Delay(1);
     // What is queued when the wait ends, and no more: a tick that comes due while a
     // handler runs waits for the next call, so the caller's loop gets to look at its
     // state between batches.
@@ -353,6 +366,14 @@ void SdlBackend::SetClipboardText(const std::string& text) {
     s_->EnsureVideo();
     SDL_SetClipboardText(text.c_str());
 }
+
+void SdlBackend::AccessibleTreeChanged(WindowId w, const AccessibleTree& tree) { access_->TreeChanged(w, tree); }
+
+void SdlBackend::AccessibleNodeChanged(WindowId w, const AccessibleNode& node, AccessibleChange change) {
+    access_->NodeChanged(w, node, change);
+}
+
+void SdlBackend::AccessibleFocus(WindowId w, int32_t id) { access_->Focus(w, id); }
 
 uint32_t SdlBackend::SdlWindowId(WindowId id) const {
     auto it = s_->windows.find(id);

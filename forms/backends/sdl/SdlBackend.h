@@ -38,10 +38,12 @@
 //      answer to a wake-up message for a vanished window doesn't end the process.
 //  [x] An X display that drops the first connections (its server starting afresh
 //      as the previous client left) is tried a few times before it is reported.
+//  [x] Assistive technology: the windows' descriptions over AT-SPI, through ATK and
+//      its bridge, when an accessibility bus is there; requests come back as reports.
 //  [ ] StartMinimized: Linux gives a process no such request.
 //
 // Its units: SdlEvents (SDL's events as reports), SdlTimers (the timer table),
-// SdlShell (xdg-open), SdlSurface (the image into the window's pixel format), and the
+// SdlShell (xdg-open), SdlAccessible (AT-SPI), SdlSurface (the image into the window's pixel format), and the
 // parts that need no display: SdlKeys, SdlIcon, SdlX11.
 #include <cstdint>
 #include <memory>
@@ -53,6 +55,7 @@ namespace forms {
 
 namespace sdl {
 struct BackendState;
+class SdlAccessible;
 }
 
 class SdlBackend : public Backend {
@@ -79,6 +82,10 @@ public:
     bool ShellExecute(const ShellRequest& r) override;
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& text) override;
+    // Served over AT-SPI when an accessibility bus is there (SdlAccessible).
+    void AccessibleTreeChanged(WindowId w, const AccessibleTree& tree) override;
+    void AccessibleNodeChanged(WindowId w, const AccessibleNode& node, AccessibleChange change) override;
+    void AccessibleFocus(WindowId w, int32_t id) override;
 
     // The SDL window of one of ours, for tests that look at it from outside; 0 while
     // it has none.
@@ -86,6 +93,7 @@ public:
 
 private:
     std::unique_ptr<sdl::BackendState> s_;
+    std::unique_ptr<sdl::SdlAccessible> access_;
 };
 
 }  // namespace forms
