@@ -74,7 +74,8 @@ void NodeClassInit(gpointer klass, gpointer) {
     k->ref_state_set = RefStates;
 }
 
-// Bounds are client coordinates of the window; the frame's own are its client area.
+// Bounds are client coordinates of the window, in pixels of the description; the
+// frame's own are its client area. The screen's pixels are `Scale` times as many.
 void Extents(AtkComponent* c, gint* x, gint* y, gint* width, gint* height, AtkCoordType coords) {
     *x = *y = *width = *height = 0;
     const AtkNode* n = Self(c);
@@ -89,10 +90,12 @@ void Extents(AtkComponent* c, gint* x, gint* y, gint* width, gint* height, AtkCo
         if (const AccessibleNode* p = n->host->Node(n->window, node->Parent); p && p->Parent != kNoNode)
             corner = {-p->Bounds.Left, -p->Bounds.Top};
     }
-    *x = corner.X + r.Left;
-    *y = corner.Y + r.Top;
-    *width = r.Width();
-    *height = r.Height();
+    const int32_t scale = n->host->Scale();
+    if (coords != ATK_XY_SCREEN) corner = {corner.X * scale, corner.Y * scale};
+    *x = corner.X + r.Left * scale;
+    *y = corner.Y + r.Top * scale;
+    *width = r.Width() * scale;
+    *height = r.Height() * scale;
 }
 
 gboolean GrabFocus(AtkComponent* c) {

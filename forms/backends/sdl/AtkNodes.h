@@ -21,6 +21,7 @@ public:
     virtual int32_t FrameIndex(WindowId w) const = 0;
     virtual bool IsActive(WindowId w) const = 0;
     virtual TPoint Origin(WindowId w) const = 0;  // the client area's corner on the screen
+    virtual int32_t Scale() const = 0;            // screen pixels to a pixel of the bounds
     // Requests of the assistive technology, reported later from the event loop.
     virtual void Post(WindowId w, int32_t id, bool action) = 0;
 };

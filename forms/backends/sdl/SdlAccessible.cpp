@@ -37,7 +37,8 @@ void Quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 class AtkModel : public AtkHost {
 public:
-    explicit AtkModel(std::function<TPoint(WindowId)> origin) : origin_(std::move(origin)) {
+    AtkModel(std::function<TPoint(WindowId)> origin, std::function<int32_t()> scale)
+        : origin_(std::move(origin)), scale_(std::move(scale)) {
         root_ = NewAtkNode(this, 0, nullptr);
         atk_object_set_name(root_, program_invocation_short_name);
     }
@@ -72,6 +73,7 @@ public:
     }
     bool IsActive(WindowId w) const override { return w == active_; }
     TPoint Origin(WindowId w) const override { return origin_(w); }
+    int32_t Scale() const override { return scale_(); }
     void Post(WindowId w, int32_t id, bool action) override { posted_.push_back({w, id, action}); }
 
     void SetTree(WindowId w, const AccessibleTree& tree) {
@@ -170,6 +172,7 @@ private:
     }
 
     std::function<TPoint(WindowId)> origin_;
+    std::function<int32_t()> scale_;
     AtkObject* root_ = nullptr;
     std::map<WindowId, Window> windows_;
     std::vector<WindowId> order_;  // the frames, in the order the windows came
@@ -177,7 +180,8 @@ private:
     std::vector<Request> posted_;
 };
 
-SdlAccessible::SdlAccessible(std::function<TPoint(WindowId)> origin) : origin_(std::move(origin)) {}
+SdlAccessible::SdlAccessible(std::function<TPoint(WindowId)> origin, std::function<int32_t()> scale)
+    : origin_(std::move(origin)), scale_(std::move(scale)) {}
 
 SdlAccessible::~SdlAccessible() {
     if (!model_) return;
@@ -191,7 +195,7 @@ void SdlAccessible::TreeChanged(WindowId w, const AccessibleTree& tree) {
         // The first window's description is the moment: a process that never shows
         // one never talks to the bus.
         if (!g_root && BusReachable()) {
-            auto model = std::make_unique<AtkModel>(origin_);
+            auto model = std::make_unique<AtkModel>(origin_, scale_);
             g_root = model->Root();
             auto* util = ATK_UTIL_CLASS(g_type_class_ref(ATK_TYPE_UTIL));
             util->get_root = [] { return g_root; };

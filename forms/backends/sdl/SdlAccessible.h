@@ -16,8 +16,9 @@ class AtkModel;
 
 class SdlAccessible {
 public:
-    // origin gives a window's client corner on the screen.
-    explicit SdlAccessible(std::function<TPoint(WindowId)> origin);
+    // origin gives a window's client corner on the screen; scale, how many screen
+    // pixels a pixel of the description is wide.
+    SdlAccessible(std::function<TPoint(WindowId)> origin, std::function<int32_t()> scale);
     ~SdlAccessible();
     SdlAccessible(const SdlAccessible&) = delete;
     SdlAccessible& operator=(const SdlAccessible&) = delete;
@@ -36,6 +37,7 @@ public:
 
 private:
     std::function<TPoint(WindowId)> origin_;
+    std::function<int32_t()> scale_;
     bool tried_ = false;
     std::chrono::steady_clock::time_point lastBusy_;
     std::unique_ptr<AtkModel> model_;

@@ -168,7 +168,7 @@ SdlBackend::SdlBackend()
           int x = 0, y = 0;
           if (const Window* w = s_->Find(id); w && w->Sdl) SDL_GetWindowPosition(w->Sdl, &x, &y);
           return TPoint{x, y};
-      })) {}
+      }, [this] { return s_->scale; })) {}
 
 SdlBackend::~SdlBackend() {
     access_.reset();
