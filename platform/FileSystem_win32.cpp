@@ -97,22 +97,19 @@ FileHandle Open(const std::string& path, DWORD access, DWORD flags) {
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
 }
 
-// The path a handle really leads to, in the ordinary form ("C:\...", "\\server\...").
+// A path in the ordinary form ("C:\...", "\\server\..."), without `\\?\`.
+std::wstring Ordinary(std::wstring path) {
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
+    return path.compare(0, 4, L"\\\\?\\") == 0 ? path.substr(4) : path;
+}
+
+// The path a handle really leads to, in the ordinary form.
 std::wstring FinalPath(HANDLE handle) {
     std::wstring buffer(32768, L'\0');
     const DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     if (length == 0 || length >= buffer.size()) return {};
     buffer.resize(length);
-    if (buffer.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + buffer.substr(8);
-    if (buffer.compare(0, 4, L"\\\\?\\") == 0) return buffer.substr(4);
-    return buffer;
-}
-
-std::wstring Ordinary(const std::string& path) {
-    std::wstring wide = SystemPath(path);
-    if (wide.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + wide.substr(8);
-    if (wide.compare(0, 4, L"\\\\?\\") == 0) return wide.substr(4);
-    return wide;
+    return Ordinary(buffer);
 }
 
 // A reparse point leads elsewhere when the path it is opened by is not where the
@@ -120,7 +117,7 @@ std::wstring Ordinary(const std::string& path) {
 bool LeadsElsewhere(const std::string& path) {
     const FileHandle file = Open(path, 0, 0);
     if (!file) return false;
-    std::wstring final = FinalPath(file.get()), own = Ordinary(path);
+    std::wstring final = FinalPath(file.get()), own = Ordinary(SystemPath(path));
     while (own.size() > 3 && IsSeparator(own.back())) own.pop_back();
     return !final.empty() && _wcsicmp(final.c_str(), own.c_str()) != 0;
 }
