@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "SistemaArchivio/ArchivePaths.h"
 #include "SistemaArchivio/ConversionReport.h"
 #include "SistemaArchivio/WorkFolder.h"
 #include "platform/FileSystem.h"
@@ -150,31 +149,6 @@ TEST(NamingRule, FirstCharacterIsWhole) {
     // An unpaired UTF-16 unit in a Windows name is one character; on Linux its bytes
     // form no valid sequence, so the first byte stands alone.
     EXPECT_EQ(BucketName("\xED\xA0\x80x"), kWindows ? "0\xED\xA0\x80" : "0\xED");
-}
-
-TEST(ArchivePaths, NormalAndBelow) {
-    using archivepaths::Below;
-    using archivepaths::Normal;
-    const std::string sep(1, platform::kSeparator);
-    const auto native = [&sep](std::string path) { return Shown(path); };
-    struct Case {
-        const char* label;
-        std::string path, folder;
-        std::optional<std::string> below;
-    };
-    const Case cases[] = {
-        {"a song of the folder", "/w/Data/./x.kar", "/w/Data", "x.kar"},
-        {"out and back in", "/w/Data/../Data/sub//y", "/w/Data", native("sub/y")},
-        {"the folder itself", "/w/Data/", "/w/Data", ""},
-        {"beside it", "/w/Data/../outside.kar", "/w/Data", std::nullopt},
-        {"a name that only starts alike", "/w/Database/x", "/w/Data", std::nullopt},
-        {"above the root stays at the root", "/../../w/Data/x", "/w/Data", "x"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        EXPECT_EQ(Below(Normal(native(c.path)), native(c.folder)), c.below);
-    }
-    EXPECT_EQ(Normal("a/../../b"), ".." + sep + "b");  // a relative path keeps what leads above it
 }
 
 // --- Safety --------------------------------------------------------------------------
