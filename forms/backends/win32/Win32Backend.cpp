@@ -1,5 +1,7 @@
 #include "Win32Backend.h"
 
+#include "Win32Accessible.h"
+
 #include <cstring>
 #include <cwchar>
 #include <exception>
@@ -16,6 +18,7 @@
 #include <windows.h>
 #include <windowsx.h>
 #include <shellapi.h>
+#include <ole2.h>
 #undef CreateWindow
 #undef MessageBox
 #undef ShellExecute
@@ -89,6 +92,7 @@ struct Win32Backend::State {
         WindowStyle Style;
         std::unique_ptr<TGdiBitmap> Image;  // the last presented client image
         wchar_t PendingHigh = 0;            // the first half of a surrogate pair typed
+        std::unique_ptr<Win32Accessibility> Accessible;
     };
 
     Win32Backend* Self = nullptr;
@@ -101,6 +105,7 @@ struct Win32Backend::State {
     HICON SmallIcon = nullptr;
     HWND Painting = nullptr;  // a window whose WM_PAINT waits for the sink's first image
     bool Quit = false;
+    bool Com = false;  // whether this thread's COM is ours to end
     std::exception_ptr Error;
 
     template <class F>
@@ -240,6 +245,17 @@ struct Win32Backend::State {
                 Report([&](EventSink& s) { s.Char(w, c); });
                 return 0;
             }
+            case WM_GETOBJECT:
+                if (const LRESULT object = it->second.Accessible->Answer(wp, lp)) return object;
+                break;
+            case kAccessibleActionMessage: {
+                const auto id = static_cast<int32_t>(wp);
+                if (lp == kActionFocus)
+                    Report([&](EventSink& s) { s.TakeFocus(w, id); });
+                else
+                    Report([&](EventSink& s) { s.DoDefaultAction(w, id); });
+                return 0;
+            }
             case WM_NCDESTROY:
                 Windows.erase(it);
                 break;
@@ -331,6 +347,8 @@ Win32Backend::Win32Backend() : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.Self = this;
     s.Instance = GetModuleHandleW(nullptr);
+    // COM marshals the accessible objects; it must run before the first WM_GETOBJECT.
+    s.Com = SUCCEEDED(OleInitialize(nullptr));
     SetSystemColorSource(&DesktopColor);
     RegisterWindowClass(s.Instance, kWindowClass, &WindowProc);
     RegisterWindowClass(s.Instance, kTimerClass, &TimerProc);
@@ -354,6 +372,7 @@ Win32Backend::~Win32Backend() {
     ::DestroyWindow(s.Timers);
     if (s.BigIcon) DestroyIcon(s.BigIcon);
     if (s.SmallIcon) DestroyIcon(s.SmallIcon);
+    if (s.Com) OleUninitialize();
 }
 
 WindowId Win32Backend::CreateWindow(const WindowParams& p) {
@@ -365,6 +384,7 @@ WindowId Win32Backend::CreateWindow(const WindowParams& p) {
                              Hwnd(p.Owner), nullptr, s.Instance, &s);
     if (!h) throw std::runtime_error("Cannot create a window");
     s.Windows[h].Style = p.Style;
+    s.Windows[h].Accessible = std::make_unique<Win32Accessibility>(h);
     if (p.HasIcon) {
         if (s.BigIcon) SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(s.BigIcon));
         if (s.SmallIcon) SendMessageW(h, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(s.SmallIcon));
@@ -546,6 +566,21 @@ void Win32Backend::SetClipboardText(const std::string& text) {
     EmptyClipboard();
     if (!SetClipboardData(CF_UNICODETEXT, data)) GlobalFree(data);  // otherwise the system owns it
     CloseClipboard();
+}
+
+void Win32Backend::AccessibleTreeChanged(WindowId w, const AccessibleTree& tree) {
+    auto it = state_->Windows.find(Hwnd(w));
+    if (it != state_->Windows.end()) it->second.Accessible->TreeChanged(tree);
+}
+
+void Win32Backend::AccessibleNodeChanged(WindowId w, const AccessibleNode& node, AccessibleChange what) {
+    auto it = state_->Windows.find(Hwnd(w));
+    if (it != state_->Windows.end()) it->second.Accessible->NodeChanged(node, what);
+}
+
+void Win32Backend::AccessibleFocus(WindowId w, int32_t id) {
+    auto it = state_->Windows.find(Hwnd(w));
+    if (it != state_->Windows.end()) it->second.Accessible->FocusChanged(id);
 }
 
 std::unique_ptr<Backend> CreatePlatformBackend() { return std::make_unique<Win32Backend>(); }
