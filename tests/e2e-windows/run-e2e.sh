@@ -102,6 +102,16 @@ if [ "$mode" = backend ]; then
   exit 0
 fi
 
+# Alt+F4 on the main window $1 closes it, and with it the process, which exits 0.
+close_main() {
+  xdotool mousemove --window "$1" 10 10 key alt+F4
+  within 600 eval '! kill -0 "$app_pid" 2>/dev/null' || fail "the process did not end after its window was closed"
+  wait "$app_pid"
+  status=$?
+  app_pid=""
+  [ "$status" -eq 0 ] || fail "exit code $status, not 0"
+}
+
 if [ "$mode" = msaa ]; then
   archive="$work/archive"
   mkdir -p "$archive/Data"
@@ -115,13 +125,7 @@ if [ "$mode" = msaa ]; then
   [ "$status" -eq 0 ] || fail "msaa_probe exited with $status"
   tr -d '\r' <"$work/probe.log" | grep -q -x 'message: Ho Finito!' || fail "the message box did not say Ho Finito!"
   [ "$(cat "$archive/Data/01/01234.kar" 2>/dev/null)" = first ] || fail "the archive is not converted"
-  main=$(xdotool search --name '^Lyrimat to Vocarium$' | head -n 1)
-  xdotool mousemove --window "$main" 10 10 key alt+F4
-  within 600 eval '! kill -0 "$app_pid" 2>/dev/null' || fail "the process did not end after its window was closed"
-  wait "$app_pid"
-  status=$?
-  app_pid=""
-  [ "$status" -eq 0 ] || fail "exit code $status, not 0"
+  close_main "$(xdotool search --name '^Lyrimat to Vocarium$' | head -n 1)"
   echo "PASSED: converted through MSAA, message box answered, exit code 0"
   exit 0
 fi
@@ -207,13 +211,8 @@ fi
 xdotool mousemove --window "$box" 10 10 key Return
 within 300 count_is 1 || fail "Enter did not close the message box"
 
-# The window is usable again; Alt+F4 closes it, and with it the process.
-xdotool mousemove --window "$main" 10 10 key alt+F4
-within 600 eval '! kill -0 "$app_pid" 2>/dev/null' || fail "the process did not end after its window was closed"
-wait "$app_pid"
-status=$?
-app_pid=""
-[ "$status" -eq 0 ] || fail "exit code $status, not 0"
+# The window is usable again.
+close_main "$main"
 if [ "$mode" != zip ]; then
   echo "PASSED: converted tree, message box answered with Enter, window closed, exit code 0"
   exit 0
