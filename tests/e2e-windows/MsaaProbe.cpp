@@ -27,16 +27,11 @@ bool Within(int tenths, F&& done) {
     return done();
 }
 
-HWND FindBox(HWND owner) {
-    struct Search { HWND Owner, Found; } s{owner, nullptr};
-    EnumWindows([](HWND h, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        wchar_t cls[32] = {};
-        GetClassNameW(h, cls, 32);
-        if (GetWindow(h, GW_OWNER) == s->Owner && IsWindowVisible(h) && lstrcmpW(cls, L"#32770") == 0) s->Found = h;
-        return !s->Found;
-    }, reinterpret_cast<LPARAM>(&s));
-    return s.Found;
+VARIANT Child(long id) {
+    VARIANT v{};
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
 }
 
 }  // namespace
@@ -50,15 +45,12 @@ int main() {
     if (FAILED(AccessibleObjectFromWindow(main, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
                                           reinterpret_cast<void**>(&acc))))
         return Fail("AccessibleObjectFromWindow");
-    long count = 0;
+    long count = 0, button = 0;
     acc->get_accChildCount(&count);
     RECT window;
     GetWindowRect(main, &window);
-    long button = 0;
     for (long i = 1; i <= count; ++i) {
-        VARIANT child{};
-        child.vt = VT_I4;
-        child.lVal = i;
+        const VARIANT child = Child(i);
         BSTR name = nullptr;
         VARIANT role{}, state{};
         long x = 0, y = 0, w = 0, h = 0;
@@ -77,24 +69,17 @@ int main() {
         SysFreeString(name);
     }
     if (!button) return Fail("no focusable, available push button \"Coverti Archivio\" inside the window");
-    VARIANT child{};
-    child.vt = VT_I4;
-    child.lVal = button;
-    if (acc->accDoDefaultAction(child) != S_OK) return Fail("accDoDefaultAction");
+    if (acc->accDoDefaultAction(Child(button)) != S_OK) return Fail("accDoDefaultAction");
     HWND box = nullptr;
-    if (!Within(600, [&] { return (box = FindBox(main)) != nullptr; })) return Fail("no message box");
+    // The system's box: a dialog of the tool's title, its text the static control 0xFFFF.
+    if (!Within(600, [&] { return (box = FindWindowW(L"#32770", L"Lyrimat to Vocarium")) != nullptr; }))
+        return Fail("no message box");
     wchar_t text[256] = {};
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        wchar_t cls[32] = {};
-        GetClassNameW(c, cls, 32);
-        if (lstrcmpiW(cls, L"Static") == 0 && GetWindowTextW(c, text, 256) > 0) break;
-    }
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
     std::printf("message: %s\n", Utf8(text).c_str());
     // Wine's own object for the box's OK is a thin "client" that MSAA cannot press
     // there, so this one button is pressed as its window, not through MSAA.
     SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
     if (!Within(300, [&] { return !IsWindow(box); })) return Fail("OK did not close the message box");
-    acc->Release();
-    CoUninitialize();
-    return 0;
+    return 0;  // the process's end releases the object
 }
