@@ -5,6 +5,7 @@
 #
 #   run-e2e.sh program WINDOWS_BUILD_DIR   the tool converts an old archive
 #   run-e2e.sh backend WINDOWS_BUILD_DIR   the win32 backend's own tests
+#   run-e2e.sh msaa WINDOWS_BUILD_DIR      a screen reader's client converts through MSAA
 #   run-e2e.sh zip WINDOWS_BUILD_DIR ZIP_NAME VERSION
 #       the released zip, unpacked into the archive's folder, converts it; its message,
 #       its guide, and the manifest and version read back from the executable
@@ -27,6 +28,11 @@ fail() {
 case "$mode" in
   program) exe="$build/SistemaArchivio/SistemaArchivio.exe" ;;
   backend) exe="$build/tests/e2e-windows/win32_backend_tests.exe" ;;
+  msaa)
+    exe="$build/SistemaArchivio/SistemaArchivio.exe"
+    probe="$build/tests/e2e-windows/msaa_probe.exe"
+    [ -f "$probe" ] || skip "$probe is not built"
+    ;;
   zip)
     exe="$build/${3:-}"
     version=${4:-}
@@ -34,7 +40,7 @@ case "$mode" in
     [ -f "$probe" ] || skip "$probe is not built"
     command -v unzip >/dev/null 2>&1 || skip "unzip is not installed"
     ;;
-  *) echo "usage: $0 program|backend WINDOWS_BUILD_DIR | zip WINDOWS_BUILD_DIR ZIP_NAME VERSION" >&2; exit 2 ;;
+  *) echo "usage: $0 program|backend|msaa WINDOWS_BUILD_DIR | zip WINDOWS_BUILD_DIR ZIP_NAME VERSION" >&2; exit 2 ;;
 esac
 for tool in wine wineserver Xvfb xdotool; do
   command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
@@ -91,6 +97,34 @@ if [ "$mode" = backend ]; then
   cat "$work/wine.log"
   [ "$status" -eq 0 ] || fail "win32_backend_tests exited with $status"
   echo "PASSED: win32 backend"
+  exit 0
+fi
+
+# Alt+F4 on the main window $1 closes it, and with it the process, which exits 0.
+close_main() {
+  xdotool mousemove --window "$1" 10 10 key alt+F4
+  within 600 eval '! kill -0 "$app_pid" 2>/dev/null' || fail "the process did not end after its window was closed"
+  wait "$app_pid"
+  status=$?
+  app_pid=""
+  [ "$status" -eq 0 ] || fail "exit code $status, not 0"
+}
+
+if [ "$mode" = msaa ]; then
+  archive="$work/archive"
+  mkdir -p "$archive/Data"
+  printf 'first' >"$archive/Data/1234.kar"
+  cp "$exe" "$archive/SistemaArchivio.exe"
+  (cd "$archive" && exec wine ./SistemaArchivio.exe) >"$work/wine.log" 2>&1 &
+  app_pid=$!
+  wine "$probe" >"$work/probe.log" 2>>"$work/wine.log"
+  status=$?
+  cat "$work/probe.log"
+  [ "$status" -eq 0 ] || fail "msaa_probe exited with $status"
+  tr -d '\r' <"$work/probe.log" | grep -q -x 'message: Ho Finito!' || fail "the message box did not say Ho Finito!"
+  [ "$(cat "$archive/Data/01/01234.kar" 2>/dev/null)" = first ] || fail "the archive is not converted"
+  close_main "$(xdotool search --name '^Lyrimat to Vocarium$' | head -n 1)"
+  echo "PASSED: converted through MSAA, message box answered, exit code 0"
   exit 0
 fi
 
@@ -175,13 +209,8 @@ fi
 xdotool mousemove --window "$box" 10 10 key Return
 within 300 count_is 1 || fail "Enter did not close the message box"
 
-# The window is usable again; Alt+F4 closes it, and with it the process.
-xdotool mousemove --window "$main" 10 10 key alt+F4
-within 600 eval '! kill -0 "$app_pid" 2>/dev/null' || fail "the process did not end after its window was closed"
-wait "$app_pid"
-status=$?
-app_pid=""
-[ "$status" -eq 0 ] || fail "exit code $status, not 0"
+# The window is usable again.
+close_main "$main"
 if [ "$mode" != zip ]; then
   echo "PASSED: converted tree, message box answered with Enter, window closed, exit code 0"
   exit 0

@@ -82,6 +82,8 @@ Win32Backend::Win32Backend() : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.Self = this;
     s.Instance = GetModuleHandleW(nullptr);
+    // COM marshals the accessible objects; it must run before the first WM_GETOBJECT.
+    s.Com = SUCCEEDED(OleInitialize(nullptr));
     SetSystemColorSource(&DesktopColor);
     RegisterWindowClass(s.Instance, kWindowClass, &win32::WindowProc);
     RegisterWindowClass(s.Instance, kTimerClass, &win32::TimerProc);
@@ -105,6 +107,7 @@ Win32Backend::~Win32Backend() {
     ::DestroyWindow(s.Timers);
     if (s.BigIcon) DestroyIcon(s.BigIcon);
     if (s.SmallIcon) DestroyIcon(s.SmallIcon);
+    if (s.Com) OleUninitialize();
 }
 
 WindowId Win32Backend::CreateWindow(const WindowParams& p) {
@@ -116,6 +119,7 @@ WindowId Win32Backend::CreateWindow(const WindowParams& p) {
                              Hwnd(p.Owner), nullptr, s.Instance, &s);
     if (!h) throw Exception("Cannot create a window");
     s.Windows[h].Style = p.Style;
+    s.Windows[h].Accessible = std::make_unique<Win32Accessibility>(h);
     if (p.HasIcon) {
         if (s.BigIcon) SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(s.BigIcon));
         if (s.SmallIcon) SendMessageW(h, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(s.SmallIcon));
@@ -267,6 +271,21 @@ bool Win32Backend::StartMinimized() {
     GetStartupInfoW(&si);
     if (!(si.dwFlags & STARTF_USESHOWWINDOW)) return false;
     return si.wShowWindow == SW_SHOWMINIMIZED || si.wShowWindow == SW_MINIMIZE || si.wShowWindow == SW_SHOWMINNOACTIVE;
+}
+
+void Win32Backend::AccessibleTreeChanged(WindowId w, const AccessibleTree& tree) {
+    auto it = state_->Windows.find(win32::Hwnd(w));
+    if (it != state_->Windows.end()) it->second.Accessible->TreeChanged(tree);
+}
+
+void Win32Backend::AccessibleNodeChanged(WindowId w, const AccessibleNode& node, AccessibleChange what) {
+    auto it = state_->Windows.find(win32::Hwnd(w));
+    if (it != state_->Windows.end()) it->second.Accessible->NodeChanged(node, what);
+}
+
+void Win32Backend::AccessibleFocus(WindowId w, int32_t id) {
+    auto it = state_->Windows.find(win32::Hwnd(w));
+    if (it != state_->Windows.end()) it->second.Accessible->FocusChanged(id);
 }
 
 std::unique_ptr<Backend> CreatePlatformBackend() { return std::make_unique<Win32Backend>(); }

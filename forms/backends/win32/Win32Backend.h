@@ -31,6 +31,8 @@
 //  [x] System colours: GetSysColor is the colour source from construction on.
 //  [x] StartMinimized: the start-up information's show command asks for a minimised
 //      window (SW_SHOWMINIMIZED, SW_MINIMIZE or SW_SHOWMINNOACTIVE).
+//  [x] Accessibility: the window's client object for MSAA (Win32Accessible.h), its
+//      changes raised as WinEvents; a default action posted and run like a click.
 //  [ ] Double clicks arrive as two clicks; no form asks for them.
 //
 // An error thrown by the sink inside a window procedure never crosses Windows' frames:
@@ -69,6 +71,9 @@ public:
     bool StartMinimized() override;
     std::string ClipboardText() override;
     void SetClipboardText(const std::string& text) override;
+    void AccessibleTreeChanged(WindowId w, const AccessibleTree& tree) override;
+    void AccessibleNodeChanged(WindowId w, const AccessibleNode& node, AccessibleChange what) override;
+    void AccessibleFocus(WindowId w, int32_t id) override;
 
     // The window styles (style, extended style) a form's WindowStyle asks for.
     struct NativeStyle {

@@ -141,6 +141,17 @@ LRESULT Win32Backend::State::WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp)
             for (const char32_t c : typed) Report([&](EventSink& s) { s.Char(w, c); });
             return 0;
         }
+        case WM_GETOBJECT:
+            if (const LRESULT object = it->second.Accessible->Answer(wp, lp)) return object;
+            break;
+        case kAccessibleActionMessage: {
+            const auto id = static_cast<int32_t>(wp);
+            if (lp == kActionFocus)
+                Report([&](EventSink& s) { s.TakeFocus(w, id); });
+            else
+                Report([&](EventSink& s) { s.DoDefaultAction(w, id); });
+            return 0;
+        }
         case WM_NCDESTROY:
             Windows.erase(it);
             break;

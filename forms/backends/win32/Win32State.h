@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "Win32Accessible.h"
 #include "Win32Backend.h"
 #include "base/Utf8.h"
 #include "../../graphics/gdi/GdiCanvas.h"
@@ -15,6 +16,7 @@
 // macros, and three of the backend's own members into the system's functions.
 #include <windows.h>
 #include <shellapi.h>
+#include <ole2.h>
 #undef CreateWindow
 #undef MessageBox
 #undef ShellExecute
@@ -42,6 +44,7 @@ struct Win32Backend::State {
         WindowStyle Style;
         std::unique_ptr<TGdiBitmap> Image;  // the last presented client image
         base::Utf16Decoder Typed{false};    // WM_CHAR's units: typed text, not a name
+        std::unique_ptr<Win32Accessibility> Accessible;
     };
 
     Win32Backend* Self = nullptr;
@@ -54,6 +57,7 @@ struct Win32Backend::State {
     HICON SmallIcon = nullptr;
     HWND Painting = nullptr;  // a window whose WM_PAINT waits for the sink's first image
     bool Quit = false;
+    bool Com = false;  // whether this thread's COM is ours to end
     std::exception_ptr Error;
 
     template <class F>
