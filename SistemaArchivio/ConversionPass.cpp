@@ -48,7 +48,7 @@ private:
     Ending Refuse(Obstacle obstacle, std::vector<std::string> names, Cause cause = Cause::kDiskError);
     Ending Incomplete();
     Failure MakeBucket(const std::string& path);
-    bool Fits(const std::string& newName, const std::string& from);
+    bool CanStage(const std::string& name, const std::string& from);
     void StageFile(const std::string& name, std::uint32_t attributes);
     void StageLink(const std::string& name);
     std::optional<std::string> NewLinkText(const std::string& text);
@@ -170,12 +170,17 @@ Failure Pass::MakeBucket(const std::string& path) {
     return bucket->second;
 }
 
-// A name longer than the drive holds is never tried: one FUSE driver drops the old
-// name before it refuses the new one.
-bool Pass::Fits(const std::string& newName, const std::string& from) {
-    if (platform::NameLength(newName) <= longestName_) return true;
-    outcome_.Add(Cause::kTooLong, Shown(from));
-    return false;
+// Whether the entry `name` of Data, at `from`, can be moved to its bucket: its new name
+// fits the drive, and the bucket is there. A name longer than the drive holds is never
+// tried: one FUSE driver drops the old name before it refuses the new one.
+bool Pass::CanStage(const std::string& name, const std::string& from) {
+    if (platform::NameLength(NewFileName(name)) > longestName_) {
+        outcome_.Add(Cause::kTooLong, Shown(from));
+        return false;
+    }
+    const Failure failure = MakeBucket(Join(staging_, BucketName(name)));
+    if (failure != Failure::kNone) outcome_.Add(CauseOf(failure), Shown(from));
+    return failure == Failure::kNone;
 }
 
 std::string Pass::StagedPlace(const std::string& name) const {
@@ -184,9 +189,7 @@ std::string Pass::StagedPlace(const std::string& name) const {
 
 void Pass::StageFile(const std::string& name, std::uint32_t attributes) {
     const std::string oldPath = Join(data_, name);
-    if (!Fits(NewFileName(name), oldPath)) return;
-    if (const Failure failure = MakeBucket(Join(staging_, BucketName(name))); failure != Failure::kNone)
-        return outcome_.Add(CauseOf(failure), Shown(oldPath));
+    if (!CanStage(name, oldPath)) return;
     if (attributes == platform::kInvalidAttributes || (attributes & platform::kAttributeReadOnly))
         fs_.MakeWritable(oldPath);
     MoveFile(oldPath, StagedPlace(name));
@@ -196,9 +199,7 @@ void Pass::StageFile(const std::string& name, std::uint32_t attributes) {
 // anew so that it leads to the same file from its new place.
 void Pass::StageLink(const std::string& name) {
     const std::string from = Join(data_, name), to = StagedPlace(name);
-    if (!Fits(NewFileName(name), from)) return;
-    if (const Failure failure = MakeBucket(Join(staging_, BucketName(name))); failure != Failure::kNone)
-        return outcome_.Add(CauseOf(failure), Shown(from));
+    if (!CanStage(name, from)) return;
     const std::optional<std::string> text = fs_.LinkText(from);
     if (!text) {
         MoveFile(from, to);

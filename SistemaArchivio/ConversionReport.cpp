@@ -18,10 +18,9 @@ constexpr std::size_t kLongestNameShown = 60;
 struct Row {
     Cause cause;
     Failure failure;          // the failure of the system reported as this cause
-    bool counted;             // a count and the names come after the number
     bool pairs;               // the names are pairs of copies, not a list in brackets
     const char* one;          // what happened, for one entry
-    const char* many;         // and for several
+    const char* many;         // and for several; none: one sentence, without count or names
     const char* remedyOne;    // what to do, as a sentence
     const char* remedyMany;
     bool again;               // pressing again helps once the remedy is done
@@ -30,17 +29,17 @@ struct Row {
 
 // In the order the report names them.
 const Row kRows[] = {
-    {Cause::kInUse, Failure::kInUse, true, false,
+    {Cause::kInUse, Failure::kInUse, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 in uso da un altro programma",
      "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma",
      "Chiudi il programma che lo usa", "Chiudi i programmi che li usano", true,
      "la cartella \xC3\xA8 in uso da un altro programma"},
-    {Cause::kNoPermission, Failure::kNoPermission, true, false,
+    {Cause::kNoPermission, Failure::kNoPermission, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 non hai il permesso di spostarlo",
      "file non sono stati spostati perch\xC3\xA9 non hai il permesso di spostarli",
      "Chiedi il permesso a chi amministra il computer", "Chiedi il permesso a chi amministra il computer", true,
      "non hai il permesso di scrivere in questa cartella"},
-    {Cause::kInUseOrNoPermission, Failure::kInUseOrNoPermission, true, false,
+    {Cause::kInUseOrNoPermission, Failure::kInUseOrNoPermission, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 in uso da un altro programma oppure non hai il "
      "permesso di spostarlo",
      "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma oppure non hai il permesso di "
@@ -48,41 +47,41 @@ const Row kRows[] = {
      "Chiudi il programma che lo usa; se non basta, chiedi il permesso a chi amministra il computer",
      "Chiudi i programmi che li usano; se non basta, chiedi il permesso a chi amministra il computer", true,
      "non hai il permesso di scrivere in questa cartella, oppure \xC3\xA8 in uso da un altro programma"},
-    {Cause::kReadOnlyDrive, Failure::kReadOnlyDrive, true, false,
+    {Cause::kReadOnlyDrive, Failure::kReadOnlyDrive, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 protetto da scrittura",
      "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 protetto da scrittura",
      "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco)",
      "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco)", true,
      "il disco \xC3\xA8 protetto da scrittura"},
-    {Cause::kDiskFull, Failure::kDiskFull, true, false,
+    {Cause::kDiskFull, Failure::kDiskFull, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 pieno",
      "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 pieno", "Libera spazio sul disco",
      "Libera spazio sul disco", true, "il disco \xC3\xA8 pieno"},
-    {Cause::kTaken, Failure::kTaken, true, true,
+    {Cause::kTaken, Failure::kTaken, true,
      "brano ha un nome gi\xC3\xA0 presente nell'archivio e non \xC3\xA8 stato spostato; nessun file \xC3\xA8 stato "
      "sovrascritto. Le due copie sono",
      "brani hanno un nome gi\xC3\xA0 presente nell'archivio e non sono stati spostati; nessun file \xC3\xA8 stato "
      "sovrascritto. Le copie sono:",
      "Confrontale, elimina o sposta altrove quella da non tenere",
      "Confronta le copie di ogni coppia, elimina o sposta altrove quella da non tenere", true, nullptr},
-    {Cause::kForeignFolder, Failure::kNone, true, false, "sottocartella non fa parte dell'archivio",
+    {Cause::kForeignFolder, Failure::kNone, false, "sottocartella non fa parte dell'archivio",
      "sottocartelle non fanno parte dell'archivio", "Spostala altrove", "Spostale altrove", true, nullptr},
-    {Cause::kBadName, Failure::kBadName, true, false, "file ha un nome che questo disco non accetta",
+    {Cause::kBadName, Failure::kBadName, false, "file ha un nome che questo disco non accetta",
      "file hanno un nome che questo disco non accetta",
      "Rinominalo senza caratteri come ? * : \" < > |", "Rinominali senza caratteri come ? * : \" < > |", true,
      nullptr},
-    {Cause::kTooLong, Failure::kNameTooLong, true, false, "file ha un nome troppo lungo per il nuovo formato",
+    {Cause::kTooLong, Failure::kNameTooLong, false, "file ha un nome troppo lungo per il nuovo formato",
      "file hanno un nome troppo lungo per il nuovo formato", "Rinominalo con un nome pi\xC3\xB9 corto",
      "Rinominali con nomi pi\xC3\xB9 corti", true, nullptr},
-    {Cause::kOtherDevice, Failure::kOtherDevice, true, false,
+    {Cause::kOtherDevice, Failure::kOtherDevice, false,
      "file si trova su un disco diverso da quello della cartella tdata",
      "file si trovano su un disco diverso da quello della cartella tdata",
      "La conversione sposta i brani e non li copia: portalo sul disco di tdata",
      "La conversione sposta i brani e non li copia: portali sul disco di tdata", true, nullptr},
-    {Cause::kDiskError, Failure::kOther, true, false, "file non \xC3\xA8 stato spostato per un errore del disco",
+    {Cause::kDiskError, Failure::kOther, false, "file non \xC3\xA8 stato spostato per un errore del disco",
      "file non sono stati spostati per un errore del disco", "Controlla il disco", "Controlla il disco", true,
      "c'\xC3\xA8 stato un errore del disco"},
-    {Cause::kSwapFailed, Failure::kNone, false, false,
+    {Cause::kSwapFailed, Failure::kNone, false,
      "Tutti i brani sono gi\xC3\xA0 nella cartella tdata, ma non ho potuto metterla al posto della cartella Data.",
      nullptr, "Chiudi i programmi e le finestre che usano Data", nullptr, true, nullptr},
 };
@@ -121,7 +120,7 @@ std::string Remedy(const char* remedy, bool again) {
 }
 
 std::string Paragraph(const Row& row, const std::vector<LeftBehind>& left) {
-    if (!row.counted) return std::string(row.one) + " " + Remedy(row.remedyOne, row.again);
+    if (!row.many) return std::string(row.one) + " " + Remedy(row.remedyOne, row.again);
     const bool one = left.size() == 1;
     return std::to_string(left.size()) + " " + (one ? row.one : row.many) + " " + NameList(left, row.pairs) + ". " +
            Remedy(one ? row.remedyOne : row.remedyMany, row.again);

@@ -88,11 +88,13 @@ void BackendState::EnsureVideo() {
 void BackendState::LoadIcon(std::string_view ico) {
     if (iconLoaded || ico.empty()) return;
     iconLoaded = true;
-    for (const int32_t size : {16, 24, 32}) {
-        IconImage image = DecodeIcon(ico, size);
-        if (!image.Pixels.empty() && image.Width == size) icons.push_back(std::move(image));
-    }
+    // The 32-pixel image serves SDL's own icon too.
     const IconImage image = DecodeIcon(ico, 32);
+    for (const int32_t size : {16, 24}) {
+        IconImage small = DecodeIcon(ico, size);
+        if (!small.Pixels.empty() && small.Width == size) icons.push_back(std::move(small));
+    }
+    if (!image.Pixels.empty() && image.Width == 32) icons.push_back(image);
     if (image.Pixels.empty()) return;
     icon = SDL_CreateRGBSurfaceWithFormat(0, image.Width, image.Height, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!icon) return;
