@@ -1,7 +1,5 @@
 #include "MainForm.h"
 
-#include <system_error>
-
 #include "ConversionPass.h"
 #include "WorkFolder.h"
 #include "forms/controls/StandardClasses.h"
@@ -40,11 +38,9 @@ TMainForm::TMainForm(forms::TComponent* Owner) : forms::TForm(Owner) {
 void TMainForm::FormShow(forms::TObject*) { CaptureWorkFolder(); }
 
 void TMainForm::Button1Click(forms::TObject*) {
+    // Without a current folder every path would start at a root, in some other archive:
+    // the pass is not started, and the user learns that nothing was touched.
+    if (WorkFolder.empty()) throw forms::Exception(kWorkFolderUnreadable);
     ApplicationMessageBox box;
-    try {
-        ConvertArchive(WorkFolder, box);
-    } catch (const std::system_error& e) {
-        // No current folder: say why through the standard error display and touch nothing.
-        throw forms::Exception(WorkFolderError ? std::system_error(WorkFolderError).what() : e.what());
-    }
+    ConvertArchive(WorkFolder, box);
 }

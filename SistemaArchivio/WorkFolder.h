@@ -14,9 +14,10 @@
 extern std::string WorkFolder;
 extern std::error_code WorkFolderError;
 
-// Fills WorkFolder from the current folder. On failure WorkFolder is left empty, and
-// the pass, handed that empty folder, refuses to guess one, and the main window reports
-// WorkFolderError.
+// Fills WorkFolder from the current folder. On failure WorkFolder is left empty: the
+// main window then starts no pass and says in Italian that the folder cannot be read
+// (the system's reason, in the system's language, stays in WorkFolderError), and the
+// pass, handed that empty folder, refuses to guess one.
 bool CaptureWorkFolder();
 
 // The WorkFolder for a current folder as the system reports it; nothing when that

@@ -180,6 +180,7 @@ TEST_F(MainWindow, NoCurrentFolderShowsTheErrorDisplayAndTouchesNothing) {
     WorkFolder.clear();
     ClickConvert();
     ASSERT_EQ(backend.MessageBoxes.size(), 1u);
+    EXPECT_EQ(backend.MessageBoxes[0].Text, kWorkFolderUnreadable);
     EXPECT_EQ(backend.MessageBoxes[0].Flags, MB_OK | MB_ICONERROR);
     EXPECT_EQ(backend.MessageBoxes[0].Caption, app.Title);
     EXPECT_FALSE(fs::exists("tdata"));
