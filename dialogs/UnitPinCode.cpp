@@ -1,9 +1,11 @@
 #include "UnitPinCode.h"
 #include "Resources.h"
+#include "base/Utf8.h"
 #include "forms/controls/StandardClasses.h"
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 TFrmPinCode* FrmPinCode = nullptr;
 
@@ -35,8 +37,7 @@ void TFrmPinCode::TakePinCode() {
     const std::string text = EdPinCode->Text();
     size_t length = 0;
     for (int characters = 0; characters < 4 && length < text.size(); ++characters) {
-        size_t next = length + 1;
-        while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+        const size_t next = length + base::FirstCharacterLength(std::string_view(text).substr(length), false);
         if (next > sizeof PinCode - 1) break;
         length = next;
     }
