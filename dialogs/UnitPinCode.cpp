@@ -1,7 +1,6 @@
 #include "UnitPinCode.h"
-#include "Resources.h"
+#include "StoredLayout.h"
 #include "base/Utf8.h"
-#include "forms/controls/StandardClasses.h"
 
 #include <cstring>
 #include <string>
@@ -24,8 +23,7 @@ const forms::TClassInfo& TFrmPinCode::StaticClass() {
 }
 
 TFrmPinCode::TFrmPinCode(forms::TComponent* AOwner) : forms::TForm(AOwner) {
-    forms::RegisterStandardClasses();
-    LoadLayout("TFRMPINCODE", resources::Layout("TFRMPINCODE"));
+    LoadStoredLayout(*this, "TFRMPINCODE");
     // What the layout cannot store: the PIN is a secret, and the caption above it names it.
     EdPinCode->SetPasswordField(true);
     StaticText1->SetFocusControl(EdPinCode);
