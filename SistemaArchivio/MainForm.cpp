@@ -2,6 +2,7 @@
 
 #include "ConversionPass.h"
 #include "WorkFolder.h"
+#include "dialogs/StoredLayout.h"
 #include "forms/controls/StandardClasses.h"
 #include "forms/core/Application.h"
 #include "Resources.h"
@@ -31,8 +32,7 @@ const forms::TClassInfo& TMainForm::StaticClass() {
 
 TMainForm::TMainForm(forms::TComponent* Owner) : forms::TForm(Owner) {
     SetIcon(true);
-    forms::RegisterStandardClasses();
-    LoadLayout("TMAINFORM", resources::Layout("TMAINFORM"));
+    LoadStoredLayout(*this, "TMAINFORM");
 }
 
 void TMainForm::FormShow(forms::TObject*) { CaptureWorkFolder(); }

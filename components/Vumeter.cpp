@@ -35,7 +35,7 @@ const forms::TClassInfo& TVumeter::StaticClass() {
     static const forms::TClassInfo info =
         forms::TClassBuilder<TVumeter>("TVumeter", &forms::TGraphicControl::StaticClass())
             .Creatable()
-            .Int<int32_t>("Refr", &TVumeter::WriteRefr)
+            .Int<int32_t>("Refr", &TVumeter::SetRefresh)
             .WriteOnly(0)
             .Publish(TControl::Protected("Anchors"))
             .Publish(TControl::Protected("ParentShowHint"))
@@ -57,17 +57,9 @@ TVumeter::TVumeter(forms::TComponent* AOwner) : forms::TGraphicControl(AOwner) {
 
 TVumeter::~TVumeter() = default;
 
-void TVumeter::SetParent(forms::TWinControl* parent) {
-    forms::TGraphicControl::SetParent(parent);
-    if (parent && !Loading()) CreateSegments();
-}
-
-void TVumeter::Loaded() {
-    forms::TGraphicControl::Loaded();
-    if (Parent()) CreateSegments();
-}
-
-void TVumeter::CreateSegments() {
+// The segments join the owner's controls from inside its paint pass, which lets a
+// child's paint add controls.
+void TVumeter::Paint() {
     if (FSegmentsCreated) return;
     // The segments need a windowed owner to be their parent; without one the
     // meter stays without segments and its ticks only count.
@@ -89,7 +81,7 @@ void TVumeter::SetValue(int32_t v) {
     FRisePeriod = Vumeter::kRisePeriod;
 }
 
-void TVumeter::MoveSegmentsToMeter() {
+void TVumeter::SetRefresh(int32_t) {
     if (!FSegmentsCreated) return;
     for (int i = 0; i < Vumeter::kSegmentCount; ++i) {
         const forms::TRect r = Vumeter::SegmentBounds(Left(), Top(), i);
@@ -111,9 +103,6 @@ void TVumeter::ShowBarAndPeak() {
     if (FPeak > 0) FSegments[static_cast<size_t>(FPeak)]->Brush()->SetColor(Vumeter::ZoneColor(FPeak));
 }
 
-// Arming an activity never resets its counter; only the activity's own step does.
-// So a step may come on the very tick its period is set (the fall, on the tick a
-// rise completes) or on the next one (the peak, after a long idle).
 bool TVumeter::Describe(forms::AccessibleNode& node) const {
     node.Role = forms::AccessibleRole::LevelBar;
     node.HasRange = true;
@@ -124,6 +113,9 @@ bool TVumeter::Describe(forms::AccessibleNode& node) const {
     return true;
 }
 
+// Arming an activity never resets its counter; only the activity's own step does.
+// So a step may come on the very tick its period is set (the fall, on the tick a
+// rise completes) or on the next one (the peak, after a long idle).
 void TVumeter::GlobalTimer(forms::TObject*) {
     const int32_t levelBefore = FLevel;
     CountTick(FPeakTicks);

@@ -10,9 +10,9 @@
 // A level meter: a horizontal strip of 15 segments whose bar rises one segment per
 // tick to the level last written to Value, then falls back one segment every 3
 // ticks while a peak marker steps down one segment every 25 ticks. The meter draws
-// nothing itself: its segments are shapes it creates on its owner when it is first
-// given a parent (a meter read from a layout, once the layout is loaded), placed
-// from its own Left and Top and growing towards smaller x.
+// nothing itself: its segments are shapes it creates on its owner at its first
+// paint, placed from its own Left and Top at that moment and growing towards
+// smaller x.
 namespace Vumeter {
 
 constexpr int kSegmentCount = 15;
@@ -50,18 +50,19 @@ public:
     // Stops the animation. The segments stay with the owner, with their last colours.
     ~TVumeter() override;
 
-    // The first parent creates the segments on the owner, which must be a windowed
-    // container; without one the meter never gets any. A layout's meter gets them
-    // in Loaded, once its Left and Top are read.
-    void SetParent(forms::TWinControl* parent) override;
-    void Loaded() override;
+    // The first paint creates the segments on the owner, which must be a windowed
+    // container (without one the meter never gets any); later paints do nothing.
+    // The meter's own area stays unpainted. The library paints a meter only once it
+    // has a parent and a non-empty size, so the segments stand where the host put
+    // the meter, whatever the order of its bounds and its parent.
+    void Paint() override;
 
-    // Write-only property. A new Value only sets the rise's target; the next tick
+    // Write-only properties. A new Value only sets the rise's target; the next tick
     // does the work. Values above 15 count as 15.
     void SetValue(int32_t v);
-    // The segments stay where they were made when the meter moves; this puts them
-    // at the meter's current Left and Top.
-    void MoveSegmentsToMeter();
+    // Refr: the segments stay where they were made when the meter moves; this puts
+    // them at the meter's current Left and Top. The number is ignored and not kept.
+    void SetRefresh(int32_t);
 
     // Lights segments 0 to n-1 in their zone colours and darkens the rest.
     void VuMeter(signed char n);
@@ -72,10 +73,6 @@ public:
 
 private:
     friend struct TVumeterInspector;  // tests read the counters and periods
-    // The write-only property Refr is a command: writing it moves the segments to the
-    // meter, whatever the number, and the number is not kept.
-    void WriteRefr(int32_t) { MoveSegmentsToMeter(); }
-    void CreateSegments();
     void ShowBarAndPeak();
 
     std::array<forms::TShape*, Vumeter::kSegmentCount> FSegments{};

@@ -1,8 +1,7 @@
 #include "UnitCredit.h"
 
-#include "forms/controls/StandardClasses.h"
 #include "forms/core/Application.h"
-#include "Resources.h"
+#include "StoredLayout.h"
 
 TFrmCredit* FrmCredit = nullptr;
 
@@ -21,8 +20,7 @@ const forms::TClassInfo& TFrmCredit::StaticClass() {
 }
 
 TFrmCredit::TFrmCredit(forms::TComponent* AOwner) : forms::TForm(AOwner) {
-    forms::RegisterStandardClasses();
-    LoadLayout("TFRMCREDIT", resources::Layout("TFRMCREDIT"));
+    LoadStoredLayout(*this, "TFRMCREDIT");
 }
 
 // The help viewer opens the help file of the current folder, maximised. Where the

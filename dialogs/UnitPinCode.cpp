@@ -1,9 +1,10 @@
 #include "UnitPinCode.h"
-#include "Resources.h"
-#include "forms/controls/StandardClasses.h"
+#include "StoredLayout.h"
+#include "base/Utf8.h"
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 TFrmPinCode* FrmPinCode = nullptr;
 
@@ -22,8 +23,7 @@ const forms::TClassInfo& TFrmPinCode::StaticClass() {
 }
 
 TFrmPinCode::TFrmPinCode(forms::TComponent* AOwner) : forms::TForm(AOwner) {
-    forms::RegisterStandardClasses();
-    LoadLayout("TFRMPINCODE", resources::Layout("TFRMPINCODE"));
+    LoadStoredLayout(*this, "TFRMPINCODE");
     // What the layout cannot store: the PIN is a secret, and the caption above it names it.
     EdPinCode->SetPasswordField(true);
     StaticText1->SetFocusControl(EdPinCode);
@@ -35,8 +35,7 @@ void TFrmPinCode::TakePinCode() {
     const std::string text = EdPinCode->Text();
     size_t length = 0;
     for (int characters = 0; characters < 4 && length < text.size(); ++characters) {
-        size_t next = length + 1;
-        while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+        const size_t next = length + base::FirstCharacterLength(std::string_view(text).substr(length), false);
         if (next > sizeof PinCode - 1) break;
         length = next;
     }

@@ -1,6 +1,5 @@
 #include "UnitPrint.h"
-#include "Resources.h"
-#include "forms/controls/StandardClasses.h"
+#include "StoredLayout.h"
 
 TFrmPrint* FrmPrint = nullptr;
 
@@ -16,8 +15,7 @@ const forms::TClassInfo& TFrmPrint::StaticClass() {
 }
 
 TFrmPrint::TFrmPrint(forms::TComponent* AOwner) : forms::TForm(AOwner) {
-    forms::RegisterStandardClasses();
-    LoadLayout("TFRMPRINT", resources::Layout("TFRMPRINT"));
+    LoadStoredLayout(*this, "TFRMPRINT");
 }
 
 void TFrmPrint::BtnAbortClick(forms::TObject*) { PrintAborted = true; }

@@ -1,6 +1,5 @@
 #include "UnitProgress.h"
-#include "Resources.h"
-#include "forms/controls/StandardClasses.h"
+#include "StoredLayout.h"
 
 TFrmProgress* FrmProgress = nullptr;
 
@@ -12,6 +11,5 @@ const forms::TClassInfo& TFrmProgress::StaticClass() {
 }
 
 TFrmProgress::TFrmProgress(forms::TComponent* AOwner) : forms::TForm(AOwner) {
-    forms::RegisterStandardClasses();
-    LoadLayout("TFRMPROGRESS", resources::Layout("TFRMPROGRESS"));
+    LoadStoredLayout(*this, "TFRMPROGRESS");
 }

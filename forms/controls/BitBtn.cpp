@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "../core/Form.h"
+#include "TextFont.h"
 
 namespace forms {
 
@@ -137,9 +138,7 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
 
 void TBitBtn::PaintContent(TCanvas& c, const TRect& r) {
     const TGlyphImage* glyph = KindGlyph(kind_, !Enabled());
-    c.Font = Font()->Spec();
-    if (!Enabled()) c.Font.Color = clGrayText;
-    else if (c.Font.Color == clWindowText) c.Font.Color = clBtnText;
+    c.Font = TextFont(*this, TTextGround::ButtonFace);
     const TSize text = Caption().empty() ? TSize{} : c.TextExtent(Caption());
     const TGlyphCaptionLayout l = LayoutGlyphAndCaption({Width(), Height()}, text, glyph != nullptr);
     const int32_t shift = Down() ? 1 : 0;

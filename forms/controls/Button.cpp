@@ -1,6 +1,7 @@
 #include "Button.h"
 
 #include "Draw3D.h"
+#include "TextFont.h"
 #include "../core/Form.h"
 
 namespace forms {
@@ -102,9 +103,7 @@ void TButton::Paint() {
 }
 
 void TButton::PaintContent(TCanvas& c, const TRect& r) {
-    c.Font = Font()->Spec();
-    if (!Enabled()) c.Font.Color = clGrayText;
-    else if (c.Font.Color == clWindowText) c.Font.Color = clBtnText;
+    c.Font = TextFont(*this, TTextGround::ButtonFace);
     const TSize size = c.TextExtent(Caption());
     const int32_t shift = down_ ? 1 : 0;
     const int32_t x = (Width() - size.cx) / 2 + shift;

@@ -4,6 +4,7 @@
 #include "../core/Accessible.h"
 #include "../core/ClassInfo.h"
 #include "../core/WinControl.h"
+#include "TextFont.h"
 
 namespace forms {
 
@@ -51,8 +52,7 @@ public:
         c.BrushStyle = TBrushStyle::bsSolid;
         c.BrushColor = BackgroundColor();
         c.FillRect(this->ClientRect());
-        c.Font = this->Font()->Spec();
-        if (!this->Enabled()) c.Font.Color = clGrayText;
+        c.Font = TextFont(*this, TTextGround::Window);
         c.TextRect(this->ClientRect(), 0, 0, this->Caption());
     }
     void Loaded() override {

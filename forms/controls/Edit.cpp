@@ -6,6 +6,7 @@
 #include "../core/Application.h"
 #include "Draw3D.h"
 #include "Label.h"
+#include "TextFont.h"
 #include "base/Utf8.h"
 
 namespace forms {
@@ -276,8 +277,7 @@ void TEdit::Paint() {
     const std::string text = Text();
     const int32_t x0 = area.Left - scroll_;
     const int32_t y0 = area.Top;
-    c.Font = Font()->Spec();
-    if (!Enabled()) c.Font.Color = clGrayText;
+    c.Font = TextFont(*this, TTextGround::Window);
     const int32_t lineHeight = c.TextHeight(text);
     c.TextRect(area, x0, y0, text);
 

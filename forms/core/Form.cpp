@@ -1,8 +1,9 @@
-// The form as a window: its class, its window on the backend, showing, hiding and
-// modal runs, and where it is placed the first time it shows.
+// The form as a window: its class, its stored layout, its window on the backend,
+// showing, hiding and modal runs, and where it is placed the first time it shows.
 #include "Form.h"
 
 #include "Application.h"
+#include "LayoutReader.h"
 
 namespace forms {
 
@@ -65,6 +66,8 @@ TForm::~TForm() {
         handle_ = 0;
     }
 }
+
+void TForm::LoadLayout(std::string_view name, std::string_view text) { ReadLayout(*this, name, text); }
 
 WindowStyle TForm::Style() const {
     WindowStyle s;

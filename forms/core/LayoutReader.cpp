@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "WinControl.h"
-#include "Form.h"
 #include "base/Utf8.h"
 
 namespace forms {
@@ -326,7 +325,5 @@ void ReadLayout(TComponent& root, std::string_view name, std::string_view text) 
     if (text.empty()) throw ELayoutError("no stored layout " + file);
     ReadLayoutText(root, text, file);
 }
-
-void TForm::LoadLayout(std::string_view name, std::string_view text) { ReadLayout(*this, name, text); }
 
 }  // namespace forms

@@ -81,8 +81,15 @@ void TWinControl::PaintTo(TCanvas& canvas) {
 
 void TWinControl::PaintChildren(TCanvas& canvas, const TRect& clip) {
     // Windowed controls lie above windowless ones, as on Windows.
+    // A child's paint may add controls to this container (a level meter makes its
+    // segments so), but removes none: the list is walked by index and may grow under
+    // the walk. Controls added during the pass join it: each is painted in it where
+    // it lies inside the clip and its turn is still to come (a windowless one added
+    // while the windowed ones paint waits); parenting invalidated it, so the next
+    // pass paints it in any case.
     for (int pass = 0; pass < 2; ++pass)
-        for (TControl* c : controls_) {
+        for (size_t i = 0; i < controls_.size(); ++i) {
+            TControl* c = controls_[i];
             const bool windowed = dynamic_cast<TWinControl*>(c) != nullptr;
             if (windowed != (pass == 1) || !c->Visible()) continue;
             const TRect r = c->BoundsRect().Intersect(clip).Intersect(ClientRect());

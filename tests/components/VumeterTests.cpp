@@ -33,15 +33,23 @@ TEST(VumeterGeometry, ZoneColoursChangeAtTheBorders) {
     EXPECT_EQ(Vumeter::kUnlitColor, RGB(48, 48, 48));
 }
 
-TEST_F(VumeterForm, TheFirstParentCreatesFifteenDarkSegmentsOnTheOwner) {
+TEST_F(VumeterForm, TheFirstPaintCreatesFifteenDarkSegmentsOnTheOwner) {
     auto* meter = new TVumeter(form);
     meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
+    meter->SetParent(form);
     EXPECT_TRUE(ShapesOf(*form).empty());
     EXPECT_EQ(backend.TimerCount(), 1u);
 
-    meter->SetParent(form);
+    // The pass that paints the meter gets its segments added to the form's controls
+    // under its walk, and paints them too: segment 14, far left of the meter, shows
+    // after that one pass.
+    form->Show();
+    form->Update();
     const std::vector<TShape*> segments = ShapesOf(*form);
     ASSERT_EQ(segments.size(), 15u);
+    EXPECT_EQ(Pixel(kMeterLeft - 42, kMeterTop + 2), clBlack);
+    EXPECT_EQ(Pixel(kMeterLeft - 41, kMeterTop + 2), Vumeter::kUnlitColor);
+    app.ProcessMessages();
     EXPECT_TRUE(ShapesOf(*meter).empty());
     for (int i = 0; i < 15; ++i) {
         const TShape* s = segments[static_cast<size_t>(i)];
@@ -51,16 +59,28 @@ TEST_F(VumeterForm, TheFirstParentCreatesFifteenDarkSegmentsOnTheOwner) {
         EXPECT_EQ(s->Brush()->Color(), Vumeter::kUnlitColor) << i;
     }
 
-    // Paints and later parents create nothing and change nothing.
-    ShowForm();
+    // Later paints create nothing and change nothing.
     form->InvalidateRect(form->ClientRect());
     app.ProcessMessages();
     meter->SetLeft(40);
-    meter->SetParent(nullptr);
-    meter->SetParent(form);
     app.ProcessMessages();
     EXPECT_EQ(ShapesOf(*form), segments);
     EXPECT_EQ(segments[0]->Left(), kMeterLeft);
+}
+
+TEST_F(VumeterForm, AHostMayGiveTheParentBeforeTheBounds) {
+    ShowForm();
+    auto* meter = new TVumeter(form);
+    meter->SetParent(form);
+    app.ProcessMessages();
+    EXPECT_TRUE(ShapesOf(*form).empty());  // no size yet: nothing to paint
+    meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
+    app.ProcessMessages();
+    const std::vector<TShape*> segments = ShapesOf(*form);
+    ASSERT_EQ(segments.size(), 15u);
+    for (int i = 0; i < 15; ++i)
+        EXPECT_EQ(segments[static_cast<size_t>(i)]->BoundsRect(), Vumeter::SegmentBounds(kMeterLeft, kMeterTop, i))
+            << i;
 }
 
 TEST_F(VumeterTest, PaintedPixelsShowTheSegmentsOnTheForm) {
@@ -97,7 +117,7 @@ TEST_F(VumeterTest, RefrMovesTheSegmentsToTheMeterAndIgnoresTheNumber) {
     app.ProcessMessages();
     EXPECT_EQ(segments[0]->BoundsRect(), Vumeter::SegmentBounds(kMeterLeft, kMeterTop, 0));
 
-    TVumeter::StaticClass().FindProperty("Refr")->Write(*meter, LayoutValue::Int(-12345), nullptr);
+    meter->SetRefresh(-12345);
     app.ProcessMessages();
     for (int i = 0; i < 15; ++i)
         EXPECT_EQ(segments[static_cast<size_t>(i)]->BoundsRect(), Vumeter::SegmentBounds(70, 14, i)) << i;
@@ -124,18 +144,16 @@ TEST_F(VumeterTest, DestroyingTheMeterStopsItAndLeavesTheSegmentsToTheOwner) {
     EXPECT_EQ(backend.TimerCount(), 0u);
 }
 
-TEST_F(VumeterForm, WritesAndTicksBeforeTheFirstParentOnlyCount) {
-    auto* meter = new TVumeter(form);
-    meter->SetBounds(kMeterLeft, kMeterTop, 8, 8);
+TEST_F(VumeterForm, WritesAndTicksBeforeTheFirstPaintOnlyCount) {
+    TVumeter* meter = AddMeter(form);
     meter->SetValue(5);
-    meter->MoveSegmentsToMeter();
+    meter->SetRefresh(1);
     meter->VuMeter(3);
     backend.Advance(10);
     EXPECT_TRUE(ShapesOf(*form).empty());
     EXPECT_EQ(V::Level(*meter), 0);
 
     // The pending rise starts with the first tick after the segments exist.
-    meter->SetParent(form);
     ShowForm();
     const std::vector<TShape*> segments = ShapesOf(*form);
     ASSERT_EQ(segments.size(), 15u);
@@ -152,7 +170,7 @@ TEST_F(VumeterForm, AMeterWithoutAWindowedOwnerGetsNoSegments) {
         orphan.SetValue(4);
         orphan.Paint();
         backend.Advance(30);
-        orphan.MoveSegmentsToMeter();
+        orphan.SetRefresh(0);
         EXPECT_EQ(V::Level(orphan), 0);
     }
     {
@@ -161,7 +179,7 @@ TEST_F(VumeterForm, AMeterWithoutAWindowedOwnerGetsNoSegments) {
         ShowForm();
         meter->SetValue(4);
         backend.Advance(30);
-        meter->MoveSegmentsToMeter();
+        meter->SetRefresh(0);
         EXPECT_EQ(holder.ComponentCount(), 1);
         EXPECT_TRUE(ShapesOf(*form).empty());
     }
@@ -201,11 +219,12 @@ TEST_F(VumeterForm, ALayoutPlacesAMeterAndWritesItsValue) {
                    "end\n",
                    "test");
     ASSERT_NE(dynamic_cast<TVumeter*>(form->FindComponent("Vumeter1")), nullptr);
-    // The segments stand where the layout put the meter, not where it was given its parent.
+    EXPECT_TRUE(ShapesOf(*form).empty());
+    // The segments stand where the layout put the meter.
+    ShowForm();
     const std::vector<TShape*> segments = ShapesOf(*form);
     ASSERT_EQ(segments.size(), 15u);
     EXPECT_EQ(segments[0]->BoundsRect(), Vumeter::SegmentBounds(kMeterLeft, kMeterTop, 0));
-    ShowForm();
     backend.Advance(3);
     EXPECT_EQ(BarOf(segments), "ggg............");
 }
