@@ -4,7 +4,7 @@ Starts its own Xvfb, window manager, accessibility bus and registry, switches on
 screen reader flags and runs Orca, speaking through speech-dispatcher to nothing.
 The same GTK 3 window is run first: what Orca says for it, the tool must make it say.
 Each presses the button with Enter and closes the message through OK's action.
-Usage: AtspiToolTest.py TOOL XVFB XDOTOOL; AtspiToolTest.py control runs that window.
+Usage: AtspiToolTest.py TOOL XVFB XDOTOOL OPENBOX SPEECHD ORCA; "control" runs that window.
 """
 import os
 import re
@@ -18,20 +18,21 @@ import tty
 import gi
 if sys.argv[1:] == ["control"]:
     gi.require_version("Gtk", "3.0")
-    from gi.repository import Gtk
+    from gi.repository import GLib, Gtk
     window = Gtk.Window(title="Lyrimat to Vocarium")
     message = Gtk.MessageDialog(transient_for=window, modal=True, text="Ho Finito!", buttons=Gtk.ButtonsType.OK)
     button = Gtk.Button(label="Coverti Archivio")
     button.connect("clicked", lambda _: (message.run(), message.hide()))
     window.add(button)
     window.connect("destroy", Gtk.main_quit)
-    window.show_all()
+    # GTK's bridge hooks the window events once the registry has answered it.
+    GLib.timeout_add(1000, window.show_all)
     sys.exit(Gtk.main())
 gi.require_version("Atspi", "2.0")
 from gi.repository import Gio, GLib  # noqa: E402
 import pyatspi  # noqa: E402
 
-TOOL, XVFB, XDOTOOL = os.path.abspath(sys.argv[1]), sys.argv[2], sys.argv[3]
+TOOL, XVFB, XDOTOOL, OPENBOX, SPEECHD, ORCA = [os.path.abspath(sys.argv[1])] + sys.argv[2:7]
 started = []  # every process of the test, stopped by its own PID at the end
 
 
@@ -99,10 +100,10 @@ class Orca:
                    XDG_CONFIG_HOME=home + "/config", XDG_DATA_HOME=home + "/data", XDG_CACHE_HOME=home + "/cache")
         os.makedirs(home + "/config/speech-dispatcher")
         with open(home + "/config/speech-dispatcher/speechd.conf", "w") as f:
-            f.write('AudioOutputMethod "libao"\nDefaultModule espeak-ng\n')
+            f.write('AudioOutputMethod "libao"\nAddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"\n')
         with open(home + "/.libao", "w") as f:
             f.write("default_driver=null\n")
-        start(["speech-dispatcher", "--run-single", "--timeout", "0"], env=env, stderr=subprocess.DEVNULL)
+        start([SPEECHD, "--run-single", "--timeout", "0"], env=env, stderr=subprocess.DEVNULL)
         wait_for("speech-dispatcher", lambda: os.path.exists(home + "/speech-dispatcher/speechd.sock"))
         # A terminal for a debug file: Orca writes it line by line, where a file would
         # hold the last lines back.
@@ -110,7 +111,7 @@ class Orca:
         tty.setraw(self.terminal)
         self.said, self.heard, self.home = [], 0, home
         threading.Thread(target=self.listen, args=(master,), daemon=True).start()
-        start(["orca", "--user-prefs", home + "/orca", "--debug-file", os.ttyname(self.terminal)], env=env)
+        start([ORCA, "--user-prefs", home + "/orca", "--debug-file", os.ttyname(self.terminal)], env=env)
         self.expect("Screen reader on")
 
     def listen(self, master):
@@ -136,7 +137,7 @@ def main():
     start([XVFB, "-displayfd", str(w), "-screen", "0", "1024x768x24", "-nolisten", "tcp"], pass_fds=(w,))
     os.close(w)
     os.environ["DISPLAY"] = ":" + os.read(r, 16).decode().strip()
-    start(["openbox", "--sm-disable"], env=dict(os.environ, HOME=home))
+    start([OPENBOX, "--sm-disable"], env=dict(os.environ, HOME=home))
     start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
     session = Gio.bus_get_sync(Gio.BusType.SESSION)
     wait_for("the accessibility bus", lambda: session.call_sync(
@@ -188,6 +189,9 @@ def run(desktop, orca, command, folder):
     assert width > 0 and height > 0
     subprocess.run([XDOTOOL, "key", "Tab"], check=True)
     orca.expect("tab")
+    subprocess.run([XDOTOOL, "key", "KP_Enter"], check=True)  # Orca's "where am I": Orca's alone
+    orca.expect("Coverti Archivio push button")
+    assert not find(app, pyatspi.ROLE_ALERT), "Orca's key pressed the button"
     subprocess.run([XDOTOOL, "key", "Return"], check=True)
     orca.expect("Ho Finito!", "OK push button")
 
