@@ -18,6 +18,8 @@ packages=(
   fuse3 exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
   file lintian unzip strace
   libatk1.0-dev libatk-bridge2.0-dev at-spi2-core python3-pyatspi dbus x11-xserver-utils
+  orca speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins espeak-ng libao4
+  openbox python3-gi gir1.2-gtk-3.0
 )
 
 sudo=()

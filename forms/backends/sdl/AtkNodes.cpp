@@ -1,6 +1,7 @@
 #include "AtkNodes.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 
@@ -227,7 +228,14 @@ GType Subtype(const char* name, GType iface, GInterfaceInitFunc init) {
     return t;
 }
 
+// The window events a toplevel emits, named as the bridge's "window:" events name them.
+void WindowClassInit(gpointer klass, gpointer) {
+    for (const char* name : {"create", "destroy", "activate", "deactivate"})
+        g_signal_new(name, G_TYPE_FROM_CLASS(klass), G_SIGNAL_RUN_LAST, 0, nullptr, nullptr, nullptr, G_TYPE_NONE, 0);
+}
+
 GType TypeFor(const AccessibleNode* node) {
+    if (node && node->Parent == kNoNode) return AtkWindowType();
     static const GType action = Subtype("FormsAtkActionNode", ATK_TYPE_ACTION, ActionInit);
     static const GType text = Subtype("FormsAtkTextNode", ATK_TYPE_TEXT, TextInit);
     static const GType value = Subtype("FormsAtkValueNode", ATK_TYPE_VALUE, ValueInit);
@@ -243,6 +251,12 @@ GType TypeFor(const AccessibleNode* node) {
 }
 
 }  // namespace
+
+GType AtkWindowType() {
+    static const GType type = g_type_register_static_simple(NodeType(), "FormsAtkWindow", sizeof(AtkObjectClass),
+                                                            WindowClassInit, sizeof(AtkNode), nullptr, GTypeFlags(0));
+    return type;
+}
 
 AtkObject* NewAtkNode(AtkHost* host, WindowId w, const AccessibleNode* node) {
     AtkObject* o = ATK_OBJECT(g_object_new(TypeFor(node), nullptr));

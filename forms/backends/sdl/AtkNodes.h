@@ -30,6 +30,9 @@ public:
 // role has. The caller holds the one reference it returns.
 AtkObject* NewAtkNode(AtkHost* host, WindowId w, const AccessibleNode* node);
 void ReleaseAtkNode(AtkObject* object);  // marks it defunct and drops the reference
+// The type of a window's node: its signals "create", "destroy", "activate" and
+// "deactivate" are what the bridge reports as the "window:" events.
+GType AtkWindowType();
 
 // The ATK states of a node, as its window being active makes them.
 AtkStateSet* AtkStatesOf(const AccessibleNode& node, bool active);

@@ -10,6 +10,8 @@
 
 #include "../../core/Backend.h"
 
+struct SDL_SysWMmsg;
+
 namespace forms::sdl {
 
 class AtkModel;
@@ -34,6 +36,11 @@ public:
     int32_t WaitLimitMs() const;
     // Answers what the bus has brought, then reports the requests it posted.
     void Pump(EventSink* sink);
+    // Offers a key press or release of the window system to the assistive
+    // technology's key listeners, before the tool sees the key: true when one of
+    // them took it, and then the key does nothing in the tool. SDL hands over the
+    // window system's event just before the key and text events it makes of it.
+    bool KeyTaken(const SDL_SysWMmsg& message);
 
 private:
     std::function<TPoint(WindowId)> origin_;

@@ -322,9 +322,15 @@ bool SdlBackend::ProcessEvents(bool wait) {
     // state between batches.
     SDL_PumpEvents();
     int pending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
-    if (waited) sdl::Dispatch(s, Sink(), first);
+    // The window system's own events come only while assistive technology listens,
+    // each just before what SDL makes of it.
+    const auto dispatch = [&](const SDL_Event& e) {
+        if (e.type == SDL_SYSWMEVENT) s.keyTaken = access_->KeyTaken(*e.syswm.msg);
+        else sdl::Dispatch(s, Sink(), e);
+    };
+    if (waited) dispatch(first);
     SDL_Event e;
-    while (pending-- > 0 && !s.quit && SDL_PollEvent(&e)) sdl::Dispatch(s, Sink(), e);
+    while (pending-- > 0 && !s.quit && SDL_PollEvent(&e)) dispatch(e);
     return !s.quit;
 }
 

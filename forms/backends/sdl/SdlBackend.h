@@ -40,6 +40,11 @@
 //      as the previous client left) is tried a few times before it is reported.
 //  [x] Assistive technology: the windows' descriptions over AT-SPI, through ATK and
 //      its bridge, when an accessibility bus is there; requests come back as reports.
+//      As a toolkit's AtkUtil: each window's create, activate, deactivate and destroy
+//      as it is shown, activated, left and hidden or closed, then the focused control's
+//      focus; every key press and release goes to the key listeners first, and a key
+//      one of them takes does nothing in the window (X11 only: Wayland's keys never
+//      reach them).
 //  [ ] StartMinimized: Linux gives a process no such request.
 //
 // Its units: SdlEvents (SDL's events as reports), SdlTimers (the timer table),

@@ -172,8 +172,8 @@ void Dispatch(BackendState& s, EventSink* sink, const SDL_Event& e) {
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: return OnMouseButton(s, sink, e.button);
         case SDL_KEYDOWN:
-        case SDL_KEYUP: return OnKey(s, sink, e.key);
-        case SDL_TEXTINPUT: return OnText(s, sink, e.text);
+        case SDL_KEYUP: return s.keyTaken ? void() : OnKey(s, sink, e.key);
+        case SDL_TEXTINPUT: return s.keyTaken ? void() : OnText(s, sink, e.text);
         default: return;
     }
 }

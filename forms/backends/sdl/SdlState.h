@@ -66,6 +66,9 @@ struct BackendState {
     std::unordered_set<TimerId> timers;  // this backend's, in the process's table
     Shell shell;
     uint8_t mouseButtons = 0;  // ssLeft | ssRight | ssMiddle as the events said
+    // The assistive technology took the key of the last window-system event: SDL's key
+    // and text events for it do nothing.
+    bool keyTaken = false;
 
     bool iconLoaded = false;
     SDL_Surface* icon = nullptr;

@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -159,6 +160,31 @@ int32_t DesktopScale() {
     const int32_t scale = ScaleFor(nullptr, get(display, "Xft", "dpi"));
     close(display);
     return scale;
+}
+
+bool X11KeyOf(const SDL_SysWMmsg& message, X11Key& key) {
+    if (message.subsystem != SDL_SYSWM_X11) return false;
+    XEvent e = message.msg.x11.event;
+    if (e.type != KeyPress && e.type != KeyRelease) return false;
+    void* xlib = Xlib();
+    if (!xlib) return false;
+    using LookupString = int (*)(XKeyEvent*, char*, int, KeySym*, XComposeStatus*);
+    using KeysymToString = char* (*)(KeySym);
+    static const auto lookup = reinterpret_cast<LookupString>(dlsym(xlib, "XLookupString"));
+    static const auto name = reinterpret_cast<KeysymToString>(dlsym(xlib, "XKeysymToString"));
+    if (!lookup || !name) return false;
+    char typed[16];
+    KeySym keysym = NoSymbol;
+    const int length = lookup(&e.xkey, typed, sizeof typed, &keysym, nullptr);
+    key.Press = e.type == KeyPress;
+    key.State = e.xkey.state;
+    key.Keysym = static_cast<uint32_t>(keysym);
+    key.Keycode = e.xkey.keycode;
+    key.Time = static_cast<uint32_t>(e.xkey.time);
+    key.Typed.assign(typed, static_cast<size_t>(std::max(length, 0)));
+    const char* n = keysym != NoSymbol ? name(keysym) : nullptr;
+    key.Name = n ? n : "";
+    return true;
 }
 
 }  // namespace forms::sdl
