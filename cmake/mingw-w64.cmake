@@ -6,6 +6,11 @@ set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+# The x87 unit, which every 32-bit PC has, keeps a float's excess precision past its
+# conversions unless each value is stored: the progress bar's arithmetic is defined with
+# its differences rounded to single precision.
+set(CMAKE_C_FLAGS_INIT "-ffloat-store")
+set(CMAKE_CXX_FLAGS_INIT "-ffloat-store")
 # Libraries cross-built outside the compiler's root (scripts/setup.sh installs them in
 # the prefix the windows preset names) are roots of their own.
 list(APPEND CMAKE_FIND_ROOT_PATH ${CMAKE_PREFIX_PATH})
