@@ -157,7 +157,7 @@ public:
         const Oleacc& oleacc = SystemOleacc();
         if (!oleacc.ObjectFromWindow) return E_FAIL;
         return oleacc.ObjectFromWindow(shared_->Window, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
-                                          reinterpret_cast<void**>(out));
+                                       reinterpret_cast<void**>(out));
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* out) override {
         if (!out) return E_POINTER;
