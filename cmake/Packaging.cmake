@@ -8,7 +8,7 @@ endif()
 
 set(sa_packaging ${PROJECT_SOURCE_DIR}/packaging)
 # The packages' file names; the package tests of the native build look for them.
-set(SA_ZIP_FILE_NAME SistemaArchivio-${PROJECT_VERSION}-win64.zip)
+set(SA_ZIP_FILE_NAME SistemaArchivio-${PROJECT_VERSION}-win32.zip)
 find_program(SA_DPKG dpkg)
 if(SA_DPKG)
   execute_process(COMMAND ${SA_DPKG} --print-architecture OUTPUT_VARIABLE sa_deb_arch OUTPUT_STRIP_TRAILING_WHITESPACE)

@@ -373,7 +373,13 @@ bool Relink(const std::string& from, const std::string& to, const std::string& t
         return Written(DeleteFileW(SystemPath(from).c_str()) != 0);  // made before the pass ended
     }
     constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-    if (!Written(CreateSymbolicLinkW(SystemPath(to).c_str(), Wide(text).c_str(), kUnprivileged) != 0)) return false;
+    const std::wstring link = SystemPath(to), target = Wide(text);
+    bool made = CreateSymbolicLinkW(link.c_str(), target.c_str(), kUnprivileged) != 0;
+    // Windows before 10 version 1703 refuses the flag as a whole; without it a user who
+    // holds the privilege still makes the link.
+    if (!made && GetLastError() == ERROR_INVALID_PARAMETER)
+        made = CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) != 0;
+    if (!Written(made)) return false;
     return Written(DeleteFileW(SystemPath(from).c_str()) != 0);
 }
 

@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on Debian 12, then builds once the
 # Windows-side libraries that Debian does not package for mingw-w64 (GoogleTest,
-# libjpeg-turbo) into the prefix that the `windows` preset searches.
+# libjpeg-turbo) into the prefix that the `windows` preset searches. The Windows program
+# is a 32-bit one, so that it starts on 32-bit Windows too; the tests run it under the
+# 32-bit wine (an i386 package) as well as under the 64-bit one.
 # A machine that already has everything installs and builds nothing. With --native it
 # stops after the packages.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-prefix="$HOME/.cache/sistemaarchivio/mingw"
+prefix="$HOME/.cache/sistemaarchivio/i686-w64-mingw32"
 jobs=$(nproc)
 
 packages=(
   cmake ninja-build g++ libgtest-dev googletest
   libsdl2-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev
-  fonts-wine mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-  wine64 wine xvfb xdotool imagemagick clang libclang-rt-14-dev dpkg-dev
+  fonts-wine mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+  wine64 wine wine32:i386 xvfb xdotool imagemagick clang libclang-rt-14-dev dpkg-dev
   fuse3 exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
   file lintian unzip strace
   libatk1.0-dev libatk-bridge2.0-dev at-spi2-core python3-pyatspi dbus x11-xserver-utils
@@ -34,6 +36,11 @@ apt_update() {
   fi
 }
 
+# wine32 is a package of the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg -s "$p" >/dev/null 2>&1; then missing+=("$p"); fi
@@ -41,7 +48,7 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   apt_update
-  "${sudo[@]}" apt-get install -y -q "${missing[@]}"
+  "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=1200 install -y -q "${missing[@]}"
 fi
 
 # --native: the packages alone, for building and running the Linux program.

@@ -75,9 +75,9 @@ build_packages
 test_preset ci
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 test_preset asan
 
-# The Windows tests under wine, in a prefix of their own, with a server started before
-# them and stopped after them.
-WINEPREFIX="${SA_WINEPREFIX:-$HOME/.cache/sistemaarchivio/wine}"
+# The Windows tests under the 32-bit wine, in a prefix of their own, with a server
+# started before them and stopped after them.
+WINEPREFIX="${SA_WINEPREFIX:-$HOME/.cache/sistemaarchivio/wine32}"
 source scripts/wine-env.sh
 wine_start >/dev/null 2>&1
 test_preset windows

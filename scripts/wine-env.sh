@@ -5,6 +5,9 @@
 # prefix the first time (without the warm-up ctest under wine stalls); it fails when
 # wine cannot run there. The caller stops the server with `wineserver -k`.
 export WINEPREFIX="${WINEPREFIX:?name the wine prefix first}"
+# A 32-bit Windows unless the caller asks for win64; a prefix keeps the kind it was
+# made with.
+export WINEARCH="${WINEARCH:-win32}"
 export WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # No session bus: where its tools are installed, wine would start one of its own that

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The Windows program end to end, driven from Linux: wine runs the cross-built
 # executables on an X server of this script's own, in a wine prefix of its own, and
-# xdotool works the tool as a user would.
+# xdotool works the tool as a user would, beside DLLs planted under system libraries'
+# names, none of which may run.
 #
 #   run-e2e.sh program WINDOWS_BUILD_DIR   the tool converts an old archive
 #   run-e2e.sh backend WINDOWS_BUILD_DIR   the win32 backend's own tests
 #   run-e2e.sh msaa WINDOWS_BUILD_DIR      a screen reader's client converts through MSAA
-#   run-e2e.sh zip WINDOWS_BUILD_DIR ZIP_NAME VERSION
+#   run-e2e.sh zip WINDOWS_BUILD_DIR ZIP_NAME VERSION [WINEARCH, else win32]
 #       the released zip, unpacked into the archive's folder, converts it; its message,
-#       its guide, and the manifest and version read back from the executable
+#       its guide, the manifest, version and imports read back from the executable
 #
 # Exits 77 (skipped) when wine, Xvfb, xdotool or the Windows build (or its zip) is
 # missing. Every process it starts is stopped at the end: the prefix's wineserver with
@@ -36,13 +37,14 @@ case "$mode" in
   zip)
     exe="$build/${3:-}"
     version=${4:-}
+    export WINEARCH=${5:-win32}
     probe="$build/tests/packages/package_probe.exe"
     [ -f "$probe" ] || skip "$probe is not built"
     command -v unzip >/dev/null 2>&1 || skip "unzip is not installed"
     ;;
   *) echo "usage: $0 program|backend|msaa WINDOWS_BUILD_DIR | zip WINDOWS_BUILD_DIR ZIP_NAME VERSION" >&2; exit 2 ;;
 esac
-for tool in wine wineserver Xvfb xdotool; do
+for tool in wine wineserver Xvfb xdotool objdump; do
   command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
 [ -f "$exe" ] || skip "$exe is not built (cmake --preset windows && cmake --build --preset windows${3:+ --target package})"
@@ -91,6 +93,15 @@ if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] && [ ! -e "$fonts/sserife.fon
   cp /usr/share/wine/fonts/* "$fonts/"
 fi
 
+# Planted as oleacc (screen readers) and uxtheme (loaded with the first window), in Windows' load order.
+planted=$'oleacc.dll\nuxtheme.dll'
+start_tool() {
+  for dll in $planted; do cp "$build/tests/e2e-windows/planted.dll" "$1/$dll" || skip "planted.dll is not built"; done
+  (cd "$1" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;oleacc,uxtheme=n,b" exec wine ./SistemaArchivio.exe) >"$work/wine.log" 2>&1 &
+  app_pid=$!
+}
+none_ran() { ! ls "$1"/*.ran >/dev/null 2>&1 || fail "planted DLLs ran inside the tool: $(cd "$1" && echo *.ran)"; }
+
 if [ "$mode" = backend ]; then
   wine "$exe" >"$work/wine.log" 2>&1
   status=$?
@@ -115,11 +126,11 @@ if [ "$mode" = msaa ]; then
   mkdir -p "$archive/Data"
   printf 'first' >"$archive/Data/1234.kar"
   cp "$exe" "$archive/SistemaArchivio.exe"
-  (cd "$archive" && exec wine ./SistemaArchivio.exe) >"$work/wine.log" 2>&1 &
-  app_pid=$!
+  start_tool "$archive"
   wine "$probe" >"$work/probe.log" 2>>"$work/wine.log"
   status=$?
   cat "$work/probe.log"
+  none_ran "$archive"
   [ "$status" -eq 0 ] || fail "msaa_probe exited with $status"
   tr -d '\r' <"$work/probe.log" | grep -q -x 'message: Ho Finito!' || fail "the message box did not say Ho Finito!"
   [ "$(cat "$archive/Data/01/01234.kar" 2>/dev/null)" = first ] || fail "the archive is not converted"
@@ -150,8 +161,7 @@ else
 fi
 
 # Started in the archive's folder, as a user starts it beside the karaoke program.
-(cd "$archive" && exec wine ./SistemaArchivio.exe) >"$work/wine.log" 2>&1 &
-app_pid=$!
+start_tool "$archive"
 
 caption='^Lyrimat to Vocarium$'
 windows() { xdotool search --name "$caption" 2>/dev/null; }
@@ -188,7 +198,7 @@ Data/0さ/0さくら.kar
 $shipped
 EOF
 )
-actual=$(cd "$archive" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort)
+actual=$(cd "$archive" && find . -mindepth 1 | sed 's|^\./||' | grep -v -x -F "$planted" | LC_ALL=C sort)
 [ "$actual" = "$(echo "$expected" | LC_ALL=C sort)" ] || fail "converted tree differs:
 $actual"
 [ "$(cat "$archive/Data/01/01234.kar")" = first ] || fail "01234.kar lost its content"
@@ -260,4 +270,10 @@ EOF
 actual_version=$(cd "$archive" && wine "$probe" version SistemaArchivio.exe 2>>"$work/wine.log")
 [ "$actual_version" = "$expected_version" ] || fail "version resource:
 $actual_version"
+
+# Every import is a library and a function of Windows 7 that windows7-imports.txt lists.
+imports=$(objdump -p "$archive/SistemaArchivio.exe" | awk '/^\tDLL Name:/ { d = tolower($3) } /^$/ { d = "" }
+  d && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ { print d, $3 }' | LC_ALL=C sort -u)
+outside=$(LC_ALL=C comm -23 <(echo "$imports") <(grep -v '^#' "$here/windows7-imports.txt" | LC_ALL=C sort))
+[ -n "$imports" ] && [ -z "$outside" ] || fail "imports outside the Windows 7 set: ${outside:-none read}"
 echo "PASSED: the unpacked zip converted the archive (\"$message\", exit code 0); guide, manifest and version $version"

@@ -1,5 +1,7 @@
 #include "Win32Accessible.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "base/Utf8.h"
@@ -15,6 +17,43 @@ struct Win32Accessibility::Shared {
 };
 
 namespace {
+
+// oleacc.dll is no KnownDLL: imported statically, it would be looked for in the
+// program's own folder first. It is loaded from the system folder alone, when the first
+// screen reader asks for a window's object; a process that no screen reader serves
+// never loads it.
+struct Oleacc {
+    decltype(&LresultFromObject) ResultFromObject = nullptr;
+    decltype(&AccessibleObjectFromWindow) ObjectFromWindow = nullptr;
+};
+
+template <class F>
+void Bind(HMODULE module, const char* name, F& function) {
+    function = reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+const Oleacc& SystemOleacc() {
+    static const Oleacc loaded = [] {
+        Oleacc o;
+        HMODULE module = LoadLibraryExW(L"oleacc.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!module) {
+            // Windows 7 without update KB2533623 knows no search flags: the full path.
+            wchar_t path[MAX_PATH];
+            const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+            const wchar_t name[] = L"\\oleacc.dll";
+            if (length > 0 && length + std::size(name) <= MAX_PATH) {
+                std::copy(std::begin(name), std::end(name), path + length);
+                module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+            }
+        }
+        if (module) {
+            Bind(module, "LresultFromObject", o.ResultFromObject);
+            Bind(module, "AccessibleObjectFromWindow", o.ObjectFromWindow);
+        }
+        return o;
+    }();
+    return loaded;
+}
 
 // Child id k is node k; CHILDID_SELF (0) is the window, node 0, as well.
 const AccessibleNode* NodeOf(const AccessibleTree& tree, const VARIANT& child) {
@@ -115,8 +154,10 @@ public:
         if (!out) return E_POINTER;
         *out = nullptr;
         if (!shared_->Window) return CO_E_OBJNOTCONNECTED;
-        return AccessibleObjectFromWindow(shared_->Window, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
-                                          reinterpret_cast<void**>(out));
+        const Oleacc& oleacc = SystemOleacc();
+        if (!oleacc.ObjectFromWindow) return E_FAIL;
+        return oleacc.ObjectFromWindow(shared_->Window, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
+                                       reinterpret_cast<void**>(out));
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* out) override {
         if (!out) return E_POINTER;
@@ -298,8 +339,10 @@ void Win32Accessibility::FocusChanged(int32_t id) {
 
 intptr_t Win32Accessibility::Answer(uintptr_t wParam, intptr_t lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT) || shared_->Tree.Nodes.empty()) return 0;
+    const Oleacc& oleacc = SystemOleacc();
+    if (!oleacc.ResultFromObject) return 0;  // the system's default object answers instead
     auto* object = new ClientObject(shared_);
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, object);
+    const LRESULT result = oleacc.ResultFromObject(__uuidof(IAccessible), wParam, object);
     object->Release();  // the result holds its own reference
     return result;
 }
