@@ -36,7 +36,10 @@ public:
     virtual bool SameDevice(const std::string& a, const std::string& b) { return platform::SameDevice(a, b); }
     virtual bool TrustsFolderRenames(const std::string& path) { return platform::TrustsFolderRenames(path); }
     virtual bool MakeWritable(const std::string& path) { return platform::MakeWritable(path); }
-    virtual bool Move(const std::string& from, const std::string& to) { return platform::Move(from, to); }
+    virtual bool Move(const std::string& from, const std::string& to, Renames& renames) {
+        return platform::Move(from, to, renames);
+    }
+    virtual bool MakesUpNames(const std::string& folder) { return platform::MakesUpNames(folder); }
     virtual bool RemoveSecondName(const std::string& path, const std::string& other) {
         return platform::RemoveSecondName(path, other);
     }

@@ -59,12 +59,12 @@ public:
         writes.push_back("flush");
         return FileSystemPort::FlushFolders(folders);
     }
-    bool Move(const std::string& from, const std::string& to) override {
+    bool Move(const std::string& from, const std::string& to, platform::Renames& renames) override {
         writes.push_back("move " + from);
         const auto failing = failingMoves.find(from);
         if (failing != failingMoves.end()) return Fail(failing->second);
         injected_ = platform::Failure::kNone;
-        return FileSystemPort::Move(from, to);
+        return FileSystemPort::Move(from, to, renames);
     }
     platform::Failure LastFailure() override {
         return injected_ != platform::Failure::kNone ? injected_ : FileSystemPort::LastFailure();
