@@ -74,6 +74,7 @@ private:
     bool Relink(const std::string& from, const std::string& to, const std::string& text);
     void Answered(bool answered);
     void Stop();
+    bool KnownFree(const std::string& to);
     void Failed(Failure failure, const std::string& path);
     bool CanStage(const std::string& name, const std::string& from);
     void StageFile(const std::string& name, std::uint32_t attributes);
@@ -106,6 +107,8 @@ private:
     platform::Renames renames_ = platform::Renames::kUnknown;  // learned at the first move
     std::size_t longestName_ = kLongestAnyName;
     std::unordered_map<std::string, Failure> buckets_;  // by path: why it could not be made, or kNone
+    std::set<std::string> freshBuckets_;  // made by this pass, holding only songs it staged
+    std::set<std::string> stagedNames_;   // in those, the names taken, as KnownFree compares them
     std::unordered_map<std::string, StagedBucket> staged_;  // by bucket name
     std::vector<std::string> links_;  // Data's links to files, moved after the songs
     ConversionOutcome outcome_;
@@ -245,6 +248,7 @@ Failure Pass::MakeBucket(const std::string& path) {
     const auto [bucket, fresh] = buckets_.try_emplace(path, Failure::kNone);
     if (fresh) {
         const bool made = fs_.MakeFolder(path);
+        if (made) freshBuckets_.insert(path);
         if (!made && fs_.LastFailure() != Failure::kTaken) bucket->second = fs_.LastFailure();
         Answered(bucket->second != Failure::kNoAnswer);
     }
@@ -333,6 +337,23 @@ bool Pass::Relink(const std::string& from, const std::string& to, const std::str
     return done;
 }
 
+// Whether the name `to` is free without looking: it lies in a bucket this pass made and
+// filled with its own songs alone, and no song put there took it. The names compared
+// are the drive's view of them: letters in either case are one on a drive that
+// ignores case; a name with anything but plain ASCII, a tilde (a made-up name a share
+// resolves) or a trailing dot or blank (dropped by some) is always looked for.
+bool Pass::KnownFree(const std::string& to) {
+    if (!freshBuckets_.count(Parent(to))) return false;
+    std::string folded(to);
+    for (char& c : folded) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u > 0x7E || c == '~') return false;
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (folded.back() == '.' || folded.back() == ' ') return false;
+    return stagedNames_.insert(folded).second;
+}
+
 void Pass::Answered(bool answered) {
     if (answered) {
         unanswered_ = 0;
@@ -381,7 +402,15 @@ void Pass::StageFile(const std::string& name, std::uint32_t attributes) {
     if (!CanStage(name, oldPath)) return;
     if (attributes == platform::kInvalidAttributes || (attributes & platform::kAttributeReadOnly))
         fs_.MakeWritable(oldPath);
-    MoveFile(oldPath, StagedPlace(name));
+    const std::string to = StagedPlace(name);
+    if (!KnownFree(to) || renames_ != platform::Renames::kCheckFirst) {
+        MoveFile(oldPath, to);
+    } else {
+        platform::Renames knownFree = platform::Renames::kKnownFree;
+        const bool done = fs_.Move(oldPath, to, knownFree);
+        Answered(done || fs_.LastFailure() != Failure::kNoAnswer);
+        if (!done) Left(oldPath, to, fs_.LastFailure());
+    }
 }
 
 // A link moves like a file; one whose target is relative, or lies in Data, is made
@@ -488,6 +517,7 @@ Ending Pass::Merge() {
 }
 
 void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
+    freshBuckets_.erase(bucket);  // it gets songs the pass did not stage
     if (wholeFolders_) {
         if (Move(staged, bucket)) return;
         if (fs_.LastFailure() != Failure::kTaken) return Failed(fs_.LastFailure(), Shown(staged));

@@ -116,7 +116,11 @@ bool Move(const std::string& from, const std::string& to);
 // checked to be free first. A caller moving many entries on one drive keeps one of
 // these from the first move on, so that the drive is asked once. Windows' own move
 // never replaces, and ignores it.
-enum class Renames { kUnknown, kNoReplace, kCheckFirst };
+//
+// kKnownFree: the caller knows the target name to be free, as in a folder it made
+// itself and moved only other names into, being the one writer there; a drive that
+// takes RENAME_NOREPLACE is still asked, one that does not is spared the check.
+enum class Renames { kUnknown, kNoReplace, kCheckFirst, kKnownFree };
 bool Move(const std::string& from, const std::string& to, Renames& renames);
 
 // Removes the one name `path` of a file that SameFile shows to be reachable under

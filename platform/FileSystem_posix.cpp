@@ -281,6 +281,8 @@ bool Move(const std::string& from, const std::string& to, Renames& renames) {
     bool done = false;
     if (renames == Renames::kCheckFirst) {
         done = MoveWithoutRenameFlag(from, to);
+    } else if (renames == Renames::kKnownFree) {
+        done = rename(from.c_str(), to.c_str()) == 0;
     } else {
         done = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
         if (done) renames = Renames::kNoReplace;
