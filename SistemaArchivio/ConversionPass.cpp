@@ -138,6 +138,12 @@ Ending Pass::Run() {
     }
 
     if (!IsFolder(fs_.Attributes(data_))) {
+        // Where not even the WorkFolder can be read, the drive does not answer: that is
+        // no missing archive.
+        if (!IsFolder(fs_.Attributes(Parent(staging_)))) {
+            Stop();
+            return Incomplete();
+        }
         // No Data but files in tdata: an earlier pass ended between removing Data and
         // renaming tdata. Finishing its swap is all that is left to do.
         if (!stagingUsable || linked_ || !HasSongs(staging_)) return Ending::kMissing;
