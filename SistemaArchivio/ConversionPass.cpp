@@ -194,8 +194,7 @@ Ending Pass::Run() {
 // their names call for; then, with nothing left behind, tdata takes Data's place.
 Ending Pass::Finish(bool merge) {
     if (madeUpNames_ && !stopped_) ReclaimStaged();
-    for (const std::string& name : unansweredNames_) outcome_.Add(Cause::kDiskError, name);
-    unansweredNames_.clear();
+    if (!stopped_) Answered(true);  // it answered to the end: its few silences were disk errors
     if (stopped_ || !outcome_.Complete()) return Incomplete();
     return merge || !wholeFolders_ ? Merge() : Swap();
 }
@@ -380,9 +379,9 @@ void Pass::Stop() {
 // An entry left for a failure of the system. Not answering is a disk error only when
 // the drive answers again; otherwise the pass stops, and counts at the end.
 void Pass::Failed(Failure failure, const std::string& path) {
-    if (failure == Failure::kNoAnswer)
-        unansweredNames_.push_back(path);
-    else
+    if (failure == Failure::kNoAnswer) {
+        if (!stopped_) unansweredNames_.push_back(path);
+    } else
         outcome_.Add(CauseOf(failure), path);
 }
 

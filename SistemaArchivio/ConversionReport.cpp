@@ -29,10 +29,11 @@ struct Row {
 
 // In the order the report names them.
 const Row kRows[] = {
-    {Cause::kNoAnswer, Failure::kNone, false,
+    {Cause::kNoAnswer, Failure::kNoAnswer, false,
      "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\xC3\xA0 "
      "spostato resta dov'\xC3\xA8.",
-     nullptr, "Controlla il collegamento con il disco o con il NAS", nullptr, true, nullptr},
+     nullptr, "Controlla il collegamento con il disco o con il NAS", nullptr, true,
+     "il disco o la rete non rispondono"},
     {Cause::kNotReached, Failure::kNone, false, "file non \xC3\xA8 ancora stato spostato",
      "file non sono ancora stati spostati", "Lo sposter\xC3\xB2 quando premerai di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB",
      "Li sposter\xC3\xB2 quando premerai di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB", false, nullptr},

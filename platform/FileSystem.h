@@ -127,8 +127,8 @@ bool Move(const std::string& from, const std::string& to, Renames& renames);
 // another name too; refuses anything else.
 bool RemoveSecondName(const std::string& path, const std::string& other);
 
-// Why the last failed write operation of this thread failed (Linux: or why the last
-// listing ended early, kNone where it ran to its end). Each system's errors are
+// Why the last failed write operation of this thread failed, or why the last listing
+// ended early (kNone where it ran to its end). Each system's errors are
 // sorted into these once, here in the platform layer, quirks of particular drivers
 // included (a FUSE driver that refuses a long name as "not permitted").
 enum class Failure {

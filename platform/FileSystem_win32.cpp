@@ -186,7 +186,11 @@ bool FolderListing::Open(const std::string& folder) {
 
 bool FolderListing::Next(std::string& name) {
     if (state_->find == INVALID_HANDLE_VALUE) return false;
-    if (!state_->pending && !FindNextFileW(state_->find, &state_->data)) return false;
+    if (!state_->pending && !FindNextFileW(state_->find, &state_->data)) {
+        const DWORD error = GetLastError();  // a share gone mid-listing ends it early
+        lastFailure = error == ERROR_NO_MORE_FILES ? Failure::kNone : FailureOf(error);
+        return false;
+    }
     state_->pending = false;
     name = Narrow(state_->data.cFileName);
     state_->last = name;
