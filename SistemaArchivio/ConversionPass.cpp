@@ -269,7 +269,9 @@ Failure Pass::MakeBucket(const std::string& path) {
 const Pass::StagedBucket& Pass::Staged(const std::string& bucket) {
     const auto [place, fresh] = staged_.try_emplace(bucket, StagedBucket{bucket});
     if (!fresh) return place->second;
-    const auto plain = [](unsigned char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); };
+    const auto plain = [](unsigned char c) {
+        return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+    };
     StagedBucket& staged = place->second;
     staged.failure = MakeBucket(Join(staging_, bucket));
     if (staged.failure != Failure::kNone || std::all_of(bucket.begin(), bucket.end(), plain) || ListsBack(bucket))

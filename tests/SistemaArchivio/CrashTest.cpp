@@ -289,9 +289,8 @@ TEST(ConversionCrash, TheWorkIsFlushedAfterTheLastMoveAndBeforeTheMessage) {
 #endif
 
 #ifndef _WIN32
-// Drives whose moves take the fallback path (check the name, then rename), or where
-// it is known free; where folders are renamed (exFAT and the shares) and where they
-// are not (FAT, and NTFS as an image file mounts it).
+// Drives whose moves take the fallback path (check the name, then rename), where
+// folders are renamed (exFAT, the shares) and where not (FAT, NTFS on an image file).
 class ConversionCrashOnFuse : public testtree::OnFuseDrive {};
 
 TEST_P(ConversionCrashOnFuse, EveryWriteInTurn) {
@@ -301,8 +300,7 @@ TEST_P(ConversionCrashOnFuse, EveryWriteInTurn) {
         const bool fat = kind == testtree::FuseKind::kFat;
         Archive archive = MakeArchive(16, grown, fat ? kAsciiFirsts : Mount().IsSmbShare() ? kSmbFirsts : kFirsts,
                                       kind == testtree::FuseKind::kNtfs);
-        // Their drivers keep no permissions.
-        if (fat || kind == testtree::FuseKind::kGvfs) archive.readOnly.clear();
+        if (fat || kind == testtree::FuseKind::kGvfs) archive.readOnly.clear();  // no permissions kept
         EveryWriteInTurn(Drive(), archive);
     }
 }

@@ -185,7 +185,8 @@ TEST(WindowsRules, ADriveThatStopsAnsweringStopsThePassAndCountsWhatIsLeft) {
     RecordingBox box;
     ConvertArchive(temp.Path(), box, rules);
     EXPECT_EQ(box.shown[0].text, ConversionReportText(expected));
-    EXPECT_EQ(std::count_if(rules.writes.begin(), rules.writes.end(), [](auto& w) { return w.rfind("move", 0) == 0; }), 8);
+    const auto move = [](const std::string& write) { return write.rfind("move", 0) == 0; };
+    EXPECT_EQ(std::count_if(rules.writes.begin(), rules.writes.end(), move), 8);  // not one by one to the end
 }
 
 TEST(WindowsRules, AStagingFolderThatCannotBeMadeMovesNothing) {

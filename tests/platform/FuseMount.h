@@ -24,8 +24,7 @@ public:
     const std::string& Why() const { return why_; }  // what failed, when not mounted
     const std::string& Path() const { return root_; }  // for a share, the share's folder
 
-    // Shares: Path() as the server sees it; the server going away (the mount stays)
-    // and coming back once clients list the share again.
+    // Shares: Path() on the server; the server gone (the mount stays), and back.
     bool IsShare() const { return kind_ >= FuseKind::kSmbnetfs; }
     bool IsSmbShare() const { return kind_ == FuseKind::kSmbnetfs || kind_ == FuseKind::kGvfs; }
     std::string OnServer() const { return folder_ + "/share"; }
