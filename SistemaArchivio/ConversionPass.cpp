@@ -70,7 +70,7 @@ private:
     std::string BucketOf(const std::string& name) const;
     void ReclaimStaged();
     bool Reclaim(const std::string& folder);
-    bool Move(const std::string& from, const std::string& to);
+    bool Move(const std::string& from, const std::string& to, bool knownFree = false);
     bool Relink(const std::string& from, const std::string& to, const std::string& text);
     void Answered(bool answered);
     void Stop();
@@ -80,7 +80,7 @@ private:
     void StageFile(const std::string& name, std::uint32_t attributes);
     void StageLink(const std::string& name);
     std::optional<std::string> NewLinkText(const std::string& text);
-    bool MoveFile(const std::string& from, const std::string& to);
+    bool MoveFile(const std::string& from, const std::string& to, bool knownFree = false);
     void Left(const std::string& from, const std::string& to, Failure failure);
     void SettleSecondNames(const std::string& folder, const std::function<std::string(const std::string&)>& placeOf);
     Ending Swap();
@@ -219,17 +219,18 @@ Ending Pass::Incomplete() {
 // pass stopped before it, or its listing ended early) is named as not moved yet. A
 // link whose song waits for a cause already named waits with it.
 void Pass::Recount() {
-    std::set<std::string> named;
-    for (std::vector<LeftBehind>& left : outcome_.left) {
-        if (&left == &outcome_.left[static_cast<std::size_t>(Cause::kNoAnswer)]) continue;
-        left.erase(std::remove_if(left.begin(), left.end(),
-                                  [this](const LeftBehind& l) {
-                                      return !Exists(RootLength(l.path) ? l.path : Join(workFolder_, l.path));
-                                  }),
-                   left.end());
+    const std::optional<std::vector<Entry>> entries = fs_.List(data_);
+    std::set<std::string> inData, named;  // as shown; a made-up name may list yet not resolve
+    for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) inData.insert(Shown(Join(data_, entry.name)));
+    const auto gone = [&](const LeftBehind& l) {
+        return !inData.count(l.path) && !Exists(RootLength(l.path) ? l.path : Join(workFolder_, l.path));
+    };
+    for (std::size_t cause = 0; cause < kCauses; ++cause) {
+        std::vector<LeftBehind>& left = outcome_.left[cause];
+        if (cause != static_cast<std::size_t>(Cause::kNoAnswer))
+            left.erase(std::remove_if(left.begin(), left.end(), gone), left.end());
         for (const LeftBehind& l : left) named.insert(l.path);
     }
-    const std::optional<std::vector<Entry>> entries = fs_.List(data_);
     for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) {
         const std::string path = Shown(Join(data_, entry.name));
         if (!IsFolder(entry.attributes) && (!entry.link || stopped_) && !named.count(path))
@@ -274,12 +275,13 @@ const Pass::StagedBucket& Pass::Staged(const std::string& bucket) {
     };
     StagedBucket& staged = place->second;
     staged.failure = MakeBucket(Join(staging_, bucket));
-    if (staged.failure != Failure::kNone || std::all_of(bucket.begin(), bucket.end(), plain) || ListsBack(bucket))
-        return staged;
-    // Empty unless an earlier pass moved songs in: those are found by their made-up name.
-    fs_.RemoveEmptyFolder(Join(staging_, bucket));
-    staged.failure = Failure::kBadName;
-    if (bucket.size() > 1 && bucket.back() == '.') {
+    if (staged.failure == Failure::kNone) {
+        if (std::all_of(bucket.begin(), bucket.end(), plain) || ListsBack(bucket)) return staged;
+        // Empty unless an earlier pass moved songs in: those are found by their made-up name.
+        fs_.RemoveEmptyFolder(Join(staging_, bucket));
+        staged.failure = Failure::kBadName;
+    }
+    if (staged.failure == Failure::kBadName && bucket.size() > 1 && bucket.back() == '.') {
         staged.name.pop_back();
         staged.failure = MakeBucket(Join(staging_, staged.name));
         if (staged.failure == Failure::kNone && !ListsBack(staged.name)) staged.failure = Failure::kBadName;
@@ -330,10 +332,12 @@ bool Pass::Reclaim(const std::string& folder) {
     return true;
 }
 
-// Every move and folder goes through here, so that the drive is asked once per pass
-// whether it refuses to replace, and a drive that stops answering is noticed.
-bool Pass::Move(const std::string& from, const std::string& to) {
-    const bool done = fs_.Move(from, to, renames_);
+// Every move of a file or folder goes through here, so that the drive is asked once per
+// pass whether it refuses to replace, and a drive that stops answering is noticed. A
+// name known to be free is not looked for where the drive would have to look first.
+bool Pass::Move(const std::string& from, const std::string& to, bool knownFree) {
+    platform::Renames free = platform::Renames::kKnownFree;
+    const bool done = fs_.Move(from, to, knownFree && renames_ == platform::Renames::kCheckFirst ? free : renames_);
     Answered(done || fs_.LastFailure() != Failure::kNoAnswer);
     return done;
 }
@@ -410,14 +414,7 @@ void Pass::StageFile(const std::string& name, std::uint32_t attributes) {
     if (attributes == platform::kInvalidAttributes || (attributes & platform::kAttributeReadOnly))
         fs_.MakeWritable(oldPath);
     const std::string to = StagedPlace(name);
-    if (!KnownFree(to) || renames_ != platform::Renames::kCheckFirst) {
-        MoveFile(oldPath, to);
-    } else {
-        platform::Renames knownFree = platform::Renames::kKnownFree;
-        const bool done = fs_.Move(oldPath, to, knownFree);
-        Answered(done || fs_.LastFailure() != Failure::kNoAnswer);
-        if (!done) Left(oldPath, to, fs_.LastFailure());
-    }
+    MoveFile(oldPath, to, KnownFree(to));
 }
 
 // A link moves like a file; one whose target is relative, or lies in Data, is made
@@ -463,8 +460,8 @@ std::optional<std::string> Pass::NewLinkText(const std::string& text) {
 }
 
 // Moves one file without replacing anything; what fails is kept by its cause.
-bool Pass::MoveFile(const std::string& from, const std::string& to) {
-    if (Move(from, to)) return true;
+bool Pass::MoveFile(const std::string& from, const std::string& to, bool knownFree) {
+    if (Move(from, to, knownFree)) return true;
     Left(from, to, fs_.LastFailure());
     return false;
 }
