@@ -162,7 +162,6 @@ Ending Pass::Run() {
 
     bool bucketsInData = false;
     const bool listed = fs_.ForEachEntry(data_, [&](const Entry& entry) {
-        if (stopped_) return;
         if (!IsFolder(entry.attributes)) {
             // Moved under the name the drive made up, the song would lose its own.
             if (madeUpNames_ && platform::IsMadeUpName(entry.name))
@@ -181,6 +180,7 @@ Ending Pass::Run() {
             // attribute word carries.
             outcome_.Add(Cause::kForeignFolder, Shown(Join(data_, entry.name)));
         }
+        return !stopped_;  // the rest of a silent drive's listing is not read, entry by entry
     });
     if (!listed) return Ending::kMissing;
     // A listing that ended early stops the pass: what it did not show is counted at the end.

@@ -23,9 +23,9 @@ public:
     virtual ~FileSystemPort() = default;
 
     // Hands each of a folder's entries but "." and ".." to `visit` as the listing
-    // yields it, so that what `visit` does to an entry follows its listing closely;
-    // false when the folder cannot be listed.
-    virtual bool ForEachEntry(const std::string& folder, const std::function<void(const Entry&)>& visit);
+    // yields it, so that what `visit` does to an entry follows its listing closely,
+    // until `visit` returns false; false when the folder cannot be listed.
+    virtual bool ForEachEntry(const std::string& folder, const std::function<bool(const Entry&)>& visit);
     // The same entries, gathered.
     std::optional<std::vector<Entry>> List(const std::string& folder);
 

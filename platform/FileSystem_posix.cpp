@@ -88,7 +88,7 @@ Failure LastFailure() {
 struct FolderListing::State {
     DIR* dir = nullptr;
     std::string last;                      // the name Next yielded last
-    unsigned char lastType = DT_UNKNOWN;   // and its type as the listing reported it
+    unsigned char lastType = DT_UNKNOWN;   // and its type as the listing reported it, or as lstat found it
 };
 
 FolderListing::FolderListing() : state_(std::make_unique<State>()) {}
@@ -141,6 +141,12 @@ std::uint32_t FolderListing::Attributes(const std::string& name) const {
     // counts for one. A file does, for its write permission.
     if (name == state_->last && state_->lastType == DT_DIR) return kAttributeDirectory;
     struct stat st;
+    // A listing without types (gvfs) costs one lstat, which tells a link too.
+    if (name == state_->last && state_->lastType == DT_UNKNOWN &&
+        fstatat(dirfd(state_->dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        state_->lastType = S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+        if (!S_ISLNK(st.st_mode)) return AttributeWord(st);
+    }
     if (fstatat(dirfd(state_->dir), name.c_str(), &st, 0) != 0) return kInvalidAttributes;
     return AttributeWord(st);
 }
