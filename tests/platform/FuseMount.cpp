@@ -143,17 +143,13 @@ bool FuseMount::Mount(FuseKind kind) {
     return Fail(driver[0] + " did not mount in time");
 }
 
-void FuseMount::StopServer() {
-    Run({"bash", SA_SHARE_SCRIPT, "stop-server", folder_});
-}
-
-bool FuseMount::StartServer() {
-    return Run({"bash", SA_SHARE_SCRIPT, "start-server", folder_});
+bool FuseMount::Share(const char* command) const {
+    return Run({"bash", SA_SHARE_SCRIPT, command, folder_});
 }
 
 void FuseMount::Unmount() {
     if (IsShare() && !folder_.empty()) {
-        Run({"bash", SA_SHARE_SCRIPT, "stop", folder_});
+        Share("stop");
         while (waitpid(-1, nullptr, WNOHANG) > 0) {
         }
     }

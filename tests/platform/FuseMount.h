@@ -24,12 +24,11 @@ public:
     const std::string& Why() const { return why_; }  // what failed, when not mounted
     const std::string& Path() const { return root_; }  // for a share, the share's folder
 
-    // Shares: Path() on the server; the server gone (the mount stays), and back.
+    // Shares: Path() on the server; share.sh's other commands ("stop-server", ...).
     bool IsShare() const { return kind_ >= FuseKind::kSmbnetfs; }
     bool IsSmbShare() const { return kind_ == FuseKind::kSmbnetfs || kind_ == FuseKind::kGvfs; }
     std::string OnServer() const { return folder_ + "/share"; }
-    void StopServer();
-    bool StartServer();
+    bool Share(const char* command) const;
 
 private:
     bool Mount(FuseKind kind);
