@@ -137,10 +137,14 @@ Ending Pass::Run() {
         if (!madeStaging_) stagingFailure = fs_.LastFailure();
     }
 
+    // A drive that does not answer has no missing archive.
+    if (stagingFailure == Failure::kNoAnswer)
+        return Refuse(Obstacle::kStagingNotMade, {Shown(staging_)}, Cause::kNoAnswer);
     if (!IsFolder(fs_.Attributes(data_))) {
-        // Where not even the WorkFolder can be read, the drive does not answer: that is
-        // no missing archive.
-        if (!IsFolder(fs_.Attributes(Parent(staging_)))) {
+        // tdata was there a moment ago: where not even the WorkFolder can be read now,
+        // the drive stopped answering.
+        const bool stagingThere = madeStaging_ || stagingFailure == Failure::kTaken;
+        if (stagingThere && !IsFolder(fs_.Attributes(Parent(staging_)))) {
             Stop();
             return Incomplete();
         }

@@ -75,7 +75,7 @@ start)
     samba=$folder/samba
     mkdir -p "$samba"/{private,lock,state,cache,pid,ncalrpc}
     sed -e "s|@SAMBA@|$samba|g" -e "s|@SHARE@|$folder/share|" "$(dirname "$0")/share/smb.conf" >"$samba/smb.conf"
-    if listens 445; then echo "port 445 of 127.0.0.1 is taken" >&2; exit 1; fi
+    if listens 445; then echo "port 445 of 127.0.0.1 is taken"; exit 1; fi
     start_server
     if [ "$kind" = smbnetfs ]; then
       mkdir -p "$HOME/.smb"

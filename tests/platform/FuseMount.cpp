@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/platform/TempTree.h"
+
 extern char** environ;
 
 namespace testtree {
@@ -99,7 +101,7 @@ bool FuseMount::Mount(FuseKind kind) {
         const char* names[] = {"smbnetfs", "gvfs", "sshfs"};
         const std::string said = folder_ + "/said";
         if (!Run({"bash", SA_SHARE_SCRIPT, "start", names[static_cast<int>(kind) - 3], folder_}, said))
-            return Fail("share.sh could not start the share: " + said);
+            return Fail("share.sh could not start the share: " + ReadFile(said));
         std::ifstream(said) >> root_;
         return true;
     }
