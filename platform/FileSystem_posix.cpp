@@ -8,11 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <iterator>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 #include "platform/FileSystemInternal.h"
