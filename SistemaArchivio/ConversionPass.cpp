@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <set>
 #include <system_error>
 #include <unordered_map>
 #include <vector>
@@ -23,6 +24,13 @@ using platform::Failure;
 
 constexpr char kArchiveFolder[] = "Data";
 constexpr char kStagingFolder[] = "tdata";
+// No file system in use holds a longer name (Windows: in UTF-16 units), whatever a
+// drive reports.
+constexpr std::size_t kLongestAnyName = 255;
+// Failures in a row, each of them the drive not answering, after which the pass stops
+// moving: a share whose server went away fails every operation, and a drive that
+// recovers after a moment has had its chance.
+constexpr int kUnansweredInARow = 8;
 
 bool IsFolder(std::uint32_t attributes) {
     return attributes != platform::kInvalidAttributes && (attributes & platform::kAttributeDirectory);
@@ -45,14 +53,34 @@ public:
     const ConversionOutcome& Outcome() const { return outcome_; }
 
 private:
+    // Where the songs of one bucket go in tdata: the bucket's own name, or the name
+    // that serves for it on this drive; or why there is none.
+    struct StagedBucket {
+        std::string name;
+        Failure failure = Failure::kNone;
+    };
+
     Ending Refuse(Obstacle obstacle, std::vector<std::string> names, Cause cause = Cause::kDiskError);
+    Ending Finish(bool merge);
     Ending Incomplete();
+    void Recount();
     Failure MakeBucket(const std::string& path);
+    const StagedBucket& Staged(const std::string& bucket);
+    bool ListsBack(const std::string& name);
+    std::string BucketOf(const std::string& name) const;
+    void ReclaimStaged();
+    bool Reclaim(const std::string& folder);
+    bool Move(const std::string& from, const std::string& to, bool knownFree = false);
+    bool Relink(const std::string& from, const std::string& to, const std::string& text);
+    void Answered(bool answered);
+    void Stop();
+    bool KnownFree(const std::string& to);
+    void Failed(Failure failure, const std::string& path);
     bool CanStage(const std::string& name, const std::string& from);
     void StageFile(const std::string& name, std::uint32_t attributes);
     void StageLink(const std::string& name);
     std::optional<std::string> NewLinkText(const std::string& text);
-    bool MoveFile(const std::string& from, const std::string& to);
+    bool MoveFile(const std::string& from, const std::string& to, bool knownFree = false);
     void Left(const std::string& from, const std::string& to, Failure failure);
     void SettleSecondNames(const std::string& folder, const std::function<std::string(const std::string&)>& placeOf);
     Ending Swap();
@@ -71,9 +99,17 @@ private:
     bool linked_ = false;  // Data is a link, and data_ the folder it leads to
     bool madeStaging_ = false;
     bool wholeFolders_ = false;  // a folder can be renamed with its content
+    bool madeUpNames_ = false;   // the drive shows some names under names it made up
     bool wrote_ = false;         // the pass got as far as moving
-    std::size_t longestName_ = 255;
+    bool stopped_ = false;       // the drive stopped answering, and the pass moving
+    int unanswered_ = 0;         // failures in a row that were the drive not answering
+    std::vector<std::string> unansweredNames_;  // their names, disk errors if the drive answers again
+    platform::Renames renames_ = platform::Renames::kUnknown;  // learned at the first move
+    std::size_t longestName_ = kLongestAnyName;
     std::unordered_map<std::string, Failure> buckets_;  // by path: why it could not be made, or kNone
+    std::set<std::string> freshBuckets_;  // made by this pass, holding only songs it staged
+    std::set<std::string> stagedNames_;   // in those, the names taken, as KnownFree compares them
+    std::unordered_map<std::string, StagedBucket> staged_;  // by bucket name
     std::vector<std::string> links_;  // Data's links to files, moved after the songs
     ConversionOutcome outcome_;
 };
@@ -90,6 +126,7 @@ Ending Pass::Run() {
         staging_ = Join(Parent(real), kStagingFolder);
         linked_ = true;
     }
+    madeUpNames_ = fs_.MakesUpNames(Parent(staging_));
     // Only a folder made by a pass is ever renamed to Data.
     const std::uint32_t stagingAttributes = fs_.Attributes(staging_);
     const bool stagingUsable = !fs_.IsLink(staging_) &&
@@ -100,42 +137,70 @@ Ending Pass::Run() {
         if (!madeStaging_) stagingFailure = fs_.LastFailure();
     }
 
+    // A drive that does not answer has no missing archive.
+    if (stagingFailure == Failure::kNoAnswer)
+        return Refuse(Obstacle::kStagingNotMade, {Shown(staging_)}, Cause::kNoAnswer);
     if (!IsFolder(fs_.Attributes(data_))) {
+        // tdata was there a moment ago: where not even the WorkFolder can be read now,
+        // the drive stopped answering.
+        const bool stagingThere = madeStaging_ || stagingFailure == Failure::kTaken;
+        if (stagingThere && !IsFolder(fs_.Attributes(Parent(staging_)))) {
+            Stop();
+            return Incomplete();
+        }
         // No Data but files in tdata: an earlier pass ended between removing Data and
         // renaming tdata. Finishing its swap is all that is left to do.
         if (!stagingUsable || linked_ || !HasSongs(staging_)) return Ending::kMissing;
         wrote_ = true;
-        if (fs_.TrustsFolderRenames(staging_)) return Swap();
-        fs_.MakeFolder(data_);
-        return Merge();
+        wholeFolders_ = fs_.TrustsFolderRenames(staging_);
+        if (!wholeFolders_) fs_.MakeFolder(data_);
+        return Finish(!wholeFolders_);
     }
     if (!stagingUsable) return Refuse(Obstacle::kStagingNotAFolder, {Shown(staging_)});
     if (!IsFolder(fs_.Attributes(staging_)))
         return Refuse(Obstacle::kStagingNotMade, {Shown(staging_)}, CauseOf(stagingFailure));
     if (!fs_.SameDevice(data_, staging_)) return Refuse(Obstacle::kOtherDevice, {Shown(staging_)});
-    longestName_ = fs_.LongestName(staging_);
+    longestName_ = std::min(fs_.LongestName(staging_), kLongestAnyName);
+    wholeFolders_ = fs_.TrustsFolderRenames(staging_);
     wrote_ = true;
 
     bool bucketsInData = false;
     const bool listed = fs_.ForEachEntry(data_, [&](const Entry& entry) {
         if (!IsFolder(entry.attributes)) {
-            if (entry.link)
+            // Moved under the name the drive made up, the song would lose its own.
+            if (madeUpNames_ && platform::IsMadeUpName(entry.name))
+                outcome_.Add(Cause::kMadeUpName, Shown(Join(data_, entry.name)));
+            else if (entry.link)
                 links_.push_back(entry.name);
             else
                 StageFile(entry.name, entry.attributes);
         } else if (!entry.link && IsBucketName(entry.name)) {
             bucketsInData = true;  // converted earlier: the staged songs join these
+        } else if (!entry.link && madeUpNames_ && platform::IsMadeUpName(entry.name) &&
+                   Reclaim(Join(data_, entry.name))) {
+            bucketsInData = true;
         } else {
             // A folder, or a link to one, is never moved, whatever other bits its
             // attribute word carries.
             outcome_.Add(Cause::kForeignFolder, Shown(Join(data_, entry.name)));
         }
+        return !stopped_;  // the rest of a silent drive's listing is not read, entry by entry
     });
     if (!listed) return Ending::kMissing;
-    for (const std::string& name : links_) StageLink(name);
-    if (!outcome_.Complete()) return Incomplete();
-    wholeFolders_ = fs_.TrustsFolderRenames(staging_);
-    return bucketsInData || linked_ || !wholeFolders_ ? Merge() : Swap();
+    // A listing that ended early stops the pass: what it did not show is counted at the end.
+    if (fs_.LastFailure() == Failure::kNoAnswer) Stop();
+    for (const std::string& name : links_)
+        if (!stopped_) StageLink(name);
+    return Finish(bucketsInData || linked_);
+}
+
+// Songs an earlier pass left in a bucket the drive lists under a made-up name go where
+// their names call for; then, with nothing left behind, tdata takes Data's place.
+Ending Pass::Finish(bool merge) {
+    if (madeUpNames_ && !stopped_) ReclaimStaged();
+    if (!stopped_) Answered(true);  // it answered to the end: its few silences were disk errors
+    if (stopped_ || !outcome_.Complete()) return Incomplete();
+    return merge || !wholeFolders_ ? Merge() : Swap();
 }
 
 // Nothing moves; a staging folder this pass made goes again.
@@ -148,8 +213,33 @@ Ending Pass::Refuse(Obstacle obstacle, std::vector<std::string> names, Cause cau
 }
 
 Ending Pass::Incomplete() {
+    Recount();
     outcome_.songsWaiting = HasSongs(staging_);
     return Ending::kIncomplete;
+}
+
+// Every number the report gives is counted from what is there: a name reported left
+// that is gone since is dropped, and a song still in Data that no cause names (the
+// pass stopped before it, or its listing ended early) is named as not moved yet. A
+// link whose song waits for a cause already named waits with it.
+void Pass::Recount() {
+    const std::optional<std::vector<Entry>> entries = fs_.List(data_);
+    std::set<std::string> inData, named;  // as shown; a made-up name may list yet not resolve
+    for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) inData.insert(Shown(Join(data_, entry.name)));
+    const auto gone = [&](const LeftBehind& l) {
+        return !inData.count(l.path) && !Exists(RootLength(l.path) ? l.path : Join(workFolder_, l.path));
+    };
+    for (std::size_t cause = 0; cause < kCauses; ++cause) {
+        std::vector<LeftBehind>& left = outcome_.left[cause];
+        if (cause != static_cast<std::size_t>(Cause::kNoAnswer))
+            left.erase(std::remove_if(left.begin(), left.end(), gone), left.end());
+        for (const LeftBehind& l : left) named.insert(l.path);
+    }
+    for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) {
+        const std::string path = Shown(Join(data_, entry.name));
+        if (!IsFolder(entry.attributes) && (!entry.link || stopped_) && !named.count(path))
+            outcome_.Add(Cause::kNotReached, path);
+    }
 }
 
 // What the pass wrote is on the disk before it says so: a stick pulled out at the
@@ -166,8 +256,143 @@ void Pass::Flush() {
 // each of its files.
 Failure Pass::MakeBucket(const std::string& path) {
     const auto [bucket, fresh] = buckets_.try_emplace(path, Failure::kNone);
-    if (fresh && !fs_.MakeFolder(path) && fs_.LastFailure() != Failure::kTaken) bucket->second = fs_.LastFailure();
+    if (fresh) {
+        const bool made = fs_.MakeFolder(path);
+        if (made) freshBuckets_.insert(path);
+        if (!made && fs_.LastFailure() != Failure::kTaken) bucket->second = fs_.LastFailure();
+        Answered(bucket->second != Failure::kNoAnswer);
+    }
     return bucket->second;
+}
+
+// A bucket is made in tdata once per pass and must list back under the name it was made
+// with: a share that cannot hold the name shows the folder under one it made up ("0."
+// as "0MTTCO~Z"), and a song moved in would never reach its bucket. There the bucket
+// the karaoke program on Windows looks in serves, the name as Windows reads it (without
+// its trailing dot, "0"); failing that, the songs stay in Data as names the drive
+// cannot hold. Plain letters and digits are held everywhere and not looked for.
+const Pass::StagedBucket& Pass::Staged(const std::string& bucket) {
+    const auto [place, fresh] = staged_.try_emplace(bucket, StagedBucket{bucket});
+    if (!fresh) return place->second;
+    const auto plain = [](unsigned char c) {
+        return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+    };
+    StagedBucket& staged = place->second;
+    staged.failure = MakeBucket(Join(staging_, bucket));
+    if (staged.failure == Failure::kNone) {
+        if (std::all_of(bucket.begin(), bucket.end(), plain) || ListsBack(bucket)) return staged;
+        // Empty unless an earlier pass moved songs in: those are found by their made-up name.
+        fs_.RemoveEmptyFolder(Join(staging_, bucket));
+        staged.failure = Failure::kBadName;
+    }
+    if (staged.failure == Failure::kBadName && bucket.size() > 1 && bucket.back() == '.') {
+        staged.name.pop_back();
+        staged.failure = MakeBucket(Join(staging_, staged.name));
+        if (staged.failure == Failure::kNone && !ListsBack(staged.name)) staged.failure = Failure::kBadName;
+    }
+    return staged;
+}
+
+bool Pass::ListsBack(const std::string& name) {
+    const std::optional<std::vector<Entry>> entries = fs_.List(staging_);
+    return entries && std::any_of(entries->begin(), entries->end(), [&](const Entry& e) { return e.name == name; });
+}
+
+// The bucket a song of this name lies in, in tdata or, once converted, in Data.
+std::string Pass::BucketOf(const std::string& name) const {
+    const std::string bucket = BucketName(name);
+    const auto place = staged_.find(bucket);
+    return place != staged_.end() && place->second.failure == Failure::kNone ? place->second.name : bucket;
+}
+
+void Pass::ReclaimStaged() {
+    const std::optional<std::vector<Entry>> entries = fs_.List(staging_);
+    for (const Entry& entry : entries ? *entries : std::vector<Entry>{})
+        if (IsFolder(entry.attributes) && !entry.link && platform::IsMadeUpName(entry.name))
+            Reclaim(Join(staging_, entry.name));
+}
+
+// A folder under a made-up name whose files all belong to one bucket is that bucket,
+// made by an earlier pass where the drive could not hold its name: its songs go to the
+// bucket as this drive holds it, in tdata. An empty one in tdata goes. False for
+// anything else, which stays where it is.
+bool Pass::Reclaim(const std::string& folder) {
+    const std::optional<std::vector<Entry>> files = fs_.List(folder);
+    if (!files) return false;
+    std::string bucket;
+    for (const Entry& file : *files) {
+        if (IsFolder(file.attributes) || file.name.size() < 2 || file.name[0] != '0') return false;
+        const std::string of = BucketName(std::string_view(file.name).substr(1));
+        if (!bucket.empty() && of != bucket) return false;
+        bucket = of;
+    }
+    if (bucket.empty()) return Parent(folder) == staging_ && fs_.RemoveEmptyFolder(folder);
+    const StagedBucket& place = Staged(bucket);
+    if (place.failure != Failure::kNone) {
+        for (const Entry& file : *files) Failed(place.failure, Shown(Join(folder, file.name)));
+        return true;
+    }
+    MergeBucket(folder, Join(staging_, place.name));
+    return true;
+}
+
+// Every move of a file or folder goes through here, so that the drive is asked once per
+// pass whether it refuses to replace, and a drive that stops answering is noticed. A
+// name known to be free is not looked for where the drive would have to look first.
+bool Pass::Move(const std::string& from, const std::string& to, bool knownFree) {
+    platform::Renames free = platform::Renames::kKnownFree;
+    const bool done = fs_.Move(from, to, knownFree && renames_ == platform::Renames::kCheckFirst ? free : renames_);
+    Answered(done || fs_.LastFailure() != Failure::kNoAnswer);
+    return done;
+}
+
+bool Pass::Relink(const std::string& from, const std::string& to, const std::string& text) {
+    const bool done = fs_.Relink(from, to, text);
+    Answered(done || fs_.LastFailure() != Failure::kNoAnswer);
+    return done;
+}
+
+// Whether the name `to` is free without looking: it lies in a bucket this pass made and
+// filled with its own songs alone, and no song put there took it. The names compared
+// are the drive's view of them: letters in either case are one on a drive that
+// ignores case; a name with anything but plain ASCII, a tilde (a made-up name a share
+// resolves) or a trailing dot or blank (dropped by some) is always looked for.
+bool Pass::KnownFree(const std::string& to) {
+    if (!freshBuckets_.count(Parent(to))) return false;
+    std::string folded(to);
+    for (char& c : folded) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u > 0x7E || c == '~') return false;
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (folded.back() == '.' || folded.back() == ' ') return false;
+    return stagedNames_.insert(folded).second;
+}
+
+void Pass::Answered(bool answered) {
+    if (answered) {
+        unanswered_ = 0;
+        for (const std::string& name : unansweredNames_) outcome_.Add(Cause::kDiskError, name);
+        unansweredNames_.clear();
+    } else if (++unanswered_ >= kUnansweredInARow) {
+        Stop();
+    }
+}
+
+void Pass::Stop() {
+    if (stopped_) return;
+    stopped_ = true;
+    unansweredNames_.clear();  // counted again from what is there
+    outcome_.Add(Cause::kNoAnswer, {});
+}
+
+// An entry left for a failure of the system. Not answering is a disk error only when
+// the drive answers again; otherwise the pass stops, and counts at the end.
+void Pass::Failed(Failure failure, const std::string& path) {
+    if (failure == Failure::kNoAnswer) {
+        if (!stopped_) unansweredNames_.push_back(path);
+    } else
+        outcome_.Add(CauseOf(failure), path);
 }
 
 // Whether the entry `name` of Data, at `from`, can be moved to its bucket: its new name
@@ -178,13 +403,13 @@ bool Pass::CanStage(const std::string& name, const std::string& from) {
         outcome_.Add(Cause::kTooLong, Shown(from));
         return false;
     }
-    const Failure failure = MakeBucket(Join(staging_, BucketName(name)));
-    if (failure != Failure::kNone) outcome_.Add(CauseOf(failure), Shown(from));
+    const Failure failure = Staged(BucketName(name)).failure;
+    if (failure != Failure::kNone) Failed(failure, Shown(from));
     return failure == Failure::kNone;
 }
 
 std::string Pass::StagedPlace(const std::string& name) const {
-    return Join(Join(staging_, BucketName(name)), NewFileName(name));
+    return Join(Join(staging_, BucketOf(name)), NewFileName(name));
 }
 
 void Pass::StageFile(const std::string& name, std::uint32_t attributes) {
@@ -192,7 +417,8 @@ void Pass::StageFile(const std::string& name, std::uint32_t attributes) {
     if (!CanStage(name, oldPath)) return;
     if (attributes == platform::kInvalidAttributes || (attributes & platform::kAttributeReadOnly))
         fs_.MakeWritable(oldPath);
-    MoveFile(oldPath, StagedPlace(name));
+    const std::string to = StagedPlace(name);
+    MoveFile(oldPath, to, KnownFree(to));
 }
 
 // A link moves like a file; one whose target is relative, or lies in Data, is made
@@ -209,7 +435,7 @@ void Pass::StageLink(const std::string& name) {
     if (!newText) return;  // its song stayed in Data, for a cause already reported: so does the link
     if (*newText == *text)
         MoveFile(from, to);
-    else if (!fs_.Relink(from, to, *newText))
+    else if (!Relink(from, to, *newText))
         Left(from, to, fs_.LastFailure());
 }
 
@@ -229,7 +455,7 @@ std::optional<std::string> Pass::NewLinkText(const std::string& text) {
     if (inside->empty() || inside->find_first_of("\\/") != std::string::npos)
         return absolute ? text : ".." + up + ".." + up + std::string(BaseName(data_)) + up + *inside;
     const std::string song = Join(data_, *inside);
-    const std::string place = Join(BucketName(*inside), NewFileName(*inside));
+    const std::string place = Join(BucketOf(*inside), NewFileName(*inside));
     if (!fs_.IsLink(song)) {
         if (fs_.Attributes(song) != platform::kInvalidAttributes) return std::nullopt;
         if (!Exists(Join(staging_, place)) && !Exists(Join(data_, place))) return text;  // it leads nowhere
@@ -238,14 +464,14 @@ std::optional<std::string> Pass::NewLinkText(const std::string& text) {
 }
 
 // Moves one file without replacing anything; what fails is kept by its cause.
-bool Pass::MoveFile(const std::string& from, const std::string& to) {
-    if (fs_.Move(from, to)) return true;
+bool Pass::MoveFile(const std::string& from, const std::string& to, bool knownFree) {
+    if (Move(from, to, knownFree)) return true;
     Left(from, to, fs_.LastFailure());
     return false;
 }
 
 void Pass::Left(const std::string& from, const std::string& to, Failure failure) {
-    if (failure != Failure::kTaken) return outcome_.Add(CauseOf(failure), Shown(from));
+    if (failure != Failure::kTaken) return Failed(failure, Shown(from));
     // A move killed between linking the new name and unlinking the old one (as earlier
     // versions moved on some drives) left one file under both names: dropping the old
     // name completes it.
@@ -276,7 +502,7 @@ Ending Pass::Swap() {
     // When Data is already gone (an earlier pass ended here), its name is free.
     if (!fs_.RemoveEmptyFolder(data_) && fs_.LastFailure() == Failure::kTaken)
         SettleSecondNames(data_, [this](const std::string& name) { return StagedPlace(name); });
-    if (fs_.Move(staging_, data_)) return Ending::kDone;
+    if (Move(staging_, data_)) return Ending::kDone;
     outcome_.Add(Cause::kSwapFailed, Shown(data_));
     return Incomplete();
 }
@@ -288,6 +514,7 @@ Ending Pass::Merge() {
     const std::optional<std::vector<Entry>> staged = fs_.List(staging_);
     for (const Entry& entry : staged ? *staged : std::vector<Entry>{}) {
         const std::string path = Join(staging_, entry.name);
+        if (stopped_) break;
         if (entry.link || !IsFolder(entry.attributes) || !IsBucketName(entry.name))
             outcome_.Add(Cause::kForeignFolder, Shown(path));
         else
@@ -298,15 +525,17 @@ Ending Pass::Merge() {
 }
 
 void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
+    freshBuckets_.erase(bucket);  // it gets songs the pass did not stage
     if (wholeFolders_) {
-        if (fs_.Move(staged, bucket)) return;
-        if (fs_.LastFailure() != Failure::kTaken) return outcome_.Add(CauseOf(fs_.LastFailure()), Shown(staged));
+        if (Move(staged, bucket)) return;
+        if (fs_.LastFailure() != Failure::kTaken) return Failed(fs_.LastFailure(), Shown(staged));
     } else if (const Failure failure = MakeBucket(bucket); failure != Failure::kNone) {
-        return outcome_.Add(CauseOf(failure), Shown(staged));
+        return Failed(failure, Shown(staged));
     }
     const std::optional<std::vector<Entry>> files = fs_.List(staged);
     for (const Entry& file : files ? *files : std::vector<Entry>{}) {
         const std::string path = Join(staged, file.name);
+        if (stopped_) return;
         if (IsFolder(file.attributes))
             outcome_.Add(Cause::kForeignFolder, Shown(path));
         else
@@ -355,7 +584,8 @@ std::string BucketName(std::string_view name) {
 bool IsBucketName(std::string_view name) {
     if (name.empty() || name[0] != '0') return false;
     const std::string_view rest = name.substr(1);
-    if (rest.empty()) return BucketName(".") == name;  // Windows' bucket for a leading dot
+    // Windows' bucket for a leading dot, also where a drive cannot hold "0.".
+    if (rest.empty()) return true;
     return platform::FirstCharacterLength(rest) == rest.size() && BucketName(rest) == name;
 }
 

@@ -29,6 +29,15 @@ struct Row {
 
 // In the order the report names them.
 const Row kRows[] = {
+    {Cause::kNoAnswer, Failure::kNoAnswer, false,
+     "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\xC3\xA0 "
+     "spostato resta dov'\xC3\xA8.",
+     nullptr, "Controlla il collegamento con il disco o con il NAS", nullptr, true,
+     "il disco o la rete non rispondono"},
+    {Cause::kNotReached, Failure::kNone, false, "file non \xC3\xA8 ancora stato spostato",
+     "file non sono ancora stati spostati",
+     "Lo sposter\xC3\xB2 quando premerai di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB",
+     "Li sposter\xC3\xB2 quando premerai di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB", false, nullptr},
     {Cause::kInUse, Failure::kInUse, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 in uso da un altro programma",
      "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma",
@@ -70,6 +79,14 @@ const Row kRows[] = {
      "file hanno un nome che questo disco non accetta",
      "Rinominalo senza caratteri come ? * : \" < > |", "Rinominali senza caratteri come ? * : \" < > |", true,
      nullptr},
+    {Cause::kMadeUpName, Failure::kNone, false,
+     "file compare con un nome inventato dal disco di rete, che non sa mostrare il suo vero nome, e non \xC3\xA8 "
+     "stato spostato",
+     "file compaiono con un nome inventato dal disco di rete, che non sa mostrare il loro vero nome, e non sono "
+     "stati spostati",
+     "Rinominalo direttamente sul NAS, senza caratteri come ? * : \" < > | e senza nomi riservati come aux o con",
+     "Rinominali direttamente sul NAS, senza caratteri come ? * : \" < > | e senza nomi riservati come aux o con",
+     true, nullptr},
     {Cause::kTooLong, Failure::kNameTooLong, false, "file ha un nome troppo lungo per il nuovo formato",
      "file hanno un nome troppo lungo per il nuovo formato", "Rinominalo con un nome pi\xC3\xB9 corto",
      "Rinominali con nomi pi\xC3\xB9 corti", true, nullptr},

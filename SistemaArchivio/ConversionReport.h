@@ -16,6 +16,8 @@
 
 // Why an entry stayed where it was. The report names the causes in this order.
 enum class Cause {
+    kNoAnswer,             // the drive stopped answering and the pass stopped moving (no names)
+    kNotReached,           // still in Data, as the pass stopped before it
     kInUse,                // another program holds it open
     kNoPermission,         // the user may not move it
     kInUseOrNoPermission,  // either of the two; Windows does not tell them apart
@@ -24,6 +26,7 @@ enum class Cause {
     kTaken,                // its name is already in the archive
     kForeignFolder,        // a subfolder that is no bucket
     kBadName,              // the drive cannot hold a character of its new name
+    kMadeUpName,           // the drive shows it under a name it made up
     kTooLong,              // its new name is longer than the drive holds
     kOtherDevice,          // it lies on another drive than tdata
     kDiskError,            // any failure the causes above do not explain

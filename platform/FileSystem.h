@@ -47,7 +47,8 @@ public:
     bool Next(std::string& name);
     // The attribute word of `name` in the open folder: the same as
     // platform::Attributes(folder + separator + name), found without walking the
-    // folder's path again. kInvalidAttributes when no listing is open.
+    // folder's path again (Linux: a folder whose type the listing gave is 16 alone,
+    // without a stat). kInvalidAttributes when no listing is open.
     std::uint32_t Attributes(const std::string& name) const;
     // True when `name` in the open folder is a symbolic link (Windows: a symbolic link
     // or a junction), whatever it leads to.
@@ -80,10 +81,22 @@ bool SameFile(const std::string& a, const std::string& b);
 // True when both entries exist on one file system, so that a move between them can work.
 bool SameDevice(const std::string& a, const std::string& b);
 
-// False where renaming a folder that holds files cannot be trusted to keep them: file
-// systems in user space (FUSE), whose drivers differ, and one of which loses a renamed
-// folder's content.
+// False where renaming a folder that holds files cannot be trusted to keep them: among
+// the file systems in user space (FUSE), whose drivers differ, one loses a renamed
+// folder's content, and a driver the system cannot name may be another.
 bool TrustsFolderRenames(const std::string& path);
+
+// True where the drive shows a name it cannot pass on (one Windows forbids, such as
+// "a?b.kar" or "aux.kar", kept on the server by a Mac or a Linux machine) under a short
+// name it made up: SMB shares. Such a name leads to the file, but renaming the file to
+// anything built from it loses the real name on the server for good.
+bool MakesUpNames(const std::string& folder);
+// A name of the shape an SMB server makes up (smb.conf's "name mangling", method
+// hash2): six characters of which all but the first are hash characters (digits and
+// capitals), a tilde, one more hash character, then an optional dot and up to three
+// characters: "PQGG7J~Q.KAR", "0MTTCO~Z". A short name Windows or DOS gave a file
+// itself has a tilde too, but mostly earlier ("SONG~1.KAR").
+bool IsMadeUpName(std::string_view name);
 
 // Clears the read-only attribute. Linux: adds the owner's write permission and changes
 // no other permission bit; a symbolic link is left alone, as its target may lie
@@ -98,11 +111,24 @@ bool MakeWritable(const std::string& path);
 // until the rename.
 bool Move(const std::string& from, const std::string& to);
 
+// How Move keeps an existing name on one file system: the system refuses the rename
+// (renameat2's RENAME_NOREPLACE), or, where it does not take that flag, the name is
+// checked to be free first. A caller moving many entries on one drive keeps one of
+// these from the first move on, so that the drive is asked once. Windows' own move
+// never replaces, and ignores it.
+//
+// kKnownFree: the caller knows the target name to be free, as in a folder it made
+// itself and moved only other names into, being the one writer there; a drive that
+// takes RENAME_NOREPLACE is still asked, one that does not is spared the check.
+enum class Renames { kUnknown, kNoReplace, kCheckFirst, kKnownFree };
+bool Move(const std::string& from, const std::string& to, Renames& renames);
+
 // Removes the one name `path` of a file that SameFile shows to be reachable under
 // another name too; refuses anything else.
 bool RemoveSecondName(const std::string& path, const std::string& other);
 
-// Why the last failed write operation of this thread failed. Each system's errors are
+// Why the last failed write operation of this thread failed, or why the last listing
+// ended early (kNone where it ran to its end). Each system's errors are
 // sorted into these once, here in the platform layer, quirks of particular drivers
 // included (a FUSE driver that refuses a long name as "not permitted").
 enum class Failure {
@@ -117,6 +143,7 @@ enum class Failure {
     kNameTooLong,    // the target folder cannot hold a name that long
     kOtherDevice,    // source and target lie on different file systems
     kMissing,        // the source or the target's folder does not exist
+    kNoAnswer,       // the drive, or the network to it, did not answer (EIO, ENOTCONN, ...)
     kOther,
 };
 Failure LastFailure();
@@ -127,8 +154,9 @@ Failure LastFailure();
 std::size_t FirstCharacterLength(std::string_view name);
 // A name's length as the file system counts it: bytes on Linux, UTF-16 units on Windows.
 std::size_t NameLength(std::string_view name);
-// The longest name `folder`'s file system holds, in NameLength's units; 255 where the
-// system does not say.
+// The longest name `folder`'s file system holds, in NameLength's units: what the system
+// says, but never over 255, which no file system in use exceeds (network drives have
+// been seen to say 4096 for a server that holds 255).
 std::size_t LongestName(const std::string& folder);
 // An inner path component as ordinary (not `\\?\`) paths read it: Windows drops one
 // trailing dot; elsewhere the name is unchanged.

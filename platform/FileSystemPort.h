@@ -23,9 +23,9 @@ public:
     virtual ~FileSystemPort() = default;
 
     // Hands each of a folder's entries but "." and ".." to `visit` as the listing
-    // yields it, so that what `visit` does to an entry follows its listing closely;
-    // false when the folder cannot be listed.
-    virtual bool ForEachEntry(const std::string& folder, const std::function<void(const Entry&)>& visit);
+    // yields it, so that what `visit` does to an entry follows its listing closely,
+    // until `visit` returns false; false when the folder cannot be listed.
+    virtual bool ForEachEntry(const std::string& folder, const std::function<bool(const Entry&)>& visit);
     // The same entries, gathered.
     std::optional<std::vector<Entry>> List(const std::string& folder);
 
@@ -36,7 +36,10 @@ public:
     virtual bool SameDevice(const std::string& a, const std::string& b) { return platform::SameDevice(a, b); }
     virtual bool TrustsFolderRenames(const std::string& path) { return platform::TrustsFolderRenames(path); }
     virtual bool MakeWritable(const std::string& path) { return platform::MakeWritable(path); }
-    virtual bool Move(const std::string& from, const std::string& to) { return platform::Move(from, to); }
+    virtual bool Move(const std::string& from, const std::string& to, Renames& renames) {
+        return platform::Move(from, to, renames);
+    }
+    virtual bool MakesUpNames(const std::string& folder) { return platform::MakesUpNames(folder); }
     virtual bool RemoveSecondName(const std::string& path, const std::string& other) {
         return platform::RemoveSecondName(path, other);
     }

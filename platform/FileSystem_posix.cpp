@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 #include "platform/FileSystemInternal.h"
@@ -41,6 +43,20 @@ Failure FailureOf(int error) {
     case EXDEV: return Failure::kOtherDevice;
     case ENOENT:
     case ENOTDIR: return Failure::kMissing;
+    // A drive that stopped answering: a disk that fails, a share whose server or
+    // network went away (sshfs says ENOTCONN, smbnetfs EIO or EHOSTDOWN).
+    case EIO:
+    case ENOTCONN:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case ENETUNREACH:
+    case ETIMEDOUT:
+    case ECONNABORTED:
+    case ECONNRESET:
+    case ECONNREFUSED:
+    case ESHUTDOWN:
+    case ENOMEDIUM: return Failure::kNoAnswer;
     default: return Failure::kOther;
     }
 }
@@ -72,7 +88,7 @@ Failure LastFailure() {
 struct FolderListing::State {
     DIR* dir = nullptr;
     std::string last;                      // the name Next yielded last
-    unsigned char lastType = DT_UNKNOWN;   // and its type as the listing reported it
+    unsigned char lastType = DT_UNKNOWN;   // and its type as the listing reported it, or as lstat found it
 };
 
 FolderListing::FolderListing() : state_(std::make_unique<State>()) {}
@@ -89,8 +105,12 @@ bool FolderListing::Open(const std::string& folder) {
 
 bool FolderListing::Next(std::string& name) {
     if (!state_->dir) return false;
+    errno = 0;
     const dirent* entry = readdir(state_->dir);
-    if (!entry) return false;
+    if (!entry) {
+        lastFailure = errno ? FailureOf(errno) : Failure::kNone;  // a share gone mid-listing ends it early
+        return false;
+    }
     name = entry->d_name;
     state_->last = name;
     state_->lastType = entry->d_type;
@@ -116,8 +136,18 @@ std::uint32_t AttributeWord(const struct stat& st) {
 }  // namespace
 
 std::uint32_t FolderListing::Attributes(const std::string& name) const {
+    if (!state_->dir) return kInvalidAttributes;
+    // A folder as the listing reports it needs no stat: no bit but the folder's own
+    // counts for one. A file does, for its write permission.
+    if (name == state_->last && state_->lastType == DT_DIR) return kAttributeDirectory;
     struct stat st;
-    if (!state_->dir || fstatat(dirfd(state_->dir), name.c_str(), &st, 0) != 0) return kInvalidAttributes;
+    // A listing without types (gvfs) costs one lstat, which tells a link too.
+    if (name == state_->last && state_->lastType == DT_UNKNOWN &&
+        fstatat(dirfd(state_->dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        state_->lastType = S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+        if (!S_ISLNK(st.st_mode)) return AttributeWord(st);
+    }
+    if (fstatat(dirfd(state_->dir), name.c_str(), &st, 0) != 0) return kInvalidAttributes;
     return AttributeWord(st);
 }
 
@@ -157,10 +187,69 @@ bool SameDevice(const std::string& a, const std::string& b) {
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
 }
 
-bool TrustsFolderRenames(const std::string& path) {
-    constexpr long kFuseMagic = 0x65735546;
+namespace {
+
+constexpr long kFuseMagic = 0x65735546;
+constexpr long kCifsMagic = static_cast<long>(0xFF534D42);
+constexpr long kSmb2Magic = static_cast<long>(0xFE534D42);
+constexpr long kSmbMagic = 0x517B;
+
+long DriveType(const std::string& path) {
     struct statfs fs;
-    return statfs(path.c_str(), &fs) != 0 || static_cast<long>(fs.f_type) != kFuseMagic;
+    return statfs(path.c_str(), &fs) == 0 ? static_cast<long>(fs.f_type) : 0;
+}
+
+// The mount-table type of the drive holding `path` ("ext4", "fuse.sshfs", "fuseblk"):
+// the entry of /proc/self/mountinfo with the same device, the last one mounted.
+std::string MountType(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return {};
+    const std::string device = std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+    FILE* table = std::fopen("/proc/self/mountinfo", "re");
+    if (!table) return {};
+    std::string type;
+    char* line = nullptr;
+    std::size_t size = 0;
+    while (getline(&line, &size, table) > 0) {
+        // "36 35 98:0 /root /mnt rw - type source options": the device is the third
+        // field, the type follows the lone dash.
+        const std::string entry(line);
+        std::size_t at = entry.find(' ');
+        at = at == std::string::npos ? at : entry.find(' ', at + 1);
+        if (at == std::string::npos || entry.compare(at + 1, device.size() + 1, device + " ") != 0) continue;
+        const std::size_t dash = entry.find(" - ");
+        if (dash == std::string::npos) continue;
+        const std::size_t end = entry.find(' ', dash + 3);
+        type = entry.substr(dash + 3, end == std::string::npos ? std::string::npos : end - dash - 3);
+    }
+    std::free(line);
+    std::fclose(table);
+    return type;
+}
+
+}  // namespace
+
+// Told by the driver's name in the mount table, not by a probe: a probe would rename a
+// folder of the user's drive, and a loss may show only later. Drivers seen to keep a
+// renamed folder whole: those of block devices (the mount table's "fuseblk": ntfs-3g
+// and exfat-fuse on a disk) and the network drivers below. fusefat has been seen to
+// lose the content; a driver without a name here (a plain "fuse" mount) is not trusted.
+bool TrustsFolderRenames(const std::string& path) {
+    if (DriveType(path) != kFuseMagic) return true;
+    const std::string type = MountType(path);
+    static const char* const kWhole[] = {"fuseblk", "fuse.sshfs", "fuse.smbnetfs", "fuse.gvfsd-fuse"};
+    return std::find(std::begin(kWhole), std::end(kWhole), type) != std::end(kWhole);
+}
+
+// The kernel's SMB clients, and the FUSE drivers that reach SMB shares: smbnetfs, and
+// gvfs, whose one FUSE mount holds every share the desktop opened, an SMB share as a
+// folder named "smb-share:server=...,share=...".
+bool MakesUpNames(const std::string& folder) {
+    const long type = DriveType(folder);
+    if (type == kCifsMagic || type == kSmb2Magic || type == kSmbMagic) return true;
+    if (type != kFuseMagic) return false;
+    const std::string mount = MountType(folder);
+    return mount == "fuse.smbnetfs" || (mount == "fuse.gvfsd-fuse" && folder.find("/smb-share:") != std::string::npos);
 }
 
 bool MakeWritable(const std::string& path) {
@@ -190,9 +279,26 @@ bool MoveWithoutRenameFlag(const std::string& from, const std::string& to) {
 }
 
 bool Move(const std::string& from, const std::string& to) {
-    bool done = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
-    // EINVAL is also how a file system refuses the flag it does not know.
-    if (!done && (errno == EINVAL || errno == ENOSYS)) done = MoveWithoutRenameFlag(from, to);
+    Renames renames = Renames::kUnknown;
+    return Move(from, to, renames);
+}
+
+bool Move(const std::string& from, const std::string& to, Renames& renames) {
+    bool done = false;
+    if (renames == Renames::kCheckFirst) {
+        done = MoveWithoutRenameFlag(from, to);
+    } else if (renames == Renames::kKnownFree) {
+        done = rename(from.c_str(), to.c_str()) == 0;
+    } else {
+        done = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+        if (done) renames = Renames::kNoReplace;
+        // EINVAL is also how a file system refuses the flag it does not know; it is
+        // then not asked again.
+        if (!done && renames == Renames::kUnknown && (errno == EINVAL || errno == ENOSYS)) {
+            renames = Renames::kCheckFirst;
+            done = MoveWithoutRenameFlag(from, to);
+        }
+    }
     // Some FUSE drivers refuse a name longer than their disk holds as "not permitted"
     // or "invalid"; the name's length is the true cause.
     if (!done && NameLength(BaseNameOf(to)) > LongestName(ParentOf(to))) errno = ENAMETOOLONG;
@@ -224,7 +330,7 @@ std::size_t NameLength(std::string_view name) {
 
 std::size_t LongestName(const std::string& folder) {
     const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
-    return longest > 0 ? static_cast<std::size_t>(longest) : 255;
+    return longest > 0 ? std::min<std::size_t>(static_cast<std::size_t>(longest), 255) : 255;
 }
 
 std::string AsOrdinaryPathsRead(std::string component) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -64,6 +65,14 @@ Failure FailureOf(DWORD error) {
     case ERROR_NOT_SAME_DEVICE: return Failure::kOtherDevice;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return Failure::kMissing;
+    case ERROR_NETNAME_DELETED:
+    case ERROR_BAD_NETPATH:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETWORK_UNREACHABLE:
+    case ERROR_SEM_TIMEOUT:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_NOT_READY:
+    case ERROR_CRC: return Failure::kNoAnswer;
     default: return Failure::kOther;
     }
 }
@@ -177,7 +186,11 @@ bool FolderListing::Open(const std::string& folder) {
 
 bool FolderListing::Next(std::string& name) {
     if (state_->find == INVALID_HANDLE_VALUE) return false;
-    if (!state_->pending && !FindNextFileW(state_->find, &state_->data)) return false;
+    if (!state_->pending && !FindNextFileW(state_->find, &state_->data)) {
+        const DWORD error = GetLastError();  // a share gone mid-listing ends it early
+        lastFailure = error == ERROR_NO_MORE_FILES ? Failure::kNone : FailureOf(error);
+        return false;
+    }
     state_->pending = false;
     name = Narrow(state_->data.cFileName);
     state_->last = name;
@@ -285,6 +298,17 @@ bool Move(const std::string& from, const std::string& to) {
     return Written(done);
 }
 
+bool Move(const std::string& from, const std::string& to, Renames&) {
+    return Move(from, to);
+}
+
+// A share reached by its \\server\share name or through a mapped drive letter.
+bool MakesUpNames(const std::string& folder) {
+    const std::wstring path = Ordinary(SystemPath(folder));
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return true;
+    return path.size() >= 3 && GetDriveTypeW(path.substr(0, 3).c_str()) == DRIVE_REMOTE;
+}
+
 bool RemoveSecondName(const std::string& path, const std::string& other) {
     const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     const bool done = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -322,7 +346,7 @@ std::size_t LongestName(const std::string& folder) {
     if (!GetVolumePathNameW(path.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
         !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0) || longest == 0)
         return 255;
-    return longest;
+    return std::min<std::size_t>(longest, 255);
 }
 
 std::string AsOrdinaryPathsRead(std::string component) {

@@ -18,6 +18,7 @@ packages=(
   fonts-wine mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   wine64 wine wine32:i386 xvfb xdotool imagemagick clang libclang-rt-14-dev dpkg-dev
   fuse3 exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
+  samba smbnetfs gvfs-fuse gvfs-backends libglib2.0-bin openssh-server sshfs procps
   file lintian unzip strace
   libatk1.0-dev libatk-bridge2.0-dev at-spi2-core python3-pyatspi dbus x11-xserver-utils
   orca speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins espeak-ng libao4

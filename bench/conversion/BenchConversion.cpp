@@ -72,10 +72,11 @@ double TimeMinimalMover(const std::string& workFolder, const std::vector<std::st
     const auto start = std::chrono::steady_clock::now();
     platform::MakeFolder(staging);
     std::set<std::string> buckets;
+    platform::Renames renames = platform::Renames::kUnknown;  // the drive asked once, as the pass does
     for (const std::string& name : names) {
         const std::string bucket = Join(staging, "0" + name.substr(0, 1));
         if (buckets.insert(bucket).second) platform::MakeFolder(bucket);
-        if (!platform::Move(Join(data, name), Join(bucket, "0" + name))) {
+        if (!platform::Move(Join(data, name), Join(bucket, "0" + name), renames)) {
             std::fprintf(stderr, "minimal mover: cannot move %s\n", name.c_str());
             std::exit(1);
         }

@@ -38,6 +38,8 @@ ConversionOutcome Copies(std::vector<LeftBehind> pairs) {
 TEST(ConversionReport, Texts) {
     ConversionOutcome mixed = With(Cause::kInUse, {"Data/a"}, true);
     mixed.Add(Cause::kForeignFolder, "Data/Backup");
+    ConversionOutcome stopped = With(Cause::kNotReached, {"Data/b", "Data/a"});
+    stopped.Add(Cause::kNoAnswer, "");
     struct Case {
         const char* label;
         ConversionOutcome outcome;
@@ -119,6 +121,11 @@ TEST(ConversionReport, Texts) {
          "Non ho spostato nessun file: la cartella Data si trova su un disco diverso da quello della cartella di "
          "lavoro tdata, e i brani si possono solo spostare, mai copiare. Porta Data e tdata sullo stesso disco" +
              kAgain},
+        {"the drive stopped answering", stopped,
+         kHead + "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\u00e0 "
+                 "spostato resta dov'\u00e8. Controlla il collegamento con il disco o con il NAS" + kAgain + "\n\n2 "
+                 "file non sono ancora stati spostati (Data/a, Data/b). Li sposter\u00f2 quando premerai di nuovo "
+                 "\u00abCoverti Archivio\u00bb."},
         {"Data leads nowhere", Refusal(Obstacle::kDataLinkBroken, {"Data"}),
          "Non ho spostato nessun file: Data \u00e8 un collegamento a una cartella che non esiste pi\u00f9 o non "
          "\u00e8 raggiungibile. Se l'archivio si trova su un disco esterno o di rete, collegalo" + kAgain},

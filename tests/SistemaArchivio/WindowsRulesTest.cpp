@@ -5,6 +5,7 @@
 // drive). It also records where the pass flushes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -59,12 +60,12 @@ public:
         writes.push_back("flush");
         return FileSystemPort::FlushFolders(folders);
     }
-    bool Move(const std::string& from, const std::string& to) override {
+    bool Move(const std::string& from, const std::string& to, platform::Renames& renames) override {
         writes.push_back("move " + from);
         const auto failing = failingMoves.find(from);
         if (failing != failingMoves.end()) return Fail(failing->second);
         injected_ = platform::Failure::kNone;
-        return FileSystemPort::Move(from, to);
+        return FileSystemPort::Move(from, to, renames);
     }
     platform::Failure LastFailure() override {
         return injected_ != platform::Failure::kNone ? injected_ : FileSystemPort::LastFailure();
@@ -144,6 +145,7 @@ TEST(WindowsRules, EachFailureIsReportedByItsCause) {
         {"mounted.kar", Failure::kOtherDevice, Cause::kOtherDevice},
         {"bad.kar", Failure::kOther, Cause::kDiskError},
         {"gone.kar", Failure::kMissing, Cause::kDiskError},
+        {"silent.kar", Failure::kNoAnswer, Cause::kDiskError},  // once: the drive answers again
     };
     TempFolder temp;
     WindowsRules rules;
@@ -167,6 +169,24 @@ TEST(WindowsRules, EachFailureIsReportedByItsCause) {
     EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{
                              {ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));
     EXPECT_EQ(temp.Read(), WithFolders(after));
+}
+
+TEST(WindowsRules, ADriveThatStopsAnsweringStopsThePassAndCountsWhatIsLeft) {
+    TempFolder temp;
+    WindowsRules rules;
+    ConversionOutcome expected;
+    expected.Add(Cause::kNoAnswer, "");
+    for (char c = '0'; c <= '9'; ++c) {  // one bucket, made before the drive goes silent
+        const std::string name = std::string("Data/a") + c;
+        temp.Build({{name, name}});
+        rules.failingMoves[temp / name] = platform::Failure::kNoAnswer;
+        expected.Add(Cause::kNotReached, "Data" + std::string(1, platform::kSeparator) + "a" + c);
+    }
+    RecordingBox box;
+    ConvertArchive(temp.Path(), box, rules);
+    EXPECT_EQ(box.shown[0].text, ConversionReportText(expected));
+    const auto move = [](const std::string& write) { return write.rfind("move", 0) == 0; };
+    EXPECT_EQ(std::count_if(rules.writes.begin(), rules.writes.end(), move), 8);  // not one by one to the end
 }
 
 TEST(WindowsRules, AStagingFolderThatCannotBeMadeMovesNothing) {

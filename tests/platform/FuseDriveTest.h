@@ -21,13 +21,16 @@ protected:
     void TearDown() override { mount_.reset(); }
 
     const std::string& Drive() const { return mount_->Path(); }
+    FuseMount& Mount() const { return *mount_; }
 
 private:
     std::unique_ptr<FuseMount> mount_;
 };
 
+// Disk images, and network shares of servers on this machine.
 inline auto FuseDrives() {
-    return ::testing::Values(FuseKind::kExfat, FuseKind::kNtfs, FuseKind::kFat);
+    return ::testing::Values(FuseKind::kExfat, FuseKind::kNtfs, FuseKind::kFat, FuseKind::kSmbnetfs, FuseKind::kGvfs,
+                             FuseKind::kSshfs);
 }
 
 inline std::string FuseDriveName(const ::testing::TestParamInfo<FuseKind>& info) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,8 @@
 #include <fstream>
 #include <thread>
 #include <vector>
+
+#include "tests/platform/TempTree.h"
 
 extern char** environ;
 
@@ -55,6 +58,9 @@ const char* FuseKindName(FuseKind kind) {
     case FuseKind::kExfat: return "exFAT";
     case FuseKind::kNtfs: return "NTFS";
     case FuseKind::kFat: return "FAT";
+    case FuseKind::kSmbnetfs: return "SambaThroughSmbnetfs";
+    case FuseKind::kGvfs: return "SambaThroughGvfs";
+    case FuseKind::kSshfs: return "SftpThroughSshfs";
     }
     return "?";
 }
@@ -63,7 +69,7 @@ bool FuseMountsRequired() {
     return std::getenv("CI") != nullptr;
 }
 
-FuseMount::FuseMount(FuseKind kind) {
+FuseMount::FuseMount(FuseKind kind) : kind_(kind) {
     char pattern[] = "/tmp/sa-fuse-XXXXXX";
     if (!mkdtemp(pattern)) {
         why_ = "no temporary folder";
@@ -71,7 +77,7 @@ FuseMount::FuseMount(FuseKind kind) {
     }
     folder_ = pattern;
     image_ = folder_ + "/image";
-    mountPoint_ = folder_ + "/mount";
+    mountPoint_ = root_ = folder_ + "/mount";
     mounted_ = Mount(kind);
     if (!mounted_) Unmount();
 }
@@ -89,6 +95,16 @@ bool FuseMount::Fail(std::string why) {
 
 bool FuseMount::Mount(FuseKind kind) {
     if (access("/dev/fuse", R_OK | W_OK) != 0) return Fail("no access to /dev/fuse");
+    if (IsShare()) {
+        // The share's processes outlive their script: this process reaps them.
+        prctl(PR_SET_CHILD_SUBREAPER, 1);
+        const char* names[] = {"smbnetfs", "gvfs", "sshfs"};
+        const std::string said = folder_ + "/said";
+        if (!Run({"bash", SA_SHARE_SCRIPT, "start", names[static_cast<int>(kind) - 3], folder_}, said))
+            return Fail("share.sh could not start the share: " + ReadFile(said));
+        std::ifstream(said) >> root_;
+        return true;
+    }
     const int fd = open(image_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const bool sized = fd >= 0 && ftruncate(fd, kImageSize) == 0;
     if (fd >= 0) close(fd);
@@ -113,6 +129,7 @@ bool FuseMount::Mount(FuseKind kind) {
         if (!Run({"mkfs.fat", image_})) return Fail("mkfs.fat failed");
         driver = {"fusefat", "-f", "-o", "rw+", image_, mountPoint_};
         break;
+    default: return Fail("no image for a share");
     }
     driver_ = Start(driver);
     if (driver_ <= 0) return Fail("cannot start " + driver[0]);
@@ -128,7 +145,16 @@ bool FuseMount::Mount(FuseKind kind) {
     return Fail(driver[0] + " did not mount in time");
 }
 
+bool FuseMount::Share(const char* command) const {
+    return Run({"bash", SA_SHARE_SCRIPT, command, folder_});
+}
+
 void FuseMount::Unmount() {
+    if (IsShare() && !folder_.empty()) {
+        Share("stop");
+        while (waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+    }
     if (!mountPoint_.empty() && IsMountPoint(mountPoint_) && !Run({"umount", mountPoint_}))
         Run({"umount", "--lazy", mountPoint_});
     if (driver_ > 0) {

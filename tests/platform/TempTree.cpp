@@ -322,10 +322,14 @@ void TempFolder::Build(const Tree& tree) const {
     }
 }
 
-Tree TempFolder::Read() const {
+Tree ReadTree(const std::string& folder) {
     Tree tree;
-    ReadInto(tree, path_, "");
+    ReadInto(tree, folder, "");
     return tree;
+}
+
+Tree TempFolder::Read() const {
+    return ReadTree(path_);
 }
 
 }  // namespace testtree

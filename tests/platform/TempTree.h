@@ -40,6 +40,9 @@ unsigned Mode(const std::string& path);
 
 // A fresh, empty folder in the system's temporary folder (or in `root`), removed with
 // everything in it at the end of the test.
+// The tree below `folder`, read as TempFolder::Read reads its own.
+Tree ReadTree(const std::string& folder);
+
 class TempFolder {
 public:
     TempFolder();
