@@ -1,10 +1,12 @@
 #include "SistemaArchivio/ConversionPass.h"
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <set>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -31,6 +33,12 @@ constexpr std::size_t kLongestAnyName = 255;
 // moving: a share whose server went away fails every operation, and a drive that
 // recovers after a moment has had its chance.
 constexpr int kUnansweredInARow = 8;
+// On Windows a folder cannot be renamed while a file inside it is open, and a virus
+// scanner or the search indexer opens a freshly moved file for a moment: the swap, which
+// renames tdata right after thousands of moves, waits for it about a second. No other
+// step is tried again.
+constexpr int kSwapTries = 6;
+constexpr std::chrono::milliseconds kSwapPause{200};
 
 bool IsFolder(std::uint32_t attributes) {
     return attributes != platform::kInvalidAttributes && (attributes & platform::kAttributeDirectory);
@@ -502,9 +510,15 @@ Ending Pass::Swap() {
     // When Data is already gone (an earlier pass ended here), its name is free.
     if (!fs_.RemoveEmptyFolder(data_) && fs_.LastFailure() == Failure::kTaken)
         SettleSecondNames(data_, [this](const std::string& name) { return StagedPlace(name); });
-    if (Move(staging_, data_)) return Ending::kDone;
-    outcome_.Add(Cause::kSwapFailed, Shown(data_));
-    return Incomplete();
+    for (int tries = 1; !Move(staging_, data_); ++tries) {
+        const Failure failure = fs_.LastFailure();
+        if (tries == kSwapTries || (failure != Failure::kInUse && failure != Failure::kInUseOrNoPermission)) {
+            outcome_.Add(Cause::kSwapFailed, Shown(data_));
+            return Incomplete();
+        }
+        std::this_thread::sleep_for(kSwapPause);
+    }
+    return Ending::kDone;
 }
 
 // Data holds buckets already, is reached through a link, or lies where folders are

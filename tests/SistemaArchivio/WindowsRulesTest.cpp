@@ -27,6 +27,7 @@ public:
     std::set<std::string> readOnlyFolders;
     std::string junction, junctionTarget;
     std::map<std::string, platform::Failure> failingMoves;    // by source path
+    std::map<std::string, int> timesToFail;                   // by source path: then it moves
     std::map<std::string, platform::Failure> failingFolders;  // by path
     bool diskFull = false;                                    // no folder can be made
     std::vector<std::string> writes;  // "remove <path>", "writable <path>", ..., "flush", "box"
@@ -63,7 +64,9 @@ public:
     bool Move(const std::string& from, const std::string& to, platform::Renames& renames) override {
         writes.push_back("move " + from);
         const auto failing = failingMoves.find(from);
-        if (failing != failingMoves.end()) return Fail(failing->second);
+        const auto times = timesToFail.find(from);
+        if (failing != failingMoves.end() && (times == timesToFail.end() || times->second-- > 0))
+            return Fail(failing->second);
         injected_ = platform::Failure::kNone;
         return FileSystemPort::Move(from, to, renames);
     }
@@ -110,6 +113,35 @@ TEST(WindowsRules, AReadOnlyDataFolderIsClearedRightBeforeItsRemoval) {
     const std::vector<std::string> last(rules.writes.end() - 5, rules.writes.end());
     EXPECT_EQ(last, (std::vector<std::string>{"writable " + (temp / "Data"), "remove " + (temp / "Data"),
                                               "move " + (temp / "tdata"), "flush", "box"}));
+}
+
+TEST(WindowsRules, OnlyASwapHeldForAMomentIsTriedAgain) {
+    using platform::Failure;
+    struct Row {
+        const char* label;
+        Failure failure;
+        int timesToFail;
+        int tries;  // of the swap
+        bool done;
+    };
+    const Row rows[] = {
+        {"a sharing violation, twice", Failure::kInUse, 2, 3, true},
+        {"access denied, twice", Failure::kInUseOrNoPermission, 2, 3, true},
+        {"held for good", Failure::kInUse, 100, 6, false},
+        {"no permission", Failure::kNoPermission, 1, 1, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        TempFolder temp;
+        temp.Build({{"Data/a.kar", "a"}});
+        WindowsRules rules;
+        rules.failingMoves[temp / "tdata"] = row.failure;
+        rules.timesToFail[temp / "tdata"] = row.timesToFail;
+        RecordingBox box;
+        ConvertArchive(temp.Path(), box, rules);
+        EXPECT_EQ(std::count(rules.writes.begin(), rules.writes.end(), "move " + (temp / "tdata")), row.tries);
+        EXPECT_EQ(box.shown.at(0).text == "Ho Finito!", row.done);
+    }
 }
 
 TEST(WindowsRules, AJunctionIsConvertedThroughAndNeverRemoved) {
