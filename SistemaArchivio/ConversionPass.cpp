@@ -120,8 +120,10 @@ Ending Pass::Run() {
         // system; the link is never touched and leads to the converted folder after.
         const std::string real = fs_.LinkTarget(data_);
         if (real.empty() || !IsFolder(fs_.Attributes(real))) return Refuse(Obstacle::kDataLinkBroken, {Shown(data_)});
-        // A drive's root has nothing beside it on its own drive.
-        if (Parent(real).size() >= real.size()) return Refuse(Obstacle::kOtherDevice, {Shown(real)});
+        // A drive's root has nothing beside it on its own drive: neither E:\ nor a stick
+        // mounted at /media/stick, whose parent lies on another file system.
+        if (Parent(real).size() >= real.size() || !fs_.SameDevice(real, Parent(real)))
+            return Refuse(Obstacle::kDataIsDrive, {Shown(real)});
         data_ = real;
         staging_ = Join(Parent(real), kStagingFolder);
         linked_ = true;
@@ -516,7 +518,7 @@ Ending Pass::Merge() {
         const std::string path = Join(staging_, entry.name);
         if (stopped_) break;
         if (entry.link || !IsFolder(entry.attributes) || !IsBucketName(entry.name))
-            outcome_.Add(Cause::kForeignFolder, Shown(path));
+            outcome_.Add(Cause::kInStaging, Shown(path));
         else
             MergeBucket(path, Join(data_, entry.name));
     }
@@ -537,7 +539,7 @@ void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
         const std::string path = Join(staged, file.name);
         if (stopped_) return;
         if (IsFolder(file.attributes))
-            outcome_.Add(Cause::kForeignFolder, Shown(path));
+            outcome_.Add(Parent(staged) == staging_ ? Cause::kInStaging : Cause::kForeignFolder, Shown(path));
         else
             MoveFile(path, Join(bucket, file.name));
     }
