@@ -18,7 +18,7 @@ constexpr char kSongsWaiting[] =
 const std::string kNothingMoved = "Non ho spostato nessun file: ";
 constexpr char kEllipsis[] = "\xE2\x80\xA6";
 constexpr std::size_t kNamesShown = 3;
-constexpr std::size_t kLongestNameShown = 60;  // in characters
+constexpr std::size_t kLongestNameShown = 45;  // in characters: one line in a box on a 1024x768 screen
 
 // One cause as the report tells it, as a block of its own: what happened, after a colon
 // the names one per line (at most three, then how many more), then what to do. A row
@@ -118,7 +118,8 @@ const Row kRows[] = {
     {Cause::kDiskError, Failure::kOther, false, false, "file non \xC3\xA8 stato spostato per un errore del disco",
      "file non sono stati spostati per un errore del disco",
      "Controlla che il disco, o la rete, funzioni e che il file ci sia ancora.",
-     "Controlla che il disco, o la rete, funzioni e che i file ci siano ancora.", "c'\xC3\xA8 stato un errore del disco",
+     "Controlla che il disco, o la rete, funzioni e che i file ci siano ancora.",
+     "c'\xC3\xA8 stato un errore del disco",
      "Controlla che il disco, o la rete, funzioni."},
     {Cause::kSwapFailed, Failure::kNone, false, false,
      "Tutti i brani sono gi\xC3\xA0 nella cartella tdata, ma non ho potuto metterla al posto della cartella Data: "
@@ -143,8 +144,8 @@ std::string Count(std::size_t n) {
 
 bool IsSeparator(char32_t c) { return c == U'\\' || c == U'/'; }
 
-// A name as the box shows it. A long path loses its start, the song's own name kept
-// whole; a song's name too long for the line stands alone and loses its middle, keeping
+// A name as the box shows it. A long path loses its first folders, the song's own name
+// kept whole; a song's name too long for the line stands alone and loses its middle, keeping
 // its start and its end.
 std::string Cut(const std::string& path) {
     const std::u32string chars = base::DecodeUtf8(path);
@@ -153,9 +154,14 @@ std::string Cut(const std::string& path) {
     const std::size_t keep = kLongestNameShown - 1;
     const auto separator = std::find_if(chars.rbegin(), chars.rend(), IsSeparator);
     const std::u32string_view name = all.substr(chars.size() - static_cast<std::size_t>(separator - chars.rbegin()));
-    if (name.size() < keep) return kEllipsis + base::EncodeUtf8(all.substr(chars.size() - keep));
+    if (name.size() < keep) {
+        const std::u32string_view tail = all.substr(chars.size() - keep);
+        const auto folder = std::find_if(tail.begin(), tail.end(), IsSeparator);
+        return kEllipsis + base::EncodeUtf8(tail.substr(static_cast<std::size_t>(folder - tail.begin())));
+    }
     const std::size_t head = keep / 2;
-    return base::EncodeUtf8(name.substr(0, head)) + kEllipsis + base::EncodeUtf8(name.substr(name.size() - (keep - head)));
+    return base::EncodeUtf8(name.substr(0, head)) + kEllipsis +
+           base::EncodeUtf8(name.substr(name.size() - (keep - head)));
 }
 
 // The names one per line, sorted: the first three, then how many more; pairs of
@@ -178,7 +184,8 @@ std::string NameLines(const Row& row, std::vector<LeftBehind> left) {
 std::string Block(const Row& row, const std::vector<LeftBehind>& left) {
     if (!row.many) return std::string(row.one) + (row.remedyOne ? std::string("\n") + row.remedyOne : "");
     const bool one = left.size() == 1;
-    std::string block = one ? std::string(row.feminine ? "Una " : "Un ") + row.one : Count(left.size()) + " " + row.many;
+    std::string block =
+        one ? std::string(row.feminine ? "Una " : "Un ") + row.one : Count(left.size()) + " " + row.many;
     block += ":" + NameLines(row, left);
     if (const char* remedy = one ? row.remedyOne : row.remedyMany) block += std::string("\n") + remedy;
     return block;

@@ -100,12 +100,12 @@ TEST(ConversionReport, Texts) {
         {"a name the drive cannot hold", With(Cause::kBadName, {"Data/a?b"}),
          kHead + "Un file ha un nome che nel nuovo formato questo disco non accetta:\nData/a?b\nRinominalo togliendo "
                  "i caratteri speciali (come ? * : \" < > |)." + kAgain},
-        {"a long path loses its start", With(Cause::kTooLong, {longFolder + "a.kar"}),
-         kHead + "Un file ha un nome troppo lungo per il nuovo formato:\n\u2026" + std::string(48, 'f') +
-             "/Data/a.kar\nRinominalo con un nome pi\u00f9 corto." + kAgain},
+        {"a long path loses its first folders", With(Cause::kTooLong, {longFolder + "a.kar"}),
+         kHead + "Un file ha un nome troppo lungo per il nuovo formato:\n\u2026/Data/a.kar\nRinominalo con un nome "
+                 "pi\u00f9 corto." + kAgain},
         {"a long song's name loses its middle", With(Cause::kTooLong, {longFolder + longSong, "Data/b"}),
-         kHead + "2 file hanno un nome troppo lungo per il nuovo formato:\nData/b\n" + std::string(29, 's') + "\u2026" +
-             std::string(25, 't') + "\u00e8.kar\nRinominali con nomi "
+         kHead + "2 file hanno un nome troppo lungo per il nuovo formato:\nData/b\n" + std::string(22, 's') + "\u2026" +
+             std::string(17, 't') + "\u00e8.kar\nRinominali con nomi "
              "pi\u00f9 corti." + kAgain},
         {"one on another device", With(Cause::kOtherDevice, {"Data/m"}),
          kHead + "Un file si trova su un disco diverso da quello della cartella tdata:\nData/m\nLa conversione "
