@@ -8,10 +8,12 @@ namespace {
 
 using platform::Failure;
 
-// The button's name as users know it, odd spelling included.
+// The button's name, here and below, as users know it, odd spelling included.
 constexpr char kPressAgain[] =
     "Quando hai fatto, premi di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB: la conversione riprende da dove si "
     "\xC3\xA8 fermata.";
+// Where nothing moved there is nothing to resume.
+constexpr char kTryAgain[] = "Quando hai fatto, premi di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB.";
 constexpr char kSongsWaiting[] =
     "I brani gi\xC3\xA0 spostati aspettano nella cartella tdata: non cancellarla e non rinominarla. Il programma "
     "di karaoke li trover\xC3\xA0 quando la conversione sar\xC3\xA0 completa.";
@@ -239,7 +241,7 @@ bool ConversionOutcome::Complete() const {
 }
 
 std::string ConversionReportText(const ConversionOutcome& o) {
-    if (o.obstacle != Obstacle::kNone) return ObstacleText(o) + "\n\n" + kPressAgain;
+    if (o.obstacle != Obstacle::kNone) return ObstacleText(o) + "\n\n" + kTryAgain;
     std::string text = "La conversione non \xC3\xA8 completa.";
     for (const Row& row : kRows)
         if (!o.Left(row.cause).empty()) text += "\n\n" + Block(row, o.Left(row.cause));

@@ -13,6 +13,7 @@ const std::string kAgain =
 const std::string kWaiting =
     "\n\nI brani gi\u00e0 spostati aspettano nella cartella tdata: non cancellarla e non rinominarla. Il "
     "programma di karaoke li trover\u00e0 quando la conversione sar\u00e0 completa.";
+const std::string kRetry = "\n\nQuando hai fatto, premi di nuovo \u00abCoverti Archivio\u00bb.";
 const std::string kNothing = "Non ho spostato nessun file: ";
 const std::string kNotMade = kNothing + "non ho potuto creare la cartella di lavoro tdata perch\u00e9 ";
 const std::string kTaken = "gi\u00e0 presente nell'archivio e non ";
@@ -122,43 +123,43 @@ TEST(ConversionReport, Texts) {
              "Data/Backup\nSpostala fuori dalla cartella Data." + kWaiting + kAgain},
         {"tdata is no folder", Refusal(Obstacle::kStagingNotAFolder, {"tdata"}),
          kNothing + "tdata non \u00e8 una cartella ma un file o un collegamento, e la conversione ha bisogno di "
-                    "quel nome per la sua cartella di lavoro.\nSpostalo o rinominalo." + kAgain},
+                    "quel nome per la sua cartella di lavoro.\nSpostalo o rinominalo." + kRetry},
         {"tdata cannot be made: full", Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kDiskFull),
-         kNotMade + "il disco \u00e8 pieno.\nLibera spazio sul disco." + kAgain},
+         kNotMade + "il disco \u00e8 pieno.\nLibera spazio sul disco." + kRetry},
         {"tdata cannot be made: in use", Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kInUse),
          kNotMade + "la cartella in cui va creata \u00e8 in uso da un altro programma.\nChiudi il programma che "
-                    "la usa." + kAgain},
+                    "la usa." + kRetry},
         {"tdata cannot be made: in use or denied",
          Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kInUseOrNoPermission),
          kNotMade + "la cartella in cui va creata \u00e8 in uso da un altro programma oppure non hai il permesso "
                     "di scriverci.\nChiudi il programma che la usa e riprova; se non basta, chiedi il permesso a "
                     "chi amministra il computer, oppure sposta la cartella del karaoke, con Data, in una cartella "
-                    "tua (non in Programmi)." + kAgain},
+                    "tua (non in Programmi)." + kRetry},
         {"tdata cannot be made: write-protected",
          Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kReadOnlyDrive),
          kNotMade + "il disco \u00e8 protetto da scrittura.\nTogli la protezione da scrittura (su una chiavetta o "
-                    "una scheda di memoria, con la levetta di blocco)." + kAgain},
+                    "una scheda di memoria, con la levetta di blocco)." + kRetry},
         {"tdata cannot be made: no permission", Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kNoPermission),
          kNotMade + "non hai il permesso di scrivere nella cartella in cui va creata.\nChiedi il permesso a chi "
                     "amministra il computer, oppure sposta la cartella del karaoke, con Data, in una cartella tua "
-                    "(non in Programmi)." + kAgain},
+                    "(non in Programmi)." + kRetry},
         {"tdata cannot be made: a cause with no reason of its own",
          Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kBadName),
-         kNotMade + "c'\u00e8 stato un errore del disco.\nControlla che il disco, o la rete, funzioni." + kAgain},
+         kNotMade + "c'\u00e8 stato un errore del disco.\nControlla che il disco, o la rete, funzioni." + kRetry},
         {"another device", Refusal(Obstacle::kOtherDevice, {"tdata"}),
          kNothing + "la cartella Data si trova su un disco diverso da quello della cartella di lavoro tdata, e i "
-                    "brani si possono solo spostare, mai copiare.\nPorta Data e tdata sullo stesso disco." + kAgain},
+                    "brani si possono solo spostare, mai copiare.\nPorta Data e tdata sullo stesso disco." + kRetry},
         {"Data is a whole drive", Refusal(Obstacle::kDataIsDrive, {"E:\\"}),
          kNothing + "Data \u00e8 un collegamento all'intero disco E:\\, e la cartella di lavoro tdata va creata "
                     "accanto a Data, sullo stesso disco.\nSposta i brani in una cartella Data dentro E:\\ e fai "
-                    "portare il collegamento Data a quella cartella." + kAgain},
+                    "portare il collegamento Data a quella cartella." + kRetry},
         {"the drive stopped answering", stopped,
          kHead + "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\u00e0 "
                  "spostato resta dov'\u00e8.\nControlla il collegamento con il disco o con il NAS.\n\n2 file non "
                  "sono ancora stati spostati:\nData/a\nData/b" + kAgain},
         {"Data leads nowhere", Refusal(Obstacle::kDataLinkBroken, {"Data"}),
          kNothing + "Data \u00e8 un collegamento a una cartella che non esiste pi\u00f9 o non \u00e8 raggiungibile.\n"
-                    "Se l'archivio si trova su un disco esterno o di rete, collegalo." + kAgain},
+                    "Se l'archivio si trova su un disco esterno o di rete, collegalo." + kRetry},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
