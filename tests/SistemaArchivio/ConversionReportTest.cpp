@@ -47,6 +47,7 @@ TEST(ConversionReport, Texts) {
     ConversionOutcome mixed = With(Cause::kInUse, {"Data/a"}, true);
     mixed.Add(Cause::kForeignFolder, "Data/Backup");
     mixed.Add(Cause::kTaken, "Data/b", "tdata/0b/0b");
+    mixed.Add(Cause::kInStaging, "tdata/x.kar");
     ConversionOutcome stopped = With(Cause::kNotReached, {"Data/b", "Data/a"});
     stopped.Add(Cause::kNoAnswer, "");
     std::vector<std::string> thousands;
@@ -95,9 +96,6 @@ TEST(ConversionReport, Texts) {
         {"five foreign folders", With(Cause::kForeignFolder, {"e", "d", "c", "b", "a"}),
          kHead + "5 sottocartelle non fanno parte dell'archivio e bloccano tutta la conversione:\na\nb\nc\ne altre 2\n"
                  "Spostale fuori dalla cartella Data." + kAgain},
-        {"files in tdata", With(Cause::kInStaging, {"tdata/x.kar", "tdata/y"}),
-         kHead + "2 elementi nella cartella tdata non fanno parte dell'archivio:\ntdata/x.kar\ntdata/y\nSpostali "
-                 "fuori da tdata." + kAgain},
         {"a name the drive cannot hold", With(Cause::kBadName, {"Data/a?b"}),
          kHead + "Un file ha un nome che nel nuovo formato questo disco non accetta:\nData/a?b\nRinominalo togliendo "
                  "i caratteri speciali (come ? * : \" < > |)." + kAgain},
@@ -115,12 +113,13 @@ TEST(ConversionReport, Texts) {
          kHead + "Tutti i brani sono gi\u00e0 nella cartella tdata, ma non ho potuto metterla al posto della "
                  "cartella Data: non cancellare e non rinominare tdata.\nChiudi i programmi e le finestre aperte "
                  "sulla cartella Data (per esempio in Esplora file)." + kAgain},
-        {"three causes, in a fixed order", mixed,
+        {"four causes, in a fixed order", mixed,
          kHead + "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma:\nData/a\n"
                  "Chiudi il programma che lo usa.\n\nUn brano ha un nome " + kTaken + "\u00e8 stato spostato; "
                  "nessun file \u00e8 stato sovrascritto. Le due copie sono:\nData/b\ntdata/0b/0b\nConfrontale" +
              kCompare + "\n\nUna sottocartella non fa parte dell'archivio e blocca tutta la conversione:\n"
-             "Data/Backup\nSpostala fuori dalla cartella Data." + kWaiting + kAgain},
+             "Data/Backup\nSpostala fuori dalla cartella Data.\n\nUn elemento nella cartella tdata non fa parte "
+             "dell'archivio:\ntdata/x.kar\nSpostalo fuori da tdata." + kWaiting + kAgain},
         {"tdata is no folder", Refusal(Obstacle::kStagingNotAFolder, {"tdata"}),
          kNothing + "tdata non \u00e8 una cartella ma un file o un collegamento, e la conversione ha bisogno di "
                     "quel nome per la sua cartella di lavoro.\nSpostalo o rinominalo." + kRetry},
@@ -129,12 +128,6 @@ TEST(ConversionReport, Texts) {
         {"tdata cannot be made: in use", Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kInUse),
          kNotMade + "la cartella in cui va creata \u00e8 in uso da un altro programma.\nChiudi il programma che "
                     "la usa." + kRetry},
-        {"tdata cannot be made: in use or denied",
-         Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kInUseOrNoPermission),
-         kNotMade + "la cartella in cui va creata \u00e8 in uso da un altro programma oppure non hai il permesso "
-                    "di scriverci.\nChiudi il programma che la usa e riprova; se non basta, chiedi il permesso a "
-                    "chi amministra il computer, oppure sposta la cartella del karaoke, con Data, in una cartella "
-                    "tua (non in Programmi)." + kRetry},
         {"tdata cannot be made: write-protected",
          Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kReadOnlyDrive),
          kNotMade + "il disco \u00e8 protetto da scrittura.\nTogli la protezione da scrittura (su una chiavetta o "
