@@ -207,9 +207,11 @@ std::string ObstacleText(const ConversionOutcome& o) {
                said.reason + ".\n" + (said.stagingRemedy ? said.stagingRemedy : said.remedyOne);
     }
     case Obstacle::kOtherDevice:
-        return kNothingMoved + "la cartella Data si trova su un disco diverso da quello della cartella di lavoro " +
-               first + ", e i brani si possono solo spostare, mai copiare.\nPorta Data e " + first +
-               " sullo stesso disco.";
+        // tdata is made beside Data, on the disk of the folder that holds both.
+        return kNothingMoved +
+               "la cartella Data si trova su un disco diverso da quello della cartella che la contiene, dove va "
+               "creata la cartella di lavoro tdata, e i brani si possono solo spostare, mai copiare.\nSposta i brani "
+               "in una cartella Data sullo stesso disco della cartella del programma di karaoke.";
     case Obstacle::kDataIsDrive:
         return kNothingMoved + "Data \xC3\xA8 un collegamento all'intero disco " + first +
                ", e la cartella di lavoro tdata va creata accanto a Data, sullo stesso disco.\nSposta i brani in una "

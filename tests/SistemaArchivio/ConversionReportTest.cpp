@@ -140,8 +140,10 @@ TEST(ConversionReport, Texts) {
          Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kBadName),
          kNotMade + "c'\u00e8 stato un errore del disco.\nControlla che il disco, o la rete, funzioni." + kRetry},
         {"another device", Refusal(Obstacle::kOtherDevice, {"tdata"}),
-         kNothing + "la cartella Data si trova su un disco diverso da quello della cartella di lavoro tdata, e i "
-                    "brani si possono solo spostare, mai copiare.\nPorta Data e tdata sullo stesso disco." + kRetry},
+         kNothing + "la cartella Data si trova su un disco diverso da quello della cartella che la contiene, dove "
+                    "va creata la cartella di lavoro tdata, e i brani si possono solo spostare, mai copiare.\nSposta "
+                    "i brani in una cartella Data sullo stesso disco della cartella del programma di karaoke." +
+             kRetry},
         {"Data is a whole drive", Refusal(Obstacle::kDataIsDrive, {"E:\\"}),
          kNothing + "Data \u00e8 un collegamento all'intero disco E:\\, e la cartella di lavoro tdata va creata "
                     "accanto a Data, sullo stesso disco.\nSposta i brani in una cartella Data dentro E:\\ e fai "
