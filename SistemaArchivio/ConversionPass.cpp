@@ -46,6 +46,12 @@ bool IsFolder(std::uint32_t attributes) {
 
 enum class Ending { kDone, kMissing, kIncomplete };
 
+// How the staged songs reach Data at the end of a pass.
+enum class Plan {
+    kSwap,   // tdata, renamed, becomes Data
+    kMerge,  // each staged bucket joins Data's own, or moves into it whole
+};
+
 // One pass: every song file of Data into its bucket in tdata, then tdata in Data's
 // place (or, where Data already holds buckets or is reached through a link, each
 // staged bucket into Data's own). Data's links to files move after its songs, so that
@@ -69,7 +75,8 @@ private:
     };
 
     Ending Refuse(Obstacle obstacle, std::vector<std::string> names, Cause cause = Cause::kDiskError);
-    Ending Finish(bool merge);
+    Plan PlanFor(bool bucketsInData) const;
+    Ending Finish(Plan plan);
     Ending Incomplete();
     void Recount();
     Failure MakeBucket(const std::string& path);
@@ -128,8 +135,10 @@ Ending Pass::Run() {
         // system; the link is never touched and leads to the converted folder after.
         const std::string real = fs_.LinkTarget(data_);
         if (real.empty() || !IsFolder(fs_.Attributes(real))) return Refuse(Obstacle::kDataLinkBroken, {Shown(data_)});
-        // A drive's root has nothing beside it on its own drive.
-        if (Parent(real).size() >= real.size()) return Refuse(Obstacle::kOtherDevice, {Shown(real)});
+        // A drive's root has nothing beside it on its own drive: neither E:\ nor a stick
+        // mounted at /media/stick, whose parent lies on another file system.
+        if (Parent(real).size() >= real.size() || !fs_.SameDevice(real, Parent(real)))
+            return Refuse(Obstacle::kDataIsDrive, {Shown(real)});
         data_ = real;
         staging_ = Join(Parent(real), kStagingFolder);
         linked_ = true;
@@ -161,8 +170,9 @@ Ending Pass::Run() {
         if (!stagingUsable || linked_ || !HasSongs(staging_)) return Ending::kMissing;
         wrote_ = true;
         wholeFolders_ = fs_.TrustsFolderRenames(staging_);
-        if (!wholeFolders_) fs_.MakeFolder(data_);
-        return Finish(!wholeFolders_);
+        const Plan plan = PlanFor(false);
+        if (plan == Plan::kMerge) fs_.MakeFolder(data_);
+        return Finish(plan);
     }
     if (!stagingUsable) return Refuse(Obstacle::kStagingNotAFolder, {Shown(staging_)});
     if (!IsFolder(fs_.Attributes(staging_)))
@@ -199,16 +209,24 @@ Ending Pass::Run() {
     if (fs_.LastFailure() == Failure::kNoAnswer) Stop();
     for (const std::string& name : links_)
         if (!stopped_) StageLink(name);
-    return Finish(bucketsInData || linked_);
+    return Finish(PlanFor(bucketsInData));
+}
+
+// Decided once, before the end is acted on. A swap renames tdata to a Data that does
+// not exist, or is an emptied folder of its own: Data is no link (renaming over the
+// link would drop it), holds no bucket (its songs would be left behind), and the drive
+// renames a folder with its content. Anything else merges.
+Plan Pass::PlanFor(bool bucketsInData) const {
+    return bucketsInData || linked_ || !wholeFolders_ ? Plan::kMerge : Plan::kSwap;
 }
 
 // Songs an earlier pass left in a bucket the drive lists under a made-up name go where
 // their names call for; then, with nothing left behind, tdata takes Data's place.
-Ending Pass::Finish(bool merge) {
+Ending Pass::Finish(Plan plan) {
     if (madeUpNames_ && !stopped_) ReclaimStaged();
     if (!stopped_) Answered(true);  // it answered to the end: its few silences were disk errors
     if (stopped_ || !outcome_.Complete()) return Incomplete();
-    return merge || !wholeFolders_ ? Merge() : Swap();
+    return plan == Plan::kMerge ? Merge() : Swap();
 }
 
 // Nothing moves; a staging folder this pass made goes again.
@@ -530,7 +548,7 @@ Ending Pass::Merge() {
         const std::string path = Join(staging_, entry.name);
         if (stopped_) break;
         if (entry.link || !IsFolder(entry.attributes) || !IsBucketName(entry.name))
-            outcome_.Add(Cause::kForeignFolder, Shown(path));
+            outcome_.Add(Cause::kInStaging, Shown(path));
         else
             MergeBucket(path, Join(data_, entry.name));
     }
@@ -551,7 +569,7 @@ void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
         const std::string path = Join(staged, file.name);
         if (stopped_) return;
         if (IsFolder(file.attributes))
-            outcome_.Add(Cause::kForeignFolder, Shown(path));
+            outcome_.Add(Parent(staged) == staging_ ? Cause::kInStaging : Cause::kForeignFolder, Shown(path));
         else
             MoveFile(path, Join(bucket, file.name));
     }

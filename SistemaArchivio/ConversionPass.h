@@ -22,6 +22,7 @@ public:
 inline constexpr std::uint32_t kMessagePlain = 0;           // one OK button, no icon
 inline constexpr std::uint32_t kMessageIconWarning = 0x30;  // MB_ICONWARNING
 
+// Kept exactly as users know them, the trailing space included.
 inline constexpr char kConversionCaption[] = "Lyrimat to Vocarium";
 inline constexpr char kConversionDone[] = "Ho Finito!";
 inline constexpr char kArchiveMissing[] = "Non ho trovato il vecchio Archivio in formato Lyrimat ";

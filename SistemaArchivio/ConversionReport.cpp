@@ -2,105 +2,133 @@
 
 #include <algorithm>
 
+#include "base/Utf8.h"
+
 namespace {
 
 using platform::Failure;
 
-constexpr char kPressAgain[] = "poi premi di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB.";
+// The button's name, here and below, as users know it, odd spelling included.
+constexpr char kPressAgain[] =
+    "Quando hai fatto, premi di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB: la conversione riprende da dove si "
+    "\xC3\xA8 fermata.";
+// Where nothing moved there is nothing to resume.
+constexpr char kTryAgain[] = "Quando hai fatto, premi di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB.";
 constexpr char kSongsWaiting[] =
-    "I brani gi\xC3\xA0 spostati aspettano nella cartella tdata: il programma di karaoke li trover\xC3\xA0 "
-    "quando la conversione sar\xC3\xA0 completa.";
+    "I brani gi\xC3\xA0 spostati aspettano nella cartella tdata: non cancellarla e non rinominarla. Il programma "
+    "di karaoke li trover\xC3\xA0 quando la conversione sar\xC3\xA0 completa.";
+const std::string kNothingMoved = "Non ho spostato nessun file: ";
+constexpr char kEllipsis[] = "\xE2\x80\xA6";
 constexpr std::size_t kNamesShown = 3;
-constexpr std::size_t kLongestNameShown = 60;
+constexpr std::size_t kLongestNameShown = 45;  // in characters: one line in a box on a 1024x768 screen
 
-// One cause as the report tells it: "<n> <one or many> (<names>). <Remedy>, poi premi di
-// nuovo «Coverti Archivio»." A row without a count is one sentence and its remedy.
+// One cause as the report tells it, as a block of its own: what happened, after a colon
+// the names one per line (at most three, then how many more), then what to do. A row
+// without `many` is one sentence and its remedy, without count or names.
 struct Row {
     Cause cause;
-    Failure failure;          // the failure of the system reported as this cause
-    bool pairs;               // the names are pairs of copies, not a list in brackets
-    const char* one;          // what happened, for one entry
-    const char* many;         // and for several; none: one sentence, without count or names
-    const char* remedyOne;    // what to do, as a sentence
+    Failure failure;         // the failure of the system reported as this cause
+    bool feminine;           // "Una …", "e altre N"
+    bool pairs;              // the names are pairs of copies
+    const char* one;         // what happened, after "Un"/"Una"
+    const char* many;        // and after a count
+    const char* remedyOne;   // what to do, as a sentence; none where pressing again is all
     const char* remedyMany;
-    bool again;               // pressing again helps once the remedy is done
-    const char* reason;       // why tdata could not be made, where this cause can say it
+    const char* reason;         // why tdata could not be made, where this cause can say it
+    const char* stagingRemedy;  // and what to do then, where it differs from remedyOne
 };
 
 // In the order the report names them.
 const Row kRows[] = {
-    {Cause::kNoAnswer, Failure::kNoAnswer, false,
+    {Cause::kNoAnswer, Failure::kNoAnswer, false, false,
      "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\xC3\xA0 "
      "spostato resta dov'\xC3\xA8.",
-     nullptr, "Controlla il collegamento con il disco o con il NAS", nullptr, true,
-     "il disco o la rete non rispondono"},
-    {Cause::kNotReached, Failure::kNone, false, "file non \xC3\xA8 ancora stato spostato",
-     "file non sono ancora stati spostati",
-     "Lo sposter\xC3\xB2 quando premerai di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB",
-     "Li sposter\xC3\xB2 quando premerai di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB", false, nullptr},
-    {Cause::kInUse, Failure::kInUse, false,
+     nullptr, "Controlla il collegamento con il disco o con il NAS.", nullptr, "il disco o la rete non rispondono",
+     nullptr},
+    {Cause::kNotReached, Failure::kNone, false, false, "file non \xC3\xA8 ancora stato spostato",
+     "file non sono ancora stati spostati", nullptr, nullptr, nullptr, nullptr},
+    {Cause::kInUse, Failure::kInUse, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 in uso da un altro programma",
      "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma",
-     "Chiudi il programma che lo usa", "Chiudi i programmi che li usano", true,
-     "la cartella \xC3\xA8 in uso da un altro programma"},
-    {Cause::kNoPermission, Failure::kNoPermission, false,
+     "Chiudi il programma che lo usa.", "Chiudi i programmi che li usano.",
+     "la cartella in cui va creata \xC3\xA8 in uso da un altro programma", "Chiudi il programma che la usa."},
+    {Cause::kNoPermission, Failure::kNoPermission, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 non hai il permesso di spostarlo",
      "file non sono stati spostati perch\xC3\xA9 non hai il permesso di spostarli",
-     "Chiedi il permesso a chi amministra il computer", "Chiedi il permesso a chi amministra il computer", true,
-     "non hai il permesso di scrivere in questa cartella"},
-    {Cause::kInUseOrNoPermission, Failure::kInUseOrNoPermission, false,
+     "Chiedi il permesso a chi amministra il computer.", "Chiedi il permesso a chi amministra il computer.",
+     "non hai il permesso di scrivere nella cartella in cui va creata",
+     "Chiedi il permesso a chi amministra il computer, oppure sposta la cartella del karaoke, con Data, in una "
+     "cartella tua (non in Programmi)."},
+    {Cause::kInUseOrNoPermission, Failure::kInUseOrNoPermission, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 in uso da un altro programma oppure non hai il "
      "permesso di spostarlo",
      "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma oppure non hai il permesso di "
      "spostarli",
-     "Chiudi il programma che lo usa; se non basta, chiedi il permesso a chi amministra il computer",
-     "Chiudi i programmi che li usano; se non basta, chiedi il permesso a chi amministra il computer", true,
-     "non hai il permesso di scrivere in questa cartella, oppure \xC3\xA8 in uso da un altro programma"},
-    {Cause::kReadOnlyDrive, Failure::kReadOnlyDrive, false,
+     "Chiudi il programma che lo usa e riprova; se non basta, chiedi il permesso a chi amministra il computer.",
+     "Chiudi i programmi che li usano e riprova; se non basta, chiedi il permesso a chi amministra il computer.",
+     "la cartella in cui va creata \xC3\xA8 in uso da un altro programma oppure non hai il permesso di scriverci",
+     "Chiudi il programma che la usa e riprova; se non basta, chiedi il permesso a chi amministra il computer, "
+     "oppure sposta la cartella del karaoke, con Data, in una cartella tua (non in Programmi)."},
+    {Cause::kReadOnlyDrive, Failure::kReadOnlyDrive, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 protetto da scrittura",
      "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 protetto da scrittura",
-     "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco)",
-     "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco)", true,
-     "il disco \xC3\xA8 protetto da scrittura"},
-    {Cause::kDiskFull, Failure::kDiskFull, false,
+     "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco).",
+     "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco).",
+     "il disco \xC3\xA8 protetto da scrittura", nullptr},
+    {Cause::kDiskFull, Failure::kDiskFull, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 pieno",
-     "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 pieno", "Libera spazio sul disco",
-     "Libera spazio sul disco", true, "il disco \xC3\xA8 pieno"},
-    {Cause::kTaken, Failure::kTaken, true,
+     "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 pieno", "Libera spazio sul disco.",
+     "Libera spazio sul disco.", "il disco \xC3\xA8 pieno", nullptr},
+    {Cause::kTaken, Failure::kTaken, false, true,
      "brano ha un nome gi\xC3\xA0 presente nell'archivio e non \xC3\xA8 stato spostato; nessun file \xC3\xA8 stato "
      "sovrascritto. Le due copie sono",
      "brani hanno un nome gi\xC3\xA0 presente nell'archivio e non sono stati spostati; nessun file \xC3\xA8 stato "
-     "sovrascritto. Le copie sono:",
-     "Confrontale, elimina o sposta altrove quella da non tenere",
-     "Confronta le copie di ogni coppia, elimina o sposta altrove quella da non tenere", true, nullptr},
-    {Cause::kForeignFolder, Failure::kNone, false, "sottocartella non fa parte dell'archivio",
-     "sottocartelle non fanno parte dell'archivio", "Spostala altrove", "Spostale altrove", true, nullptr},
-    {Cause::kBadName, Failure::kBadName, false, "file ha un nome che questo disco non accetta",
-     "file hanno un nome che questo disco non accetta",
-     "Rinominalo senza caratteri come ? * : \" < > |", "Rinominali senza caratteri come ? * : \" < > |", true,
-     nullptr},
-    {Cause::kMadeUpName, Failure::kNone, false,
+     "sovrascritto. Le copie, a due a due, sono",
+     "Confrontale ed elimina quella che non vuoi tenere (o spostala fuori dalle cartelle Data e tdata).",
+     "Confronta le due copie di ogni coppia ed elimina quella che non vuoi tenere (o spostala fuori dalle "
+     "cartelle Data e tdata).",
+     nullptr, nullptr},
+    {Cause::kForeignFolder, Failure::kNone, true, false,
+     "sottocartella non fa parte dell'archivio e blocca tutta la conversione",
+     "sottocartelle non fanno parte dell'archivio e bloccano tutta la conversione",
+     "Spostala fuori dalla cartella Data.", "Spostale fuori dalla cartella Data.", nullptr, nullptr},
+    {Cause::kInStaging, Failure::kNone, false, false, "elemento nella cartella tdata non fa parte dell'archivio",
+     "elementi nella cartella tdata non fanno parte dell'archivio", "Spostalo fuori da tdata.",
+     "Spostali fuori da tdata.", nullptr, nullptr},
+    {Cause::kBadName, Failure::kBadName, false, false, "file ha un nome che nel nuovo formato questo disco non accetta",
+     "file hanno un nome che nel nuovo formato questo disco non accetta",
+     "Rinominalo togliendo i caratteri speciali (come ? * : \" < > |).",
+     "Rinominali togliendo i caratteri speciali (come ? * : \" < > |).", nullptr, nullptr},
+    {Cause::kMadeUpName, Failure::kNone, false, false,
      "file compare con un nome inventato dal disco di rete, che non sa mostrare il suo vero nome, e non \xC3\xA8 "
      "stato spostato",
      "file compaiono con un nome inventato dal disco di rete, che non sa mostrare il loro vero nome, e non sono "
      "stati spostati",
-     "Rinominalo direttamente sul NAS, senza caratteri come ? * : \" < > | e senza nomi riservati come aux o con",
-     "Rinominali direttamente sul NAS, senza caratteri come ? * : \" < > | e senza nomi riservati come aux o con",
-     true, nullptr},
-    {Cause::kTooLong, Failure::kNameTooLong, false, "file ha un nome troppo lungo per il nuovo formato",
-     "file hanno un nome troppo lungo per il nuovo formato", "Rinominalo con un nome pi\xC3\xB9 corto",
-     "Rinominali con nomi pi\xC3\xB9 corti", true, nullptr},
-    {Cause::kOtherDevice, Failure::kOtherDevice, false,
+     "Rinominalo direttamente sul NAS, togliendo i caratteri speciali (come ? * : \" < > |) e senza nomi riservati "
+     "come aux o con.",
+     "Rinominali direttamente sul NAS, togliendo i caratteri speciali (come ? * : \" < > |) e senza nomi riservati "
+     "come aux o con.",
+     nullptr, nullptr},
+    {Cause::kTooLong, Failure::kNameTooLong, false, false, "file ha un nome troppo lungo per il nuovo formato",
+     "file hanno un nome troppo lungo per il nuovo formato", "Rinominalo con un nome pi\xC3\xB9 corto.",
+     "Rinominali con nomi pi\xC3\xB9 corti.", nullptr, nullptr},
+    {Cause::kOtherDevice, Failure::kOtherDevice, false, false,
      "file si trova su un disco diverso da quello della cartella tdata",
      "file si trovano su un disco diverso da quello della cartella tdata",
-     "La conversione sposta i brani e non li copia: portalo sul disco di tdata",
-     "La conversione sposta i brani e non li copia: portali sul disco di tdata", true, nullptr},
-    {Cause::kDiskError, Failure::kOther, false, "file non \xC3\xA8 stato spostato per un errore del disco",
-     "file non sono stati spostati per un errore del disco", "Controlla il disco", "Controlla il disco", true,
-     "c'\xC3\xA8 stato un errore del disco"},
-    {Cause::kSwapFailed, Failure::kNone, false,
-     "Tutti i brani sono gi\xC3\xA0 nella cartella tdata, ma non ho potuto metterla al posto della cartella Data.",
-     nullptr, "Chiudi i programmi e le finestre che usano Data", nullptr, true, nullptr},
+     "La conversione sposta i brani e non li copia: portalo sul disco di tdata.",
+     "La conversione sposta i brani e non li copia: portali sul disco di tdata.", nullptr, nullptr},
+    {Cause::kDiskError, Failure::kOther, false, false, "file non \xC3\xA8 stato spostato per un errore del disco",
+     "file non sono stati spostati per un errore del disco",
+     "Controlla che il disco, o la rete, funzioni e che il file ci sia ancora.",
+     "Controlla che il disco, o la rete, funzioni e che i file ci siano ancora.",
+     "c'\xC3\xA8 stato un errore del disco",
+     "Controlla che il disco, o la rete, funzioni."},
+    {Cause::kSwapFailed, Failure::kNone, false, false,
+     "Tutti i brani sono gi\xC3\xA0 nella cartella tdata, ma non ho potuto metterla al posto della cartella Data: "
+     "non cancellare e non rinominare tdata.",
+     nullptr,
+     "Chiudi i programmi e le finestre aperte sulla cartella Data (per esempio in Esplora file).", nullptr, nullptr,
+     nullptr},
 };
 
 const Row& RowOf(Cause cause) {
@@ -109,62 +137,89 @@ const Row& RowOf(Cause cause) {
     return RowOf(Cause::kDiskError);
 }
 
-// A name as the box shows it: a very long one is cut, on a character boundary.
-std::string Shown(const std::string& path) {
-    if (path.size() <= kLongestNameShown) return path;
-    std::size_t end = kLongestNameShown;
-    while (end > 0 && (static_cast<unsigned char>(path[end]) & 0xC0) == 0x80) --end;
-    return path.substr(0, end) + "\xE2\x80\xA6";
+// A count as Italian writes it: thousands apart with a dot.
+std::string Count(std::size_t n) {
+    std::string digits = std::to_string(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ".");
+    return digits;
 }
 
-// "(a, b, c, …)": the first few names in order, then an ellipsis for the rest; pairs of
-// copies as "a e b; c e d".
-std::string NameList(std::vector<LeftBehind> left, bool pairs) {
-    std::sort(left.begin(), left.end(), [](const LeftBehind& a, const LeftBehind& b) { return a.path < b.path; });
-    const char* separator = pairs ? "; " : ", ";
-    std::string list = pairs ? "" : "(";
-    for (std::size_t i = 0; i < left.size() && i < kNamesShown; ++i) {
-        if (i) list += separator;
-        list += Shown(left[i].path);
-        if (pairs) list += " e " + Shown(left[i].present);
+bool IsSeparator(char32_t c) { return c == U'\\' || c == U'/'; }
+
+// A name as the box shows it. A long path loses its first folders, the song's own name
+// kept whole; a song's name too long for the line stands alone and loses its middle, keeping
+// its start and its end.
+std::string Cut(const std::string& path) {
+    const std::u32string chars = base::DecodeUtf8(path);
+    if (chars.size() <= kLongestNameShown) return path;
+    const std::u32string_view all(chars);
+    const std::size_t keep = kLongestNameShown - 1;
+    const auto separator = std::find_if(chars.rbegin(), chars.rend(), IsSeparator);
+    const std::u32string_view name = all.substr(chars.size() - static_cast<std::size_t>(separator - chars.rbegin()));
+    if (name.size() < keep) {
+        const std::u32string_view tail = all.substr(chars.size() - keep);
+        const auto folder = std::find_if(tail.begin(), tail.end(), IsSeparator);
+        return kEllipsis + base::EncodeUtf8(tail.substr(static_cast<std::size_t>(folder - tail.begin())));
     }
-    if (left.size() > kNamesShown) list += std::string(separator) + "\xE2\x80\xA6";
-    return pairs ? list : list + ")";
+    const std::size_t head = keep / 2;
+    return base::EncodeUtf8(name.substr(0, head)) + kEllipsis +
+           base::EncodeUtf8(name.substr(name.size() - (keep - head)));
 }
 
-std::string Remedy(const char* remedy, bool again) {
-    return std::string(remedy) + (again ? std::string(", ") + kPressAgain : std::string("."));
+// The names one per line, sorted: the first three, then how many more; pairs of
+// copies a copy per line.
+std::string NameLines(const Row& row, std::vector<LeftBehind> left) {
+    std::sort(left.begin(), left.end(), [](const LeftBehind& a, const LeftBehind& b) { return a.path < b.path; });
+    std::string lines;
+    for (std::size_t i = 0; i < left.size() && i < kNamesShown; ++i) {
+        lines += "\n" + Cut(left[i].path);
+        if (row.pairs) lines += "\n" + Cut(left[i].present);
+    }
+    if (left.size() > kNamesShown) {
+        const std::size_t more = left.size() - kNamesShown;
+        lines += std::string("\n") + (row.feminine || row.pairs ? "e altre " : "e altri ") + Count(more);
+        if (row.pairs) lines += more == 1 ? " coppia" : " coppie";
+    }
+    return lines;
 }
 
-std::string Paragraph(const Row& row, const std::vector<LeftBehind>& left) {
-    if (!row.many) return std::string(row.one) + " " + Remedy(row.remedyOne, row.again);
+std::string Block(const Row& row, const std::vector<LeftBehind>& left) {
+    if (!row.many) return std::string(row.one) + (row.remedyOne ? std::string("\n") + row.remedyOne : "");
     const bool one = left.size() == 1;
-    return std::to_string(left.size()) + " " + (one ? row.one : row.many) + " " + NameList(left, row.pairs) + ". " +
-           Remedy(one ? row.remedyOne : row.remedyMany, row.again);
+    std::string block =
+        one ? std::string(row.feminine ? "Una " : "Un ") + row.one : Count(left.size()) + " " + row.many;
+    block += ":" + NameLines(row, left);
+    if (const char* remedy = one ? row.remedyOne : row.remedyMany) block += std::string("\n") + remedy;
+    return block;
 }
 
 std::string ObstacleText(const ConversionOutcome& o) {
-    const std::string nothing = "Non ho spostato nessun file: ";
-    const std::string first = o.obstacleNames.empty() ? std::string() : Shown(o.obstacleNames.front());
+    const std::string first = o.obstacleNames.empty() ? std::string() : Cut(o.obstacleNames.front());
     switch (o.obstacle) {
     case Obstacle::kStagingNotAFolder:
-        return nothing + first +
+        return kNothingMoved + first +
                " non \xC3\xA8 una cartella ma un file o un collegamento, e la conversione ha bisogno di quel nome per "
-               "la sua cartella di lavoro. Spostalo o rinominalo, " + kPressAgain;
+               "la sua cartella di lavoro.\nSpostalo o rinominalo.";
     case Obstacle::kStagingNotMade: {
         const Row& row = RowOf(o.obstacleCause);
         const Row& said = row.reason ? row : RowOf(Cause::kDiskError);
-        return nothing + "non ho potuto creare la cartella di lavoro " + first + " perch\xC3\xA9 " + said.reason +
-               ". " + Remedy(said.remedyOne, said.again);
+        return kNothingMoved + "non ho potuto creare la cartella di lavoro " + first + " perch\xC3\xA9 " +
+               said.reason + ".\n" + (said.stagingRemedy ? said.stagingRemedy : said.remedyOne);
     }
     case Obstacle::kOtherDevice:
-        return nothing + "la cartella Data si trova su un disco diverso da quello della cartella di lavoro " + first +
-               ", e i brani si possono solo spostare, mai copiare. Porta Data e " + first + " sullo stesso disco, " +
-               kPressAgain;
+        // tdata is made beside Data, on the disk of the folder that holds both.
+        return kNothingMoved +
+               "la cartella Data si trova su un disco diverso da quello della cartella che la contiene, dove va "
+               "creata la cartella di lavoro tdata, e i brani si possono solo spostare, mai copiare.\nSposta i brani "
+               "in una cartella Data sullo stesso disco della cartella del programma di karaoke.";
+    case Obstacle::kDataIsDrive:
+        return kNothingMoved + "Data \xC3\xA8 un collegamento all'intero disco " + first +
+               ", e la cartella di lavoro tdata va creata accanto a Data, sullo stesso disco.\nSposta i brani in una "
+               "cartella Data dentro " + first + " e fai portare il collegamento Data a quella cartella.";
     case Obstacle::kDataLinkBroken:
-        return nothing + first +
-               " \xC3\xA8 un collegamento a una cartella che non esiste pi\xC3\xB9 o non \xC3\xA8 raggiungibile. Se "
-               "l'archivio si trova su un disco esterno o di rete, collegalo, " + kPressAgain;
+        return kNothingMoved + first +
+               " \xC3\xA8 un collegamento a una cartella che non esiste pi\xC3\xB9 o non \xC3\xA8 raggiungibile.\nSe "
+               "l'archivio si trova su un disco esterno o di rete, collegalo.";
     case Obstacle::kNone: break;
     }
     return {};
@@ -188,10 +243,11 @@ bool ConversionOutcome::Complete() const {
 }
 
 std::string ConversionReportText(const ConversionOutcome& o) {
-    if (o.obstacle != Obstacle::kNone) return ObstacleText(o);
+    if (o.obstacle != Obstacle::kNone) return ObstacleText(o) + "\n\n" + kTryAgain;
     std::string text = "La conversione non \xC3\xA8 completa.";
     for (const Row& row : kRows)
-        if (!o.Left(row.cause).empty()) text += "\n\n" + Paragraph(row, o.Left(row.cause));
-    if (o.songsWaiting) text += std::string("\n\n") + kSongsWaiting;
-    return text;
+        if (!o.Left(row.cause).empty()) text += "\n\n" + Block(row, o.Left(row.cause));
+    // The swap's own block says where the songs are.
+    if (o.songsWaiting && o.Left(Cause::kSwapFailed).empty()) text += std::string("\n\n") + kSongsWaiting;
+    return text + "\n\n" + kPressAgain;
 }

@@ -7,7 +7,8 @@
 #include "platform/FileSystem.h"
 
 // What a conversion pass left undone, by cause, and the one warning that tells the
-// user, in Italian, what happened and what to do about each cause. Paths are as the
+// user, in Italian, what happened and what to do: a block per cause, then once how to
+// go on. Paths are as the
 // user sees them: below the WorkFolder where they lie there ("Data\abc.kar").
 //
 // A cause is one row of the report's table (ConversionReport.cpp): adding one means a
@@ -24,7 +25,8 @@ enum class Cause {
     kReadOnlyDrive,        // the drive is read-only or write-protected
     kDiskFull,             // no space left on the drive
     kTaken,                // its name is already in the archive
-    kForeignFolder,        // a subfolder that is no bucket
+    kForeignFolder,        // a subfolder of Data that is no bucket
+    kInStaging,            // anything in tdata that is no bucket, or in a bucket of tdata no song
     kBadName,              // the drive cannot hold a character of its new name
     kMadeUpName,           // the drive shows it under a name it made up
     kTooLong,              // its new name is longer than the drive holds
@@ -44,6 +46,7 @@ enum class Obstacle {
     kStagingNotAFolder,  // a file or link named tdata
     kStagingNotMade,     // tdata could not be created, for ConversionOutcome::obstacleCause
     kOtherDevice,        // Data lies on another file system than its staging folder
+    kDataIsDrive,        // Data is a link to a whole drive, which has nothing beside it
     kDataLinkBroken,     // Data is a link that leads nowhere
 };
 

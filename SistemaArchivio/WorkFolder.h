@@ -1,14 +1,9 @@
 #pragma once
-#include <optional>
 #include <string>
-#include <string_view>
 #include <system_error>
 
 // The folder whose archive the conversion pass works on: the process's current folder
-// when the main window was shown.
-//   Windows: drive-qualified, "C:\Programs\Songs"; "D:\" at a drive's root; on a
-//            network share "\\server\share\Songs", "\\server\share\" at its root.
-//   Linux:   absolute, "/srv/karaoke"; "/" at the root.
+// when the main window was shown, spelled as platform/WorkFolderPath.h says.
 // Written by CaptureWorkFolder (the main window's FormShow), read by the pass. Empty
 // while no folder could be determined; WorkFolderError then holds the system's reason.
 extern std::string WorkFolder;
@@ -19,8 +14,3 @@ extern std::error_code WorkFolderError;
 // (the system's reason, in the system's language, stays in WorkFolderError), and the
 // pass, handed that empty folder, refuses to guess one.
 bool CaptureWorkFolder();
-
-// The WorkFolder for a current folder as the system reports it; nothing when that
-// report has no such form.
-std::optional<std::string> WindowsWorkFolder(std::string_view current);
-std::optional<std::string> PosixWorkFolder(std::string_view current);

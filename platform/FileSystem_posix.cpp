@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/FileSystemInternal.h"
+#include "platform/WorkFolderPath.h"
 #include "platform/PosixMove.h"
 #include "platform/Utf8.h"
 
@@ -395,6 +396,10 @@ std::string CurrentFolder(std::error_code& error) {
         return {};
     }
     return folder;
+}
+
+std::optional<std::string> WorkFolderPath(std::string_view current) {
+    return PosixWorkFolder(current);
 }
 
 }  // namespace platform

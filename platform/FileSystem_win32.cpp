@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/FileSystemInternal.h"
+#include "platform/WorkFolderPath.h"
 #include "platform/Utf8.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
@@ -434,6 +435,10 @@ std::string CurrentFolder(std::error_code& error) {
         buffer.resize(length);
     }
     return Narrow(buffer.c_str());
+}
+
+std::optional<std::string> WorkFolderPath(std::string_view current) {
+    return WindowsWorkFolder(current);
 }
 
 }  // namespace platform

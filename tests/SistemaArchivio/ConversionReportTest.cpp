@@ -1,5 +1,5 @@
-// The warning's exact texts: one paragraph per cause, singular and plural, names
-// sorted, cut after three, long names shortened.
+// The warning's exact texts: one block per cause, singular and plural, names on lines,
+// sorted, cut after three, long names shortened, and how to go on said once.
 #include "SistemaArchivio/ConversionReport.h"
 
 #include <gtest/gtest.h>
@@ -7,10 +7,18 @@
 namespace {
 
 const std::string kHead = "La conversione non \u00e8 completa.\n\n";
-const std::string kAgain = ", poi premi di nuovo \u00abCoverti Archivio\u00bb.";
+const std::string kAgain =
+    "\n\nQuando hai fatto, premi di nuovo \u00abCoverti Archivio\u00bb: la conversione riprende da dove si "
+    "\u00e8 fermata.";
 const std::string kWaiting =
-    "\n\nI brani gi\u00e0 spostati aspettano nella cartella tdata: il programma di karaoke li trover\u00e0 quando "
-    "la conversione sar\u00e0 completa.";
+    "\n\nI brani gi\u00e0 spostati aspettano nella cartella tdata: non cancellarla e non rinominarla. Il "
+    "programma di karaoke li trover\u00e0 quando la conversione sar\u00e0 completa.";
+const std::string kRetry = "\n\nQuando hai fatto, premi di nuovo \u00abCoverti Archivio\u00bb.";
+const std::string kNothing = "Non ho spostato nessun file: ";
+const std::string kNotMade = kNothing + "non ho potuto creare la cartella di lavoro tdata perch\u00e9 ";
+const std::string kTaken = "gi\u00e0 presente nell'archivio e non ";
+const std::string kCompare =
+    " ed elimina quella che non vuoi tenere (o spostala fuori dalle cartelle Data e tdata).";
 
 ConversionOutcome Refusal(Obstacle obstacle, std::vector<std::string> names, Cause cause = Cause::kDiskError) {
     ConversionOutcome o;
@@ -38,8 +46,14 @@ ConversionOutcome Copies(std::vector<LeftBehind> pairs) {
 TEST(ConversionReport, Texts) {
     ConversionOutcome mixed = With(Cause::kInUse, {"Data/a"}, true);
     mixed.Add(Cause::kForeignFolder, "Data/Backup");
+    mixed.Add(Cause::kTaken, "Data/b", "tdata/0b/0b");
+    mixed.Add(Cause::kInStaging, "tdata/x.kar");
     ConversionOutcome stopped = With(Cause::kNotReached, {"Data/b", "Data/a"});
     stopped.Add(Cause::kNoAnswer, "");
+    std::vector<std::string> thousands;
+    for (int i = 0; i < 23456; ++i) thousands.push_back("Data/" + std::to_string(10000 + i));
+    const std::string longFolder = "E:/" + std::string(50, 'f') + "/Data/";
+    const std::string longSong = std::string(40, 's') + " - " + std::string(30, 't') + "\u00e8.kar";
     struct Case {
         const char* label;
         ConversionOutcome outcome;
@@ -47,88 +61,100 @@ TEST(ConversionReport, Texts) {
     };
     const Case cases[] = {
         {"one in use", With(Cause::kInUse, {"Data/a.kar"}),
-         kHead + "1 file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma (Data/a.kar). "
-                 "Chiudi il programma che lo usa" + kAgain},
-        {"four in use, sorted and cut after three, songs waiting", With(Cause::kInUse, {"d", "b", "c", "a"}, true),
-         kHead + "4 file non sono stati spostati perch\u00e9 sono in uso da un altro programma (a, b, c, \u2026). "
-                 "Chiudi i programmi che li usano" + kAgain + kWaiting},
+         kHead + "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma:\nData/a.kar\n"
+                 "Chiudi il programma che lo usa." + kAgain},
+        {"four in use, names on lines, cut after three, songs waiting", With(Cause::kInUse, {"d", "b", "c", "a"}, true),
+         kHead + "4 file non sono stati spostati perch\u00e9 sono in uso da un altro programma:\na\nb\nc\ne altri 1\n"
+                 "Chiudi i programmi che li usano." + kWaiting + kAgain},
+        {"counts in thousands", With(Cause::kDiskError, thousands),
+         kHead + "23.456 file non sono stati spostati per un errore del disco:\nData/10000\nData/10001\nData/10002\n"
+                 "e altri 23.453\nControlla che il disco, o la rete, funzioni e che i file ci siano ancora." + kAgain},
         {"no permission", With(Cause::kNoPermission, {"Data/a", "Data/b"}),
-         kHead + "2 file non sono stati spostati perch\u00e9 non hai il permesso di spostarli (Data/a, Data/b). "
-                 "Chiedi il permesso a chi amministra il computer" + kAgain},
+         kHead + "2 file non sono stati spostati perch\u00e9 non hai il permesso di spostarli:\nData/a\nData/b\n"
+                 "Chiedi il permesso a chi amministra il computer." + kAgain},
         {"in use or no permission", With(Cause::kInUseOrNoPermission, {"Data/a"}),
-         kHead + "1 file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma oppure non hai "
-                 "il permesso di spostarlo (Data/a). Chiudi il programma che lo usa; se non basta, chiedi il "
-                 "permesso a chi amministra il computer" + kAgain},
+         kHead + "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma oppure non hai "
+                 "il permesso di spostarlo:\nData/a\nChiudi il programma che lo usa e riprova; se non basta, chiedi "
+                 "il permesso a chi amministra il computer." + kAgain},
         {"write-protected", With(Cause::kReadOnlyDrive, {"Data/a"}),
-         kHead + "1 file non \u00e8 stato spostato perch\u00e9 il disco \u00e8 protetto da scrittura (Data/a). "
+         kHead + "Un file non \u00e8 stato spostato perch\u00e9 il disco \u00e8 protetto da scrittura:\nData/a\n"
                  "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di "
-                 "blocco)" + kAgain},
+                 "blocco)." + kAgain},
         {"disk full", With(Cause::kDiskFull, {"Data/a", "Data/b"}),
-         kHead + "2 file non sono stati spostati perch\u00e9 il disco \u00e8 pieno (Data/a, Data/b). Libera spazio "
-                 "sul disco" + kAgain},
+         kHead + "2 file non sono stati spostati perch\u00e9 il disco \u00e8 pieno:\nData/a\nData/b\nLibera spazio "
+                 "sul disco." + kAgain},
         {"one duplicate", Copies({{"Data/abc", "tdata/0a/0abc"}}),
-         kHead + "1 brano ha un nome gi\u00e0 presente nell'archivio e non \u00e8 stato spostato; nessun file "
-                 "\u00e8 stato sovrascritto. Le due copie sono Data/abc e tdata/0a/0abc. Confrontale, elimina o "
-                 "sposta altrove quella da non tenere" + kAgain},
-        {"two duplicates", Copies({{"tdata/0b/0b", "Data/0b/0b"}, {"tdata/0a/0a", "Data/0a/0a"}}),
-         kHead + "2 brani hanno un nome gi\u00e0 presente nell'archivio e non sono stati spostati; nessun file "
-                 "\u00e8 stato sovrascritto. Le copie sono: tdata/0a/0a e Data/0a/0a; tdata/0b/0b e Data/0b/0b. "
-                 "Confronta le copie di ogni coppia, elimina o sposta altrove quella da non tenere" + kAgain},
+         kHead + "Un brano ha un nome " + kTaken + "\u00e8 stato spostato; nessun file \u00e8 stato sovrascritto. "
+                 "Le due copie sono:\nData/abc\ntdata/0a/0abc\nConfrontale" + kCompare + kAgain},
+        {"five duplicates", Copies({{"e", "0e"}, {"d", "0d"}, {"c", "0c"}, {"b", "0b"}, {"a", "0a"}}),
+         kHead + "5 brani hanno un nome " + kTaken + "sono stati spostati; nessun file \u00e8 stato sovrascritto. "
+                 "Le copie, a due a due, sono:\na\n0a\nb\n0b\nc\n0c\ne altre 2 coppie\nConfronta le due copie di "
+                 "ogni coppia" + kCompare + kAgain},
         {"one foreign folder", With(Cause::kForeignFolder, {"Data/Backup"}),
-         kHead + "1 sottocartella non fa parte dell'archivio (Data/Backup). Spostala altrove" + kAgain},
-        {"two foreign folders", With(Cause::kForeignFolder, {"Data/x", "Data/Backup"}),
-         kHead + "2 sottocartelle non fanno parte dell'archivio (Data/Backup, Data/x). Spostale altrove" + kAgain},
+         kHead + "Una sottocartella non fa parte dell'archivio e blocca tutta la conversione:\nData/Backup\n"
+                 "Spostala fuori dalla cartella Data." + kAgain},
+        {"five foreign folders", With(Cause::kForeignFolder, {"e", "d", "c", "b", "a"}),
+         kHead + "5 sottocartelle non fanno parte dell'archivio e bloccano tutta la conversione:\na\nb\nc\ne altre 2\n"
+                 "Spostale fuori dalla cartella Data." + kAgain},
         {"a name the drive cannot hold", With(Cause::kBadName, {"Data/a?b"}),
-         kHead + "1 file ha un nome che questo disco non accetta (Data/a?b). Rinominalo senza caratteri come "
-                 "? * : \" < > |" + kAgain},
-        {"one name too long, cut on a character", With(Cause::kTooLong, {std::string(59, 'n') + "\u00e8\u00e8"}),
-         kHead + "1 file ha un nome troppo lungo per il nuovo formato (" + std::string(59, 'n') +
-             "\u2026). Rinominalo con un nome pi\u00f9 corto" + kAgain},
-        {"two names too long", With(Cause::kTooLong, {"a", "b"}),
-         kHead + "2 file hanno un nome troppo lungo per il nuovo formato (a, b). Rinominali con nomi pi\u00f9 "
-                 "corti" + kAgain},
+         kHead + "Un file ha un nome che nel nuovo formato questo disco non accetta:\nData/a?b\nRinominalo togliendo "
+                 "i caratteri speciali (come ? * : \" < > |)." + kAgain},
+        {"a long path loses its first folders", With(Cause::kTooLong, {longFolder + "a.kar"}),
+         kHead + "Un file ha un nome troppo lungo per il nuovo formato:\n\u2026/Data/a.kar\nRinominalo con un nome "
+                 "pi\u00f9 corto." + kAgain},
+        {"a long song's name loses its middle", With(Cause::kTooLong, {longFolder + longSong, "Data/b"}),
+         kHead + "2 file hanno un nome troppo lungo per il nuovo formato:\nData/b\n" + std::string(22, 's') + "\u2026" +
+             std::string(17, 't') + "\u00e8.kar\nRinominali con nomi "
+             "pi\u00f9 corti." + kAgain},
         {"one on another device", With(Cause::kOtherDevice, {"Data/m"}),
-         kHead + "1 file si trova su un disco diverso da quello della cartella tdata (Data/m). La conversione "
-                 "sposta i brani e non li copia: portalo sul disco di tdata" + kAgain},
-        {"two disk errors", With(Cause::kDiskError, {"x", "y"}),
-         kHead + "2 file non sono stati spostati per un errore del disco (x, y). Controlla il disco" + kAgain},
-        {"swap failed", With(Cause::kSwapFailed, {"Data"}, true),
+         kHead + "Un file si trova su un disco diverso da quello della cartella tdata:\nData/m\nLa conversione "
+                 "sposta i brani e non li copia: portalo sul disco di tdata." + kAgain},
+        {"swap failed, songs waiting said once", With(Cause::kSwapFailed, {"Data"}, true),
          kHead + "Tutti i brani sono gi\u00e0 nella cartella tdata, ma non ho potuto metterla al posto della "
-                 "cartella Data. Chiudi i programmi e le finestre che usano Data" + kAgain + kWaiting},
-        {"two causes, in a fixed order", mixed,
-         kHead + "1 file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma (Data/a). "
-                 "Chiudi il programma che lo usa" + kAgain + "\n\n1 sottocartella non fa parte dell'archivio "
-                 "(Data/Backup). Spostala altrove" + kAgain + kWaiting},
+                 "cartella Data: non cancellare e non rinominare tdata.\nChiudi i programmi e le finestre aperte "
+                 "sulla cartella Data (per esempio in Esplora file)." + kAgain},
+        {"four causes, in a fixed order", mixed,
+         kHead + "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma:\nData/a\n"
+                 "Chiudi il programma che lo usa.\n\nUn brano ha un nome " + kTaken + "\u00e8 stato spostato; "
+                 "nessun file \u00e8 stato sovrascritto. Le due copie sono:\nData/b\ntdata/0b/0b\nConfrontale" +
+             kCompare + "\n\nUna sottocartella non fa parte dell'archivio e blocca tutta la conversione:\n"
+             "Data/Backup\nSpostala fuori dalla cartella Data.\n\nUn elemento nella cartella tdata non fa parte "
+             "dell'archivio:\ntdata/x.kar\nSpostalo fuori da tdata." + kWaiting + kAgain},
         {"tdata is no folder", Refusal(Obstacle::kStagingNotAFolder, {"tdata"}),
-         "Non ho spostato nessun file: tdata non \u00e8 una cartella ma un file o un collegamento, e la "
-         "conversione ha bisogno di quel nome per la sua cartella di lavoro. Spostalo o rinominalo" + kAgain},
+         kNothing + "tdata non \u00e8 una cartella ma un file o un collegamento, e la conversione ha bisogno di "
+                    "quel nome per la sua cartella di lavoro.\nSpostalo o rinominalo." + kRetry},
         {"tdata cannot be made: full", Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kDiskFull),
-         "Non ho spostato nessun file: non ho potuto creare la cartella di lavoro tdata perch\u00e9 il disco "
-         "\u00e8 pieno. Libera spazio sul disco" + kAgain},
+         kNotMade + "il disco \u00e8 pieno.\nLibera spazio sul disco." + kRetry},
+        {"tdata cannot be made: in use", Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kInUse),
+         kNotMade + "la cartella in cui va creata \u00e8 in uso da un altro programma.\nChiudi il programma che "
+                    "la usa." + kRetry},
         {"tdata cannot be made: write-protected",
          Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kReadOnlyDrive),
-         "Non ho spostato nessun file: non ho potuto creare la cartella di lavoro tdata perch\u00e9 il disco "
-         "\u00e8 protetto da scrittura. Togli la protezione da scrittura (su una chiavetta o una scheda di "
-         "memoria, con la levetta di blocco)" + kAgain},
+         kNotMade + "il disco \u00e8 protetto da scrittura.\nTogli la protezione da scrittura (su una chiavetta o "
+                    "una scheda di memoria, con la levetta di blocco)." + kRetry},
         {"tdata cannot be made: no permission", Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kNoPermission),
-         "Non ho spostato nessun file: non ho potuto creare la cartella di lavoro tdata perch\u00e9 non hai il "
-         "permesso di scrivere in questa cartella. Chiedi il permesso a chi amministra il computer" + kAgain},
+         kNotMade + "non hai il permesso di scrivere nella cartella in cui va creata.\nChiedi il permesso a chi "
+                    "amministra il computer, oppure sposta la cartella del karaoke, con Data, in una cartella tua "
+                    "(non in Programmi)." + kRetry},
         {"tdata cannot be made: a cause with no reason of its own",
          Refusal(Obstacle::kStagingNotMade, {"tdata"}, Cause::kBadName),
-         "Non ho spostato nessun file: non ho potuto creare la cartella di lavoro tdata perch\u00e9 c'\u00e8 stato "
-         "un errore del disco. Controlla il disco" + kAgain},
+         kNotMade + "c'\u00e8 stato un errore del disco.\nControlla che il disco, o la rete, funzioni." + kRetry},
         {"another device", Refusal(Obstacle::kOtherDevice, {"tdata"}),
-         "Non ho spostato nessun file: la cartella Data si trova su un disco diverso da quello della cartella di "
-         "lavoro tdata, e i brani si possono solo spostare, mai copiare. Porta Data e tdata sullo stesso disco" +
-             kAgain},
+         kNothing + "la cartella Data si trova su un disco diverso da quello della cartella che la contiene, dove "
+                    "va creata la cartella di lavoro tdata, e i brani si possono solo spostare, mai copiare.\nSposta "
+                    "i brani in una cartella Data sullo stesso disco della cartella del programma di karaoke." +
+             kRetry},
+        {"Data is a whole drive", Refusal(Obstacle::kDataIsDrive, {"E:\\"}),
+         kNothing + "Data \u00e8 un collegamento all'intero disco E:\\, e la cartella di lavoro tdata va creata "
+                    "accanto a Data, sullo stesso disco.\nSposta i brani in una cartella Data dentro E:\\ e fai "
+                    "portare il collegamento Data a quella cartella." + kRetry},
         {"the drive stopped answering", stopped,
          kHead + "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\u00e0 "
-                 "spostato resta dov'\u00e8. Controlla il collegamento con il disco o con il NAS" + kAgain + "\n\n2 "
-                 "file non sono ancora stati spostati (Data/a, Data/b). Li sposter\u00f2 quando premerai di nuovo "
-                 "\u00abCoverti Archivio\u00bb."},
+                 "spostato resta dov'\u00e8.\nControlla il collegamento con il disco o con il NAS.\n\n2 file non "
+                 "sono ancora stati spostati:\nData/a\nData/b" + kAgain},
         {"Data leads nowhere", Refusal(Obstacle::kDataLinkBroken, {"Data"}),
-         "Non ho spostato nessun file: Data \u00e8 un collegamento a una cartella che non esiste pi\u00f9 o non "
-         "\u00e8 raggiungibile. Se l'archivio si trova su un disco esterno o di rete, collegalo" + kAgain},
+         kNothing + "Data \u00e8 un collegamento a una cartella che non esiste pi\u00f9 o non \u00e8 raggiungibile.\n"
+                    "Se l'archivio si trova su un disco esterno o di rete, collegalo." + kRetry},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

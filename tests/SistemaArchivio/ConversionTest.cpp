@@ -276,6 +276,27 @@ TEST(ConversionOutcome, AnEntryWhoseAttributesCannotBeReadIsMovedAsAFile) {
     EXPECT_EQ(Convert(temp), Messages{kDone});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/0d/0dangling", std::string(testtree::kLinkPrefix) + "nowhere"}}));
 }
+
+// A stick mounted at a folder of its own: its root lies on another drive than its parent.
+struct MountedStick : platform::FileSystemPort {
+    std::string root;
+    bool SameDevice(const std::string& a, const std::string& b) override { return a != root && b != root; }
+};
+
+TEST(ConversionOutcome, DataLeadingToADrivesRootMovesNothing) {
+    TempFolder temp;
+    temp.Build({{"stick/a.kar", "a"}});
+    ASSERT_EQ(symlink("stick", (temp / "Data").c_str()), 0);
+    MountedStick stick;
+    stick.root = temp / "stick";
+    RecordingBox box;
+    ConvertArchive(temp.Path(), box, stick);
+    ConversionOutcome refusal;
+    refusal.obstacle = Obstacle::kDataIsDrive;
+    refusal.obstacleNames = {"stick"};
+    EXPECT_EQ(box.shown, (Messages{{ConversionReportText(refusal), "Lyrimat to Vocarium", 0x30}}));
+    EXPECT_EQ(temp.Read(), WithFolders({{"Data", std::string(testtree::kLinkPrefix) + "stick"}, {"stick/a.kar", "a"}}));
+}
 #endif
 
 TEST(ConversionOutcome, ASecondRunOverAConvertedArchiveChangesNothing) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "SistemaArchivio/ConversionPass.h"
+#include "platform/WorkFolderPath.h"
 #include "tests/SistemaArchivio/RecordingBox.h"
 #include "tests/platform/TempTree.h"
 
@@ -13,6 +14,8 @@
 #endif
 
 namespace fs = std::filesystem;
+using platform::PosixWorkFolder;
+using platform::WindowsWorkFolder;
 
 namespace {
 
