@@ -167,18 +167,19 @@ std::string Cut(const std::string& path) {
 }
 
 // The names one per line, sorted: the first three, then how many more; pairs of
-// copies a copy per line.
+// copies a copy per line. A fourth name takes the line "e altri 1" would.
 std::string NameLines(const Row& row, std::vector<LeftBehind> left) {
     std::sort(left.begin(), left.end(), [](const LeftBehind& a, const LeftBehind& b) { return a.path < b.path; });
+    const std::size_t shown = left.size() == kNamesShown + 1 ? left.size() : std::min(left.size(), kNamesShown);
     std::string lines;
-    for (std::size_t i = 0; i < left.size() && i < kNamesShown; ++i) {
+    for (std::size_t i = 0; i < shown; ++i) {
         lines += "\n" + Cut(left[i].path);
         if (row.pairs) lines += "\n" + Cut(left[i].present);
     }
-    if (left.size() > kNamesShown) {
-        const std::size_t more = left.size() - kNamesShown;
+    if (left.size() > shown) {
+        const std::size_t more = left.size() - shown;
         lines += std::string("\n") + (row.feminine || row.pairs ? "e altre " : "e altri ") + Count(more);
-        if (row.pairs) lines += more == 1 ? " coppia" : " coppie";
+        if (row.pairs) lines += " coppie";  // never one: a fourth pair is shown instead
     }
     return lines;
 }

@@ -63,8 +63,8 @@ TEST(ConversionReport, Texts) {
         {"one in use", With(Cause::kInUse, {"Data/a.kar"}),
          kHead + "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma:\nData/a.kar\n"
                  "Chiudi il programma che lo usa." + kAgain},
-        {"four in use, names on lines, cut after three, songs waiting", With(Cause::kInUse, {"d", "b", "c", "a"}, true),
-         kHead + "4 file non sono stati spostati perch\u00e9 sono in uso da un altro programma:\na\nb\nc\ne altri 1\n"
+        {"four in use, names on lines, a fourth name in place of one more", With(Cause::kInUse, {"d", "b", "c", "a"}, true),
+         kHead + "4 file non sono stati spostati perch\u00e9 sono in uso da un altro programma:\na\nb\nc\nd\n"
                  "Chiudi i programmi che li usano." + kWaiting + kAgain},
         {"counts in thousands", With(Cause::kDiskError, thousands),
          kHead + "23.456 file non sono stati spostati per un errore del disco:\nData/10000\nData/10001\nData/10002\n"
