@@ -13,7 +13,7 @@ layer_of() {
     resources/*) echo resources ;;
     platform/*) echo platform ;;
     forms/graphics/*) echo graphics ;;
-    forms/core/Backend.h | forms/core/Accessible.h | forms/core/Exceptions.h) echo core-interface ;;
+    forms/core/Backend.h | forms/core/Accessible.h | forms/core/AccessibleMirror.h | forms/core/Input.h | forms/core/Exceptions.h) echo core-interface ;;
     forms/core/*) echo core ;;
     forms/controls/*) echo controls ;;
     forms/backends/*) echo backends ;;

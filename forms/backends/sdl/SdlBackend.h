@@ -14,8 +14,8 @@
 //  [x] Mouse: buttons and motion in client coordinates, buttons held in the shift state.
 //  [x] Keyboard: SDL keycodes as Windows virtual-key codes, modifiers as the shift
 //      state; text input as characters, one per code point; Enter, Escape, Backspace,
-//      Tab and Ctrl+letter give their control characters from the key, as Windows
-//      does (SDL never types those, so nothing arrives twice). Alt+F4 closes.
+//      Tab and Ctrl+letter give their control characters from the key, as the core's
+//      ControlCharacter (Input.h) says (SDL never types those, so nothing arrives twice). Alt+F4 closes.
 //  [x] Input for disabled or hidden windows reported as it comes: the application drops
 //      it (Backend.h). A disabled window that gains the focus hands it to the enabled
 //      window shown last.
