@@ -37,7 +37,9 @@
 //  [x] SDL's X11 or Wayland drivers only, never one that draws nowhere; Xlib's
 //      answer to a wake-up message for a vanished window doesn't end the process.
 //  [x] An X display that drops the first connections (its server starting afresh
-//      as the previous client left) is tried a few times before it is reported.
+//      as the previous client left) is tried a few times before it is reported; a
+//      write to a connection the display closed fails instead of ending the process
+//      (SIGPIPE ignored from construction on).
 //  [x] Assistive technology: the windows' descriptions over AT-SPI, through ATK and
 //      its bridge, when an accessibility bus is there; requests come back as reports.
 //      As a toolkit's AtkUtil: each window's create, activate, deactivate and destroy
