@@ -81,6 +81,7 @@ Win32Backend::Win32Backend() : state_(std::make_unique<State>()) {
     s.Instance = GetModuleHandleW(nullptr);
     // COM marshals the accessible objects; it must run before the first WM_GETOBJECT.
     s.Com = SUCCEEDED(OleInitialize(nullptr));
+    UseDesktopSystemColors();
     RegisterWindowClass(s.Instance, kWindowClass, &win32::WindowProc);
     RegisterWindowClass(s.Instance, kTimerClass, &win32::TimerProc);
     s.Timers = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, s.Instance, &s);
