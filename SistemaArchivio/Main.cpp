@@ -3,10 +3,6 @@
 // Whatever happens, the process ends with 0.
 #include <memory>
 
-#ifndef _WIN32
-#include <csignal>
-#endif
-
 #include "StartUp.h"
 #include "forms/backends/PlatformBackend.h"
 #include "forms/core/Application.h"
@@ -47,11 +43,6 @@ void ShowAtEntry(const forms::Exception& e) {
 int main() {
 #ifdef _WIN32
     RestrictDllSearch();
-#else
-    // A display that closes its connection while the tool writes to it (as an X server
-    // starting afresh does) fails that write; the display code then tries again, where
-    // SIGPIPE would have ended the process.
-    std::signal(SIGPIPE, SIG_IGN);
 #endif
     std::unique_ptr<forms::Backend> backend;
     try {

@@ -17,10 +17,7 @@ namespace platform {
 
 namespace {
 
-std::wstring Wide(std::string_view text) {
-    const std::u16string units = Utf8ToUtf16(text);
-    return std::wstring(units.begin(), units.end());
-}
+std::wstring Wide(std::string_view text) { return base::Utf8ToWide(text); }
 
 std::string Narrow(const wchar_t* text) {
     const std::wstring_view view(text);

@@ -1,43 +1,40 @@
 #!/usr/bin/env bash
 # The layer check: every quoted #include of the program's sources names a file of a
-# layer its own layer may use. Exits non-zero and names each include that runs against
-# the layers. docs/ARCHITECTURE.md draws the same map.
+# layer its own layer may use, and every library of the form library links only such
+# layers. The layers are read from their one table, in docs/ARCHITECTURE.md. Exits
+# non-zero and names each include and link that runs against the layers.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
-layer_of() {
-  case $1 in
-    base/*) echo base ;;
-    resources/*) echo resources ;;
-    platform/*) echo platform ;;
-    forms/graphics/*) echo graphics ;;
-    forms/core/Backend.h | forms/core/Accessible.h | forms/core/Exceptions.h) echo core-interface ;;
-    forms/core/*) echo core ;;
-    forms/controls/*) echo controls ;;
-    forms/backends/*) echo backends ;;
-    components/*) echo components ;;
-    dialogs/*) echo dialogs ;;
-    SistemaArchivio/*) echo tool ;;
-    *) echo outside ;;
-  esac
-}
+# The table's rows: "| layer | `files`... | allowed layers | what it holds |", read
+# between the "## Layers" heading and the next one.
+layers=()
+declare -A files allowed_of
+while IFS='|' read -r _ layer paths permitted _; do
+  layer=$(echo "$layer" | tr -d ' ')
+  case $layer in '' | Layer | ---*) continue ;; esac
+  layers+=("$layer")
+  files[$layer]=$(echo "$paths" | grep -o '`[^`]*`' | tr -d '`' | tr '\n' ' ')
+  allowed_of[$layer]=$(echo "$permitted" | xargs)
+done < <(awk '/^## /{inside = ($0 == "## Layers")} inside && /^\|/' docs/ARCHITECTURE.md)
+if [ "${#layers[@]}" -eq 0 ]; then
+  echo "layers: no layer table in docs/ARCHITECTURE.md"
+  exit 1
+fi
 
-# What each layer may include besides itself. The core's interface for backends
-# (Backend.h, Accessible.h, Exceptions.h) belongs to the core too; backends see nothing else of it.
-allowed() {
-  case $1 in
-    base | resources) echo "" ;;
-    platform) echo "base" ;;
-    graphics) echo "base" ;;
-    core | core-interface) echo "base platform graphics core core-interface" ;;
-    controls) echo "base platform graphics core core-interface" ;;
-    backends) echo "base platform graphics core-interface" ;;
-    components) echo "base platform graphics core core-interface controls" ;;
-    dialogs) echo "base resources platform graphics core core-interface controls components" ;;
-    tool) echo "base resources platform graphics core core-interface controls backends components dialogs" ;;
-  esac
+layer_of() {
+  local layer path
+  for layer in "${layers[@]}"; do
+    for path in ${files[$layer]}; do
+      case $path in
+        */) [[ $1 == "$path"* ]] && { echo "$layer"; return; } ;;
+        *) [ "$1" = "$path" ] && { echo "$layer"; return; } ;;
+      esac
+    done
+  done
+  echo outside
 }
 
 # The file an include names: beside the including file, from the top folder, or in
@@ -56,7 +53,7 @@ resolve() {
 status=0
 while IFS= read -r file; do
   from=$(layer_of "$file")
-  permitted=" $from $(allowed "$from") "
+  permitted=" $from ${allowed_of[$from]:-} "
   while IFS= read -r line; do
     name=${line#*\"}
     name=${name%%\"*}
@@ -70,5 +67,29 @@ while IFS= read -r file; do
 done < <(find base resources platform forms components dialogs SistemaArchivio \
            -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort)
 
-if [ "$status" -eq 0 ]; then echo "layers: every include runs down the stack"; fi
+# The form library's libraries, by the layer each builds.
+library_layer() {
+  case $1 in
+    base | platform) echo "$1" ;;
+    forms_graphics) echo graphics ;;
+    forms_core) echo core ;;
+    forms_controls) echo controls ;;
+    forms_headless | forms_sdl | forms_win32) echo backends ;;
+    *) echo "" ;;
+  esac
+}
+while read -r target libraries; do
+  from=$(library_layer "$target")
+  [ -n "$from" ] || continue
+  permitted=" $from ${allowed_of[$from]:-} "
+  for library in $libraries; do
+    to=$(library_layer "$library")
+    if [ -n "$to" ] && [[ "$permitted" != *" $to "* ]]; then
+      echo "forms/CMakeLists.txt: $target links $library ($from may not use $to)"
+      status=1
+    fi
+  done
+done < <(grep -o 'target_link_libraries([^)]*)' forms/CMakeLists.txt | sed 's/target_link_libraries(//; s/)//')
+
+if [ "$status" -eq 0 ]; then echo "layers: every include and link runs down the stack"; fi
 exit "$status"

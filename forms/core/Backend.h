@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "Accessible.h"
+#include "Input.h"
 #include "../graphics/Bitmap.h"
 #include "../graphics/Geometry.h"
 
@@ -36,17 +37,6 @@ struct WindowParams {
 };
 
 enum class ShowMode : uint8_t { Hide, Normal, Minimized };
-
-enum TShiftFlag : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
-using TShiftState = uint8_t;
-enum class TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
-
-// Virtual-key codes, with Windows' values.
-enum VirtualKey : uint16_t {
-    VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12,
-    VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26,
-    VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_F4 = 0x73
-};
 
 // Message box style flags and answers, with Windows' values.
 enum : uint32_t { MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ICONERROR = 0x10, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40 };
@@ -151,7 +141,8 @@ public:
     // The description for assistive technology (Accessible.h), kept current by the
     // core while the window exists. The whole tree comes when the window is created,
     // whenever a control joins or leaves it and when a container's state changes;
-    // otherwise a changed node comes alone. The focus comes as the id of the node
+    // otherwise a changed node comes alone, whole, with its children as they are now
+    // (AccessibleMirror.h keeps a copy so). The focus comes as the id of the node
     // that took it (kWindowNode for the window itself), after the State change of
     // the nodes it left and entered. Ids a backend does not hold are to be ignored.
     virtual void AccessibleTreeChanged(WindowId, const AccessibleTree&) {}

@@ -5,7 +5,8 @@
 
 #include "Component.h"
 #include "FontObject.h"
-#include "Backend.h"
+#include "Accessible.h"
+#include "Input.h"
 #include "../graphics/Canvas.h"
 
 namespace forms {

@@ -2,6 +2,7 @@
 #include <memory>
 #include <string_view>
 
+#include "Backend.h"
 #include "WinControl.h"
 
 namespace forms {

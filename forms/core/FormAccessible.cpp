@@ -4,6 +4,7 @@
 #include "Form.h"
 
 #include "Application.h"
+#include "base/Check.h"
 
 namespace forms {
 
@@ -35,6 +36,8 @@ void AddControls(const TWinControl& container, int32_t parent, AccessibleTree& t
         if (w && w->Focused()) n.States |= asFocused;
         const bool exposed = c->Describe(n);
         if (exposed) {
+            // Ids name one node for the window's whole life, and the window is node 0.
+            SA_CHECK(n.Id > kWindowNode && !tree.Find(n.Id), "two nodes of one window with one id");
             for (AccessibleNode& p : tree.Nodes)
                 if (p.Id == parent) p.Children.push_back(n.Id);
             tree.Nodes.push_back(std::move(n));

@@ -1,5 +1,7 @@
 #include "WinControl.h"
 
+#include "base/Check.h"
+
 #include <algorithm>
 
 #include "Form.h"
@@ -94,8 +96,10 @@ void TWinControl::PaintChildren(TCanvas& canvas, const TRect& clip) {
             if (windowed != (pass == 1) || !c->Visible()) continue;
             const TRect r = c->BoundsRect().Intersect(clip).Intersect(ClientRect());
             if (r.IsEmpty()) continue;
+            const size_t before = controls_.size();
             TClipScope scope(canvas, c->Left(), c->Top(), r.Offset(-c->Left(), -c->Top()));
             c->PaintTo(canvas);
+            SA_CHECK(controls_.size() >= before && controls_[i] == c, "a paint removed or moved a control of the pass");
         }
 }
 

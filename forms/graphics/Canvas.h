@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Check.h"
+
 #include "Color.h"
 #include "Font.h"
 #include "Geometry.h"
@@ -66,6 +68,8 @@ public:
     // the matching PushClip saved; an unmatched PopClip does nothing.
     virtual void PushClip(int32_t dx, int32_t dy, const TRect& r);
     virtual void PopClip();
+    // How many states PushClip has saved and PopClip not yet restored.
+    size_t StateDepth() const { return saved_.size(); }
 
     int32_t TextWidth(std::string_view text) { return TextExtent(text).cx; }
     int32_t TextHeight(std::string_view text) { return TextExtent(text).cy; }
@@ -109,13 +113,20 @@ class TClipScope {
 public:
     TClipScope(TCanvas& canvas, int32_t dx, int32_t dy, const TRect& clip) : canvas_(canvas) {
         canvas_.PushClip(dx, dy, clip);
+        depth_ = canvas_.StateDepth();
     }
-    ~TClipScope() { canvas_.PopClip(); }
+    // What the scope's code pushed it popped, and it popped nothing more: else the
+    // scope would restore a state other than its own.
+    ~TClipScope() {
+        SA_CHECK(canvas_.StateDepth() == depth_, "a PushClip in the scope without its PopClip, or a PopClip too many");
+        canvas_.PopClip();
+    }
     TClipScope(const TClipScope&) = delete;
     TClipScope& operator=(const TClipScope&) = delete;
 
 private:
     TCanvas& canvas_;
+    size_t depth_ = 0;
 };
 
 }  // namespace forms

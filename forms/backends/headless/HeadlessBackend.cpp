@@ -168,13 +168,9 @@ void HeadlessBackend::Char(char32_t c) {
 
 void HeadlessBackend::PressKey(uint16_t key, TShiftState st) {
     KeyDown(key, st);
-    if ((st & (ssCtrl | ssAlt)) == 0) {
-        if (key == VK_RETURN) Char(U'\r');
-        else if (key == VK_ESCAPE) Char(U'\x1b');
-        else if (key == VK_BACK) Char(U'\b');
-        else if (key == VK_TAB) Char(U'\t');
-        else if (key == VK_SPACE) Char(U' ');
-    }
+    // Space types through the keyboard layout, as a letter would; the rest as the core says.
+    if (key == VK_SPACE && (st & (ssCtrl | ssAlt)) == 0) Char(U' ');
+    else if (const char32_t c = ControlCharacter(key, st); c != 0) Char(c);
     KeyUp(key, st);
 }
 
@@ -207,8 +203,7 @@ void HeadlessBackend::AccessibleTreeChanged(WindowId w, const AccessibleTree& tr
 void HeadlessBackend::AccessibleNodeChanged(WindowId w, const AccessibleNode& node, AccessibleChange what) {
     auto it = windows_.find(w);
     if (it == windows_.end()) return;
-    for (AccessibleNode& n : it->second.Accessible.Nodes)
-        if (n.Id == node.Id) n = node;
+    it->second.Accessible.Replace(node);
     AccessibleEvents.push_back({w, AccessibleEvent::Kind::Node, node.Id, what});
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "../../core/AccessibleMirror.h"
 #include "../../core/Backend.h"
 
 namespace forms {
@@ -30,7 +31,7 @@ public:
         bool Enabled = true;
         std::unique_ptr<TBitmap> Image;
         int Presents = 0;
-        AccessibleTree Accessible;
+        AccessibleMirror Accessible;
     };
     struct AccessibleEvent {
         enum class Kind : uint8_t { Tree, Node, Focus };

@@ -291,22 +291,32 @@ AtkRole AtkRoleOf(const AccessibleNode& node) {
     return ATK_ROLE_UNKNOWN;
 }
 
+namespace {
+
+// Our state bits as ATK's, in the order listeners hear of them: each ATK state holds
+// while our bit is set, or, where WhileClear says so, while it is clear.
+struct StateMapping {
+    uint32_t Ours;
+    AtkStateType Theirs;
+    bool WhileClear;
+};
+constexpr StateMapping kStates[] = {
+    {asUnavailable, ATK_STATE_ENABLED, true}, {asUnavailable, ATK_STATE_SENSITIVE, true},
+    {asInvisible, ATK_STATE_VISIBLE, true},   {asInvisible, ATK_STATE_SHOWING, true},
+    {asFocusable, ATK_STATE_FOCUSABLE, false}, {asFocused, ATK_STATE_FOCUSED, false},
+    {asDefault, ATK_STATE_DEFAULT, false},    {asPressed, ATK_STATE_PRESSED, false},
+    {asReadOnly, ATK_STATE_READ_ONLY, false}};
+// The states that follow from the role and the window rather than from a bit, and
+// change with them.
+constexpr AtkStateType kDerived[] = {ATK_STATE_EDITABLE, ATK_STATE_ACTIVE};
+
+}  // namespace
+
 AtkStateSet* AtkStatesOf(const AccessibleNode& node, bool active) {
     AtkStateSet* set = atk_state_set_new();
     const uint32_t s = node.States;
-    if (!(s & asUnavailable)) {
-        atk_state_set_add_state(set, ATK_STATE_ENABLED);
-        atk_state_set_add_state(set, ATK_STATE_SENSITIVE);
-    }
-    if (!(s & asInvisible)) {
-        atk_state_set_add_state(set, ATK_STATE_VISIBLE);
-        atk_state_set_add_state(set, ATK_STATE_SHOWING);
-    }
-    if (s & asFocusable) atk_state_set_add_state(set, ATK_STATE_FOCUSABLE);
-    if (s & asFocused) atk_state_set_add_state(set, ATK_STATE_FOCUSED);
-    if (s & asDefault) atk_state_set_add_state(set, ATK_STATE_DEFAULT);
-    if (s & asPressed) atk_state_set_add_state(set, ATK_STATE_PRESSED);
-    if (s & asReadOnly) atk_state_set_add_state(set, ATK_STATE_READ_ONLY);
+    for (const StateMapping& m : kStates)
+        if (((s & m.Ours) != 0) != m.WhileClear) atk_state_set_add_state(set, m.Theirs);
     if (node.Role == AccessibleRole::EditableText) {
         atk_state_set_add_state(set, ATK_STATE_SINGLE_LINE);
         if (!(s & asReadOnly)) atk_state_set_add_state(set, ATK_STATE_EDITABLE);
@@ -319,16 +329,14 @@ AtkStateSet* AtkStatesOf(const AccessibleNode& node, bool active) {
 
 void NotifyAtkStates(AtkObject* o, const AccessibleNode& before, bool wasActive, const AccessibleNode& after,
                      bool active) {
-    static constexpr AtkStateType kMapped[] = {
-        ATK_STATE_ENABLED, ATK_STATE_SENSITIVE, ATK_STATE_VISIBLE, ATK_STATE_SHOWING,  ATK_STATE_FOCUSABLE,
-        ATK_STATE_FOCUSED, ATK_STATE_DEFAULT,   ATK_STATE_PRESSED, ATK_STATE_READ_ONLY, ATK_STATE_EDITABLE,
-        ATK_STATE_ACTIVE};
     AtkStateSet* was = AtkStatesOf(before, wasActive);
     AtkStateSet* is = AtkStatesOf(after, active);
-    for (const AtkStateType t : kMapped) {
+    const auto notify = [&](AtkStateType t) {
         const gboolean now = atk_state_set_contains_state(is, t);
         if (now != atk_state_set_contains_state(was, t)) atk_object_notify_state_change(o, t, now);
-    }
+    };
+    for (const StateMapping& m : kStates) notify(m.Theirs);
+    for (const AtkStateType t : kDerived) notify(t);
     g_object_unref(was);
     g_object_unref(is);
 }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "AtkNodes.h"
+#include "../../core/AccessibleMirror.h"
 #include "SdlX11.h"
 
 namespace forms::sdl {
@@ -198,14 +200,11 @@ public:
     void SetNode(WindowId w, const AccessibleNode& n) {
         const auto it = windows_.find(w);
         if (it == windows_.end()) return;
-        auto& nodes = it->second.Tree.Nodes;
-        const auto node = std::find_if(nodes.begin(), nodes.end(), [&](const AccessibleNode& x) { return x.Id == n.Id; });
         AtkObject* o = Object(w, n.Id);
-        if (node == nodes.end() || !o) return;
-        const AccessibleNode before = std::move(*node);
-        *node = n;
-        node->Children = before.Children;  // a node alone brings no children
-        Changed(w, o, before, *node);
+        if (!o) return;
+        const std::optional<AccessibleNode> before = it->second.Tree.Replace(n);
+        if (!before) return;
+        Changed(w, o, *before, n);
         if (n.Id == kWindowNode) Showing(w, !(n.States & asInvisible));
     }
 
@@ -269,7 +268,7 @@ public:
 
 private:
     struct Window {
-        AccessibleTree Tree;
+        AccessibleMirror Tree;
         std::map<int32_t, AtkObject*> Objects;
     };
 

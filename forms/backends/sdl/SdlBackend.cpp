@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -170,7 +171,13 @@ SdlBackend::SdlBackend()
           int x = 0, y = 0;
           if (const Window* w = s_->Find(id); w && w->Sdl) SDL_GetWindowPosition(w->Sdl, &x, &y);
           return TPoint{x, y};
-      }, [this] { return s_->scale; })) {}
+      }, [this] { return s_->scale; })) {
+    // A display that closes its connection while we write to it (as an X server
+    // starting afresh does) fails that write; the display code then tries again, where
+    // SIGPIPE would have ended the process. The backend owns that connection, so the
+    // rule holds for every program that shows windows through it.
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 SdlBackend::~SdlBackend() {
     access_.reset();

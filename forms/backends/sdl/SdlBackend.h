@@ -14,8 +14,8 @@
 //  [x] Mouse: buttons and motion in client coordinates, buttons held in the shift state.
 //  [x] Keyboard: SDL keycodes as Windows virtual-key codes, modifiers as the shift
 //      state; text input as characters, one per code point; Enter, Escape, Backspace,
-//      Tab and Ctrl+letter give their control characters from the key, as Windows
-//      does (SDL never types those, so nothing arrives twice). Alt+F4 closes.
+//      Tab and Ctrl+letter give their control characters from the key, as the core's
+//      ControlCharacter (Input.h) says (SDL never types those, so nothing arrives twice). Alt+F4 closes.
 //  [x] Input for disabled or hidden windows reported as it comes: the application drops
 //      it (Backend.h). A disabled window that gains the focus hands it to the enabled
 //      window shown last.
@@ -37,7 +37,9 @@
 //  [x] SDL's X11 or Wayland drivers only, never one that draws nowhere; Xlib's
 //      answer to a wake-up message for a vanished window doesn't end the process.
 //  [x] An X display that drops the first connections (its server starting afresh
-//      as the previous client left) is tried a few times before it is reported.
+//      as the previous client left) is tried a few times before it is reported; a
+//      write to a connection the display closed fails instead of ending the process
+//      (SIGPIPE ignored from construction on).
 //  [x] Assistive technology: the windows' descriptions over AT-SPI, through ATK and
 //      its bridge, when an accessibility bus is there; requests come back as reports.
 //      As a toolkit's AtkUtil: each window's create, activate, deactivate and destroy

@@ -96,21 +96,4 @@ uint16_t VirtualKey(int32_t keycode, int32_t scancode) {
     }
 }
 
-char32_t ControlCharacter(uint16_t key, TShiftState shift) {
-    if (shift & ssAlt) return 0;
-    if (shift & ssCtrl) {
-        if (key >= 'A' && key <= 'Z') return static_cast<char32_t>(key - 'A' + 1);
-        if (key == VK_RETURN) return U'\n';
-        if (key == VK_BACK) return U'\x7f';
-        return 0;
-    }
-    switch (key) {
-        case VK_RETURN: return U'\r';
-        case VK_ESCAPE: return U'\x1b';
-        case VK_BACK: return U'\b';
-        case VK_TAB: return U'\t';
-        default: return 0;
-    }
-}
-
 }  // namespace forms::sdl

@@ -2,14 +2,12 @@
 // The keyboard as Windows names it. Needs no display.
 #include <cstdint>
 
-#include "../../core/Backend.h"
+#include "../../core/Input.h"
 
 namespace forms::sdl {
 
 // Windows' virtual-key code for an SDL key (keycode first, the key's position when
 // the layout gives a keycode Windows has no code for); 0 for keys without one.
 uint16_t VirtualKey(int32_t keycode, int32_t scancode);
-// The control character Windows types for a key with this shift state, or 0.
-char32_t ControlCharacter(uint16_t key, TShiftState shift);
 
 }  // namespace forms::sdl

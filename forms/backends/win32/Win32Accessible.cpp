@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Utf8.h"
+#include "../../core/AccessibleMirror.h"
 
 #include <windows.h>
 #include <oleacc.h>
@@ -13,7 +14,7 @@ namespace forms {
 
 struct Win32Accessibility::Shared {
     HWND Window = nullptr;  // null once the window is gone
-    AccessibleTree Tree;
+    AccessibleMirror Tree;
 };
 
 namespace {
@@ -325,8 +326,7 @@ void Win32Accessibility::TreeChanged(const AccessibleTree& tree) {
 }
 
 void Win32Accessibility::NodeChanged(const AccessibleNode& node, AccessibleChange what) {
-    for (AccessibleNode& n : shared_->Tree.Nodes)
-        if (n.Id == node.Id) n = node;
+    shared_->Tree.Replace(node);
     static constexpr DWORD kEvents[] = {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_STATECHANGE,
                                         EVENT_OBJECT_LOCATIONCHANGE};
     Notify(*shared_, kEvents[static_cast<size_t>(what)], node.Id);

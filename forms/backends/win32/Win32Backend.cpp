@@ -24,9 +24,6 @@ SIZE OuterOf(const Win32Backend::NativeStyle& ns, int32_t clientWidth, int32_t c
     return {r.right - r.left, r.bottom - r.top};
 }
 
-// Colours are the running desktop's, as on every canvas of this build.
-uint32_t DesktopColor(int index) { return static_cast<uint32_t>(GetSysColor(index)); }
-
 void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -84,7 +81,7 @@ Win32Backend::Win32Backend() : state_(std::make_unique<State>()) {
     s.Instance = GetModuleHandleW(nullptr);
     // COM marshals the accessible objects; it must run before the first WM_GETOBJECT.
     s.Com = SUCCEEDED(OleInitialize(nullptr));
-    SetSystemColorSource(&DesktopColor);
+    UseDesktopSystemColors();
     RegisterWindowClass(s.Instance, kWindowClass, &win32::WindowProc);
     RegisterWindowClass(s.Instance, kTimerClass, &win32::TimerProc);
     s.Timers = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, s.Instance, &s);

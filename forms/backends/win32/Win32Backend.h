@@ -28,7 +28,8 @@
 //  [x] MessageBox: the system's MessageBoxW, owned by the given window, flags as given.
 //  [x] ShellExecute: ShellExecuteW; true when the system reports success.
 //  [x] Clipboard: CF_UNICODETEXT.
-//  [x] System colours: GetSysColor is the colour source from construction on.
+//  [x] System colours: GetSysColor is the colour source from construction on
+//      (UseDesktopSystemColors, which the Windows canvas also calls at start-up).
 //  [x] StartMinimized: the start-up information's show command asks for a minimised
 //      window (SW_SHOWMINIMIZED, SW_MINIMIZE or SW_SHOWMINNOACTIVE).
 //  [x] Accessibility: the window's client object for MSAA (Win32Accessible.h), its

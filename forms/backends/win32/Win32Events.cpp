@@ -28,6 +28,17 @@ TShiftState MouseShift(WPARAM keys) {
     return s;
 }
 
+// The button of a press or release message.
+TMouseButton ButtonOf(UINT m) {
+    switch (m) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP: return TMouseButton::mbLeft;
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP: return TMouseButton::mbRight;
+        default: return TMouseButton::mbMiddle;
+    }
+}
+
 Win32Backend::State* StateOf(HWND h, UINT m, LPARAM lp) {
     if (m == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
@@ -100,9 +111,7 @@ LRESULT Win32Backend::State::WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp)
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN: {
-            const TMouseButton b = m == WM_LBUTTONDOWN   ? TMouseButton::mbLeft
-                                   : m == WM_RBUTTONDOWN ? TMouseButton::mbRight
-                                                         : TMouseButton::mbMiddle;
+            const TMouseButton b = ButtonOf(m);
             SetCapture(h);  // the button's release comes here, wherever it happens
             Report([&](EventSink& s) { s.MouseDown(w, b, MouseShift(wp), x, y); });
             return 0;
@@ -110,9 +119,7 @@ LRESULT Win32Backend::State::WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp)
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP: {
-            const TMouseButton b = m == WM_LBUTTONUP   ? TMouseButton::mbLeft
-                                   : m == WM_RBUTTONUP ? TMouseButton::mbRight
-                                                       : TMouseButton::mbMiddle;
+            const TMouseButton b = ButtonOf(m);
             if ((wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && GetCapture() == h) ReleaseCapture();
             Report([&](EventSink& s) { s.MouseUp(w, b, MouseShift(wp), x, y); });
             return 0;

@@ -13,11 +13,13 @@ uint32_t WindowsSystemColor(int index) { return static_cast<uint32_t>(GetSysColo
 // System colours come from the running desktop's scheme. Installed while the program
 // starts, before anything can resolve a colour through the classic table.
 [[maybe_unused]] const bool g_systemColorsInstalled = [] {
-    SetSystemColorSource(&WindowsSystemColor);
+    UseDesktopSystemColors();
     return true;
 }();
 
 }  // namespace
+
+void UseDesktopSystemColors() { SetSystemColorSource(&WindowsSystemColor); }
 
 TGdiBitmap::TGdiBitmap(int32_t width, int32_t height) : canvas_(*this) {
     dc_ = CreateCompatibleDC(nullptr);

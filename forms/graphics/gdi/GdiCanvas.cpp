@@ -17,11 +17,6 @@ namespace {
 // dropped before GDI, whose coordinates end well before 32 bits.
 constexpr int64_t kFarAway = int64_t{1} << 26;
 
-std::wstring Utf16(std::string_view text) {
-    const std::u16string wide = base::Utf8ToUtf16(text);
-    return {wide.begin(), wide.end()};
-}
-
 int32_t ClampTo(int64_t v, int64_t lo, int64_t hi) { return static_cast<int32_t>(std::clamp(v, lo, hi)); }
 
 COLORREF Ref(TColor c) { return static_cast<COLORREF>(ColorToRGB(c)); }
@@ -50,7 +45,7 @@ public:
         // pixel changes, which is what the coverage rules promise.
         lf.lfQuality = NONANTIALIASED_QUALITY;
         lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-        const std::wstring face = Utf16(spec.Name);
+        const std::wstring face = base::Utf8ToWide(spec.Name);
         const size_t n = std::min(face.size(), static_cast<size_t>(LF_FACESIZE - 1));
         std::memcpy(lf.lfFaceName, face.data(), n * sizeof(wchar_t));
         HFONT font = CreateFontIndirectW(&lf);
@@ -162,7 +157,7 @@ void TGdiCanvas::TextRect(const TRect& clip, int32_t x, int32_t y, std::string_v
     if (c.IsEmpty()) return;
     const int64_t dx = DeviceX(x), dy = DeviceY(y);
     if (dx < -kFarAway || dx > kFarAway || dy < -kFarAway || dy > kFarAway) return;
-    const std::wstring wide = Utf16(text);
+    const std::wstring wide = base::Utf8ToWide(text);
     HDC dc = bitmap_.DC();
     SelectFont();
     SetTextColor(dc, Ref(Font.Color));
@@ -180,7 +175,7 @@ TSize TGdiCanvas::TextExtent(std::string_view text) {
         GetTextMetricsW(dc, &tm);
         return {0, tm.tmHeight};
     }
-    const std::wstring wide = Utf16(text);
+    const std::wstring wide = base::Utf8ToWide(text);
     SIZE size{};
     GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
     return {size.cx, size.cy};

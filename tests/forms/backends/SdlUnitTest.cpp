@@ -96,7 +96,7 @@ TEST(SdlKeys, ControlCharactersAsWindowsTypesThem) {
         {"delete", VK_DELETE, 0, 0},
         {"F4", VK_F4, 0, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(sdl::ControlCharacter(c.key, c.shift), c.expected) << c.label;
+    for (const Case& c : cases) EXPECT_EQ(ControlCharacter(c.key, c.shift), c.expected) << c.label;
 }
 
 // ---- icons ----

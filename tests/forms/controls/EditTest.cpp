@@ -125,6 +125,12 @@ TEST_F(EditFixture, OnKeyPressSeesEachCharacterAndMayChangeOrSwallowIt) {
     Pump();
     EXPECT_EQ(edit->Text(), "Ab");
     EXPECT_EQ(seen, U"a-b\u00E8\b\r");
+    seen.clear();
+    backend.PressKey('Q', ssCtrl);  // its control character, as a real keyboard types it
+    backend.PressKey('Q', static_cast<TShiftState>(ssCtrl | ssAlt));
+    Pump();
+    EXPECT_EQ(seen, U"\x11");
+    EXPECT_EQ(edit->Text(), "Ab");
 }
 
 TEST_F(EditFixture, ClipboardCopyCutAndPaste) {

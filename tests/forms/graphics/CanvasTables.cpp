@@ -318,6 +318,20 @@ TEST(CanvasClip, Table) {
     });
 }
 
+#ifdef SA_CHECKS
+// The canvas absorbs an unmatched PopClip; inside a clip scope (every control's paint)
+// it is a fault, and so is a PushClip left open.
+TEST(CanvasClipDeathTest, AScopeEndsWithTheStackAsItFoundIt) {
+    std::unique_ptr<TBitmap> b = SentinelBitmap(kW, kH);
+    const auto inScope = [&](void (*misuse)(TCanvas&)) {
+        TClipScope scope(b->Canvas(), 0, 0, {0, 0, 2, 2});
+        misuse(b->Canvas());
+    };
+    EXPECT_DEATH(inScope([](TCanvas& c) { c.PopClip(); }), "check failed");
+    EXPECT_DEATH(inScope([](TCanvas& c) { c.PushClip(0, 0, TRect()); }), "check failed");
+}
+#endif
+
 TEST(CanvasPixels, SetAndGet) {
     std::unique_ptr<TBitmap> b = SentinelBitmap(kW, kH);
     TCanvas& c = b->Canvas();
