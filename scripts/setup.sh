@@ -16,7 +16,7 @@ packages=(
   cmake ninja-build g++ libgtest-dev googletest
   libsdl2-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev
   fonts-wine mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-  wine64 wine wine32:i386 xvfb xdotool imagemagick clang libclang-rt-14-dev dpkg-dev
+  wine64 wine wine32:i386 xvfb xdotool imagemagick clang clang-format libclang-rt-14-dev dpkg-dev
   fuse3 exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
   samba smbnetfs gvfs-fuse gvfs-backends libglib2.0-bin openssh-server sshfs procps
   file lintian unzip strace

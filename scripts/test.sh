@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, checks that every include runs down
-# the layers, then builds and runs every test in three configurations: native with
+# the layers and that every source file is laid out as .clang-format says, then builds
+# and runs every test in three configurations: native with
 # warnings as errors (ci), native under the address and undefined-behaviour sanitizers
 # (asan), and the Windows cross build under wine (windows); builds the release packages
 # (the Windows zip, the Debian package), which the ci tests install and use as a user
@@ -22,6 +23,15 @@ built=()
 
 echo "=== layers"
 if bash scripts/check-layers.sh; then summaries+=("layers: passed"); else failed+=("layers"); fi
+
+# Every C and C++ file as .clang-format lays it out (Debian 12's clang-format 14).
+echo "=== format"
+if git ls-files -z '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror >"$logs/format.log" 2>&1; then
+  summaries+=("format: passed")
+else
+  head -n 40 "$logs/format.log"
+  failed+=("format")
+fi
 
 build_preset() {
   local preset=$1
