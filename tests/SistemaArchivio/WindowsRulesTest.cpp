@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "SistemaArchivio/ConversionPass.h"
@@ -117,30 +118,21 @@ TEST(WindowsRules, AReadOnlyDataFolderIsClearedRightBeforeItsRemoval) {
 
 TEST(WindowsRules, OnlyASwapHeldForAMomentIsTriedAgain) {
     using platform::Failure;
-    struct Row {
-        const char* label;
-        Failure failure;
-        int timesToFail;
-        int tries;  // of the swap
-        bool done;
-    };
-    const Row rows[] = {
-        {"a sharing violation, twice", Failure::kInUse, 2, 3, true},
-        {"access denied, twice", Failure::kInUseOrNoPermission, 2, 3, true},
-        {"held for good", Failure::kInUse, 100, 6, false},
-        {"no permission", Failure::kNoPermission, 1, 1, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
+    // The swap's failure, how often it fails, how often the pass tries it, whether it ends.
+    const std::tuple<Failure, int, int, bool> rows[] = {{Failure::kInUse, 2, 3, true},
+                                                        {Failure::kInUseOrNoPermission, 2, 3, true},
+                                                        {Failure::kInUse, 100, 6, false},
+                                                        {Failure::kNoPermission, 1, 1, false}};
+    for (const auto& [failure, times, tries, done] : rows) {
         TempFolder temp;
         temp.Build({{"Data/a.kar", "a"}});
         WindowsRules rules;
-        rules.failingMoves[temp / "tdata"] = row.failure;
-        rules.timesToFail[temp / "tdata"] = row.timesToFail;
+        rules.failingMoves[temp / "tdata"] = failure;
+        rules.timesToFail[temp / "tdata"] = times;
         RecordingBox box;
         ConvertArchive(temp.Path(), box, rules);
-        EXPECT_EQ(std::count(rules.writes.begin(), rules.writes.end(), "move " + (temp / "tdata")), row.tries);
-        EXPECT_EQ(box.shown.at(0).text == "Ho Finito!", row.done);
+        EXPECT_EQ(std::count(rules.writes.begin(), rules.writes.end(), "move " + (temp / "tdata")), tries);
+        EXPECT_EQ(box.shown.at(0).text == "Ho Finito!", done) << static_cast<int>(failure) << " x" << times;
     }
 }
 
