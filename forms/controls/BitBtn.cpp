@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "../core/Form.h"
+#include "forms/core/Form.h"
 #include "TextFont.h"
 
 namespace forms {

@@ -2,7 +2,7 @@
 
 #include "Draw3D.h"
 #include "TextFont.h"
-#include "../core/Form.h"
+#include "forms/core/Form.h"
 
 namespace forms {
 

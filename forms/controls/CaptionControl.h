@@ -1,9 +1,9 @@
 #pragma once
 #include <string_view>
 
-#include "../core/Accessible.h"
-#include "../core/ClassInfo.h"
-#include "../core/WinControl.h"
+#include "forms/core/Accessible.h"
+#include "forms/core/ClassInfo.h"
+#include "forms/core/WinControl.h"
 #include "TextFont.h"
 
 namespace forms {

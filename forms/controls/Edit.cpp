@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "../core/Application.h"
+#include "forms/core/Application.h"
 #include "Draw3D.h"
 #include "Label.h"
 #include "TextFont.h"

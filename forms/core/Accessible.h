@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../graphics/Geometry.h"
+#include "forms/graphics/Geometry.h"
 
 namespace forms {
 

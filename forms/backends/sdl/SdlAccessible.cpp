@@ -1,10 +1,5 @@
 #include "SdlAccessible.h"
 
-#include <atk-bridge.h>
-
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -16,8 +11,12 @@
 #include <utility>
 #include <vector>
 
+#include <atk-bridge.h>
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+
 #include "AtkNodes.h"
-#include "../../core/AccessibleMirror.h"
+#include "forms/core/AccessibleMirror.h"
 #include "SdlX11.h"
 
 namespace forms::sdl {

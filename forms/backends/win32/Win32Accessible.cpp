@@ -4,11 +4,11 @@
 #include <iterator>
 #include <string>
 
-#include "base/Utf8.h"
-#include "../../core/AccessibleMirror.h"
-
 #include <windows.h>
 #include <oleacc.h>
+
+#include "base/Utf8.h"
+#include "forms/core/AccessibleMirror.h"
 
 namespace forms {
 

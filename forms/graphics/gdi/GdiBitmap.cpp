@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <new>
 
-#include "GdiCanvas.h"
-
 #include <windows.h>
+
+#include "GdiCanvas.h"
 
 namespace forms {
 namespace {

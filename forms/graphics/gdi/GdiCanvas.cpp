@@ -1,7 +1,5 @@
 #include "GdiCanvas.h"
 
-#include "base/Utf8.h"
-
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -9,6 +7,8 @@
 #include <tuple>
 
 #include <windows.h>
+
+#include "base/Utf8.h"
 
 namespace forms {
 namespace {

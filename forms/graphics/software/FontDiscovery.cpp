@@ -1,10 +1,10 @@
 #include "FontDiscovery.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+
+#include <dirent.h>
 
 #include FT_WINFONTS_H
 

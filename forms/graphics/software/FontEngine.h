@@ -1,5 +1,4 @@
 #pragma once
-#include "base/Utf8.h"
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -7,8 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "../Font.h"
-#include "../Geometry.h"
+#include "base/Utf8.h"
+#include "forms/graphics/Font.h"
+#include "forms/graphics/Geometry.h"
 
 // The software canvas's text: fonts opened with FreeType, glyphs rendered monochrome
 // and cached per font and code point.
