@@ -4,11 +4,12 @@
 #include <iterator>
 #include <string>
 
-#include <windows.h>
-#include <oleacc.h>
-
 #include "base/Utf8.h"
 #include "forms/core/AccessibleMirror.h"
+
+// <windows.h> comes after our headers: it turns names such as RGB into macros.
+#include <windows.h>
+#include <oleacc.h>
 
 namespace forms {
 

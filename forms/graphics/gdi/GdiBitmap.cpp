@@ -1,9 +1,10 @@
 #include <algorithm>
 #include <new>
 
-#include <windows.h>
-
 #include "GdiCanvas.h"
+
+// <windows.h> comes after our headers: it turns names such as RGB into macros.
+#include <windows.h>
 
 namespace forms {
 namespace {

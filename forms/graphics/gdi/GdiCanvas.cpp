@@ -6,9 +6,10 @@
 #include <string>
 #include <tuple>
 
-#include <windows.h>
-
 #include "base/Utf8.h"
+
+// <windows.h> comes after our headers: it turns names such as RGB into macros.
+#include <windows.h>
 
 namespace forms {
 namespace {
