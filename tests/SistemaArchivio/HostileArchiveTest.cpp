@@ -58,17 +58,17 @@ struct Share {
     std::function<bool(const char*)> script;  // share.sh's "stop-server", "start-server"
     std::string OnServer(const std::string& path) const { return onServer + path.substr(root.size()); }
 };
-const Share* share = nullptr;
+const Share* g_share = nullptr;
 
 // Writes a file on the share's server, under a name its clients cannot make.
 bool OnServer(const std::string& root, const char* name, const char* content) {
-    if (share) testtree::WriteFile(share->OnServer(testtree::Join(root, name)), content);
-    return share != nullptr;
+    if (g_share) testtree::WriteFile(g_share->OnServer(testtree::Join(root, name)), content);
+    return g_share != nullptr;
 }
 
-int writes = 0;
+int g_writes = 0;
 void StopServerAtSecondWrite() {
-    if (++writes == 2) share->script("stop-server");
+    if (++g_writes == 2) g_share->script("stop-server");
 }
 
 // Nine songs `prefix`1 to `prefix`9, each holding its number, beside `others`.
@@ -315,10 +315,10 @@ const Case kCases[] = {
 // Runs every case in folders below `root`, on `onShare` where given; returns how many
 // this file system could not hold.
 int RunCases(const std::string& root, const Share* onShare = nullptr) {
-    share = onShare;
+    g_share = onShare;
     int impossible = 0;
     for (const Case& c : kCases) {
-        if ((c.drive == Drive::Samba && !(share && share->samba)) || (c.drive == Drive::ServerStops && !share))
+        if ((c.drive == Drive::Samba && !(g_share && g_share->samba)) || (c.drive == Drive::ServerStops && !g_share))
             continue;
         SCOPED_TRACE(std::string(c.concern) + ": " + c.label);
         TempFolder temp(root);
@@ -330,14 +330,14 @@ int RunCases(const std::string& root, const Share* onShare = nullptr) {
             continue;
         }
         // A drive mounted over the case's folder is read where it is.
-        const bool onServer = share && c.drive != Drive::ReadOnly && c.drive != Drive::Full;
-        const auto read = [&] { return onServer ? testtree::ReadTree(share->OnServer(temp.Path())) : temp.Read(); };
+        const bool onServer = g_share && c.drive != Drive::ReadOnly && c.drive != Drive::Full;
+        const auto read = [&] { return onServer ? testtree::ReadTree(g_share->OnServer(temp.Path())) : temp.Read(); };
         RecordingBox first, second;
-        writes = 0;
+        g_writes = 0;
         if (c.drive == Drive::ServerStops) platform::SetWriteObserver(StopServerAtSecondWrite);
         ConvertArchive(temp.Path(), first);
         platform::SetWriteObserver(nullptr);
-        EXPECT_TRUE(c.drive != Drive::ServerStops || share->script("start-server"));
+        EXPECT_TRUE(c.drive != Drive::ServerStops || g_share->script("start-server"));
         const Tree after = read();
         EXPECT_EQ(after, WithFolders(Rooted(c.after, temp.Path())));
         if (first.shown.size() != 1) {
