@@ -42,7 +42,7 @@ public:
     bool Describe(AccessibleNode& node) const override {
         node.Role = AccessibleRole::StaticText;
         node.Name = this->Caption();
-        node.States |= asReadOnly;
+        node.States |= AccessibleState::ReadOnly;
         node.LabelFor = focusControl_;
         return true;
     }

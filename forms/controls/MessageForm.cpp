@@ -62,7 +62,7 @@ public:
     bool Describe(AccessibleNode& node) const override {
         node.Role = AccessibleRole::StaticText;
         node.Name = text_;
-        node.States |= asReadOnly;
+        node.States |= AccessibleState::ReadOnly;
         return true;
     }
 

@@ -193,7 +193,7 @@ public:
         for (const AccessibleNode* n : added)
             if (AtkObject* label = Object(w, n->LabelledBy))
                 atk_object_add_relationship(Object(w, n->Id), ATK_RELATION_LABELLED_BY, label);
-        if (!tree.Nodes.empty()) Showing(w, !(tree.Nodes.front().States & asInvisible));
+        if (!tree.Nodes.empty()) Showing(w, !(tree.Nodes.front().States & AccessibleState::Invisible));
     }
 
     void SetNode(WindowId w, const AccessibleNode& n) {
@@ -204,7 +204,7 @@ public:
         const std::optional<AccessibleNode> before = it->second.Tree.Replace(n);
         if (!before) return;
         Changed(w, o, *before, n);
-        if (n.Id == kWindowNode) Showing(w, !(n.States & asInvisible));
+        if (n.Id == kWindowNode) Showing(w, !(n.States & AccessibleState::Invisible));
     }
 
     // As a toolkit's window does: "deactivate" for the window left, "activate" for the
@@ -230,7 +230,7 @@ public:
         AtkObject* o = Object(w, focus);
         const AccessibleNode* n = Node(w, focus);
         if (!o || !n) return;
-        if (entered && focus != kWindowNode && (n->States & asFocused))
+        if (entered && focus != kWindowNode && (n->States & AccessibleState::Focused))
             atk_object_notify_state_change(o, ATK_STATE_FOCUSED, TRUE);
         G_GNUC_BEGIN_IGNORE_DEPRECATIONS
         atk_focus_tracker_notify(o);  // the bridge's "focus:" event
