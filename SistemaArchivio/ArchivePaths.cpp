@@ -1,4 +1,4 @@
-#include "SistemaArchivio/ArchivePaths.h"
+#include "ArchivePaths.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "SistemaArchivio/ConversionPass.h"
+#include "ConversionPass.h"
 
 #include <algorithm>
 #include <chrono>
@@ -10,8 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "SistemaArchivio/ArchivePaths.h"
-#include "SistemaArchivio/ConversionReport.h"
+#include "ArchivePaths.h"
+#include "ConversionReport.h"
 
 namespace {
 
@@ -44,12 +44,12 @@ bool IsFolder(std::uint32_t attributes) {
     return attributes != platform::kInvalidAttributes && (attributes & platform::kAttributeDirectory);
 }
 
-enum class Ending { kDone, kMissing, kIncomplete };
+enum class Ending { Done, Missing, Incomplete };
 
 // How the staged songs reach Data at the end of a pass.
 enum class Plan {
-    kSwap,   // tdata, renamed, becomes Data
-    kMerge,  // each staged bucket joins Data's own, or moves into it whole
+    Swap,   // tdata, renamed, becomes Data
+    Merge,  // each staged bucket joins Data's own, or moves into it whole
 };
 
 // One pass: every song file of Data into its bucket in tdata, then tdata in Data's
@@ -71,10 +71,10 @@ private:
     // that serves for it on this drive; or why there is none.
     struct StagedBucket {
         std::string name;
-        Failure failure = Failure::kNone;
+        Failure failure = Failure::None;
     };
 
-    Ending Refuse(Obstacle obstacle, std::vector<std::string> names, Cause cause = Cause::kDiskError);
+    Ending Refuse(Obstacle obstacle, std::vector<std::string> names, Cause cause = Cause::DiskError);
     Plan PlanFor(bool bucketsInData) const;
     Ending Finish(Plan plan);
     Ending Incomplete();
@@ -119,9 +119,9 @@ private:
     bool stopped_ = false;       // the drive stopped answering, and the pass moving
     int unanswered_ = 0;         // failures in a row that were the drive not answering
     std::vector<std::string> unansweredNames_;  // their names, disk errors if the drive answers again
-    platform::Renames renames_ = platform::Renames::kUnknown;  // learned at the first move
+    platform::Renames renames_ = platform::Renames::Unknown;  // learned at the first move
     std::size_t longestName_ = kLongestAnyName;
-    std::unordered_map<std::string, Failure> buckets_;  // by path: why it could not be made, or kNone
+    std::unordered_map<std::string, Failure> buckets_;  // by path: why it could not be made, or Failure::None
     std::set<std::string> freshBuckets_;  // made by this pass, holding only songs it staged
     std::set<std::string> stagedNames_;   // in those, the names taken, as KnownFree compares them
     std::unordered_map<std::string, StagedBucket> staged_;  // by bucket name
@@ -134,11 +134,11 @@ Ending Pass::Run() {
         // Converted where the songs really are, beside the real folder, on its file
         // system; the link is never touched and leads to the converted folder after.
         const std::string real = fs_.LinkTarget(data_);
-        if (real.empty() || !IsFolder(fs_.Attributes(real))) return Refuse(Obstacle::kDataLinkBroken, {Shown(data_)});
+        if (real.empty() || !IsFolder(fs_.Attributes(real))) return Refuse(Obstacle::DataLinkBroken, {Shown(data_)});
         // A drive's root has nothing beside it on its own drive: neither E:\ nor a stick
         // mounted at /media/stick, whose parent lies on another file system.
         if (Parent(real).size() >= real.size() || !fs_.SameDevice(real, Parent(real)))
-            return Refuse(Obstacle::kDataIsDrive, {Shown(real)});
+            return Refuse(Obstacle::DataIsDrive, {Shown(real)});
         data_ = real;
         staging_ = Join(Parent(real), kStagingFolder);
         linked_ = true;
@@ -148,36 +148,36 @@ Ending Pass::Run() {
     const std::uint32_t stagingAttributes = fs_.Attributes(staging_);
     const bool stagingUsable = !fs_.IsLink(staging_) &&
                                (stagingAttributes == platform::kInvalidAttributes || IsFolder(stagingAttributes));
-    Failure stagingFailure = Failure::kNone;
+    Failure stagingFailure = Failure::None;
     if (stagingUsable) {
         madeStaging_ = fs_.MakeFolder(staging_);  // an existing staging folder is reused
         if (!madeStaging_) stagingFailure = fs_.LastFailure();
     }
 
     // A drive that does not answer has no missing archive.
-    if (stagingFailure == Failure::kNoAnswer)
-        return Refuse(Obstacle::kStagingNotMade, {Shown(staging_)}, Cause::kNoAnswer);
+    if (stagingFailure == Failure::NoAnswer)
+        return Refuse(Obstacle::StagingNotMade, {Shown(staging_)}, Cause::NoAnswer);
     if (!IsFolder(fs_.Attributes(data_))) {
         // tdata was there a moment ago: where not even the WorkFolder can be read now,
         // the drive stopped answering.
-        const bool stagingThere = madeStaging_ || stagingFailure == Failure::kTaken;
+        const bool stagingThere = madeStaging_ || stagingFailure == Failure::Taken;
         if (stagingThere && !IsFolder(fs_.Attributes(Parent(staging_)))) {
             Stop();
             return Incomplete();
         }
         // No Data but files in tdata: an earlier pass ended between removing Data and
         // renaming tdata. Finishing its swap is all that is left to do.
-        if (!stagingUsable || linked_ || !HasSongs(staging_)) return Ending::kMissing;
+        if (!stagingUsable || linked_ || !HasSongs(staging_)) return Ending::Missing;
         wrote_ = true;
         wholeFolders_ = fs_.TrustsFolderRenames(staging_);
         const Plan plan = PlanFor(false);
-        if (plan == Plan::kMerge) fs_.MakeFolder(data_);
+        if (plan == Plan::Merge) fs_.MakeFolder(data_);
         return Finish(plan);
     }
-    if (!stagingUsable) return Refuse(Obstacle::kStagingNotAFolder, {Shown(staging_)});
+    if (!stagingUsable) return Refuse(Obstacle::StagingNotAFolder, {Shown(staging_)});
     if (!IsFolder(fs_.Attributes(staging_)))
-        return Refuse(Obstacle::kStagingNotMade, {Shown(staging_)}, CauseOf(stagingFailure));
-    if (!fs_.SameDevice(data_, staging_)) return Refuse(Obstacle::kOtherDevice, {Shown(staging_)});
+        return Refuse(Obstacle::StagingNotMade, {Shown(staging_)}, CauseOf(stagingFailure));
+    if (!fs_.SameDevice(data_, staging_)) return Refuse(Obstacle::OtherDevice, {Shown(staging_)});
     longestName_ = std::min(fs_.LongestName(staging_), kLongestAnyName);
     wholeFolders_ = fs_.TrustsFolderRenames(staging_);
     wrote_ = true;
@@ -187,7 +187,7 @@ Ending Pass::Run() {
         if (!IsFolder(entry.attributes)) {
             // Moved under the name the drive made up, the song would lose its own.
             if (madeUpNames_ && platform::IsMadeUpName(entry.name))
-                outcome_.Add(Cause::kMadeUpName, Shown(Join(data_, entry.name)));
+                outcome_.Add(Cause::MadeUpName, Shown(Join(data_, entry.name)));
             else if (entry.link)
                 links_.push_back(entry.name);
             else
@@ -200,13 +200,13 @@ Ending Pass::Run() {
         } else {
             // A folder, or a link to one, is never moved, whatever other bits its
             // attribute word carries.
-            outcome_.Add(Cause::kForeignFolder, Shown(Join(data_, entry.name)));
+            outcome_.Add(Cause::ForeignFolder, Shown(Join(data_, entry.name)));
         }
         return !stopped_;  // the rest of a silent drive's listing is not read, entry by entry
     });
-    if (!listed) return Ending::kMissing;
+    if (!listed) return Ending::Missing;
     // A listing that ended early stops the pass: what it did not show is counted at the end.
-    if (fs_.LastFailure() == Failure::kNoAnswer) Stop();
+    if (fs_.LastFailure() == Failure::NoAnswer) Stop();
     for (const std::string& name : links_)
         if (!stopped_) StageLink(name);
     return Finish(PlanFor(bucketsInData));
@@ -217,7 +217,7 @@ Ending Pass::Run() {
 // link would drop it), holds no bucket (its songs would be left behind), and the drive
 // renames a folder with its content. Anything else merges.
 Plan Pass::PlanFor(bool bucketsInData) const {
-    return bucketsInData || linked_ || !wholeFolders_ ? Plan::kMerge : Plan::kSwap;
+    return bucketsInData || linked_ || !wholeFolders_ ? Plan::Merge : Plan::Swap;
 }
 
 // Songs an earlier pass left in a bucket the drive lists under a made-up name go where
@@ -226,7 +226,7 @@ Ending Pass::Finish(Plan plan) {
     if (madeUpNames_ && !stopped_) ReclaimStaged();
     if (!stopped_) Answered(true);  // it answered to the end: its few silences were disk errors
     if (stopped_ || !outcome_.Complete()) return Incomplete();
-    return plan == Plan::kMerge ? Merge() : Swap();
+    return plan == Plan::Merge ? Merge() : Swap();
 }
 
 // Nothing moves; a staging folder this pass made goes again.
@@ -235,13 +235,13 @@ Ending Pass::Refuse(Obstacle obstacle, std::vector<std::string> names, Cause cau
     outcome_.obstacle = obstacle;
     outcome_.obstacleCause = cause;
     outcome_.obstacleNames = std::move(names);
-    return Ending::kIncomplete;
+    return Ending::Incomplete;
 }
 
 Ending Pass::Incomplete() {
     Recount();
     outcome_.songsWaiting = HasSongs(staging_);
-    return Ending::kIncomplete;
+    return Ending::Incomplete;
 }
 
 // Every number the report gives is counted from what is there: a name reported left
@@ -257,14 +257,14 @@ void Pass::Recount() {
     };
     for (std::size_t cause = 0; cause < kCauses; ++cause) {
         std::vector<LeftBehind>& left = outcome_.left[cause];
-        if (cause != static_cast<std::size_t>(Cause::kNoAnswer))
+        if (cause != static_cast<std::size_t>(Cause::NoAnswer))
             left.erase(std::remove_if(left.begin(), left.end(), gone), left.end());
         for (const LeftBehind& l : left) named.insert(l.path);
     }
     for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) {
         const std::string path = Shown(Join(data_, entry.name));
         if (!IsFolder(entry.attributes) && (!entry.link || stopped_) && !named.count(path))
-            outcome_.Add(Cause::kNotReached, path);
+            outcome_.Add(Cause::NotReached, path);
     }
 }
 
@@ -274,19 +274,19 @@ void Pass::Flush() {
     if (!wrote_) return;
     std::vector<std::string> folders{Parent(staging_), staging_, data_};
     for (const auto& [path, failure] : buckets_)
-        if (failure == Failure::kNone) folders.push_back(path);
+        if (failure == Failure::None) folders.push_back(path);
     fs_.FlushFolders(folders);
 }
 
 // Makes a bucket folder once per pass; why it could not be made is the reason given for
 // each of its files.
 Failure Pass::MakeBucket(const std::string& path) {
-    const auto [bucket, fresh] = buckets_.try_emplace(path, Failure::kNone);
+    const auto [bucket, fresh] = buckets_.try_emplace(path, Failure::None);
     if (fresh) {
         const bool made = fs_.MakeFolder(path);
         if (made) freshBuckets_.insert(path);
-        if (!made && fs_.LastFailure() != Failure::kTaken) bucket->second = fs_.LastFailure();
-        Answered(bucket->second != Failure::kNoAnswer);
+        if (!made && fs_.LastFailure() != Failure::Taken) bucket->second = fs_.LastFailure();
+        Answered(bucket->second != Failure::NoAnswer);
     }
     return bucket->second;
 }
@@ -305,16 +305,16 @@ const Pass::StagedBucket& Pass::Staged(const std::string& bucket) {
     };
     StagedBucket& staged = place->second;
     staged.failure = MakeBucket(Join(staging_, bucket));
-    if (staged.failure == Failure::kNone) {
+    if (staged.failure == Failure::None) {
         if (std::all_of(bucket.begin(), bucket.end(), plain) || ListsBack(bucket)) return staged;
         // Empty unless an earlier pass moved songs in: those are found by their made-up name.
         fs_.RemoveEmptyFolder(Join(staging_, bucket));
-        staged.failure = Failure::kBadName;
+        staged.failure = Failure::BadName;
     }
-    if (staged.failure == Failure::kBadName && bucket.size() > 1 && bucket.back() == '.') {
+    if (staged.failure == Failure::BadName && bucket.size() > 1 && bucket.back() == '.') {
         staged.name.pop_back();
         staged.failure = MakeBucket(Join(staging_, staged.name));
-        if (staged.failure == Failure::kNone && !ListsBack(staged.name)) staged.failure = Failure::kBadName;
+        if (staged.failure == Failure::None && !ListsBack(staged.name)) staged.failure = Failure::BadName;
     }
     return staged;
 }
@@ -328,7 +328,7 @@ bool Pass::ListsBack(const std::string& name) {
 std::string Pass::BucketOf(const std::string& name) const {
     const std::string bucket = BucketName(name);
     const auto place = staged_.find(bucket);
-    return place != staged_.end() && place->second.failure == Failure::kNone ? place->second.name : bucket;
+    return place != staged_.end() && place->second.failure == Failure::None ? place->second.name : bucket;
 }
 
 void Pass::ReclaimStaged() {
@@ -354,7 +354,7 @@ bool Pass::Reclaim(const std::string& folder) {
     }
     if (bucket.empty()) return Parent(folder) == staging_ && fs_.RemoveEmptyFolder(folder);
     const StagedBucket& place = Staged(bucket);
-    if (place.failure != Failure::kNone) {
+    if (place.failure != Failure::None) {
         for (const Entry& file : *files) Failed(place.failure, Shown(Join(folder, file.name)));
         return true;
     }
@@ -366,15 +366,15 @@ bool Pass::Reclaim(const std::string& folder) {
 // pass whether it refuses to replace, and a drive that stops answering is noticed. A
 // name known to be free is not looked for where the drive would have to look first.
 bool Pass::Move(const std::string& from, const std::string& to, bool knownFree) {
-    platform::Renames free = platform::Renames::kKnownFree;
-    const bool done = fs_.Move(from, to, knownFree && renames_ == platform::Renames::kCheckFirst ? free : renames_);
-    Answered(done || fs_.LastFailure() != Failure::kNoAnswer);
+    platform::Renames free = platform::Renames::KnownFree;
+    const bool done = fs_.Move(from, to, knownFree && renames_ == platform::Renames::CheckFirst ? free : renames_);
+    Answered(done || fs_.LastFailure() != Failure::NoAnswer);
     return done;
 }
 
 bool Pass::Relink(const std::string& from, const std::string& to, const std::string& text) {
     const bool done = fs_.Relink(from, to, text);
-    Answered(done || fs_.LastFailure() != Failure::kNoAnswer);
+    Answered(done || fs_.LastFailure() != Failure::NoAnswer);
     return done;
 }
 
@@ -398,7 +398,7 @@ bool Pass::KnownFree(const std::string& to) {
 void Pass::Answered(bool answered) {
     if (answered) {
         unanswered_ = 0;
-        for (const std::string& name : unansweredNames_) outcome_.Add(Cause::kDiskError, name);
+        for (const std::string& name : unansweredNames_) outcome_.Add(Cause::DiskError, name);
         unansweredNames_.clear();
     } else if (++unanswered_ >= kUnansweredInARow) {
         Stop();
@@ -409,13 +409,13 @@ void Pass::Stop() {
     if (stopped_) return;
     stopped_ = true;
     unansweredNames_.clear();  // counted again from what is there
-    outcome_.Add(Cause::kNoAnswer, {});
+    outcome_.Add(Cause::NoAnswer, {});
 }
 
 // An entry left for a failure of the system. Not answering is a disk error only when
 // the drive answers again; otherwise the pass stops, and counts at the end.
 void Pass::Failed(Failure failure, const std::string& path) {
-    if (failure == Failure::kNoAnswer) {
+    if (failure == Failure::NoAnswer) {
         if (!stopped_) unansweredNames_.push_back(path);
     } else
         outcome_.Add(CauseOf(failure), path);
@@ -426,12 +426,12 @@ void Pass::Failed(Failure failure, const std::string& path) {
 // tried: one FUSE driver drops the old name before it refuses the new one.
 bool Pass::CanStage(const std::string& name, const std::string& from) {
     if (platform::NameLength(NewFileName(name)) > longestName_) {
-        outcome_.Add(Cause::kTooLong, Shown(from));
+        outcome_.Add(Cause::TooLong, Shown(from));
         return false;
     }
     const Failure failure = Staged(BucketName(name)).failure;
-    if (failure != Failure::kNone) Failed(failure, Shown(from));
-    return failure == Failure::kNone;
+    if (failure != Failure::None) Failed(failure, Shown(from));
+    return failure == Failure::None;
 }
 
 std::string Pass::StagedPlace(const std::string& name) const {
@@ -497,12 +497,12 @@ bool Pass::MoveFile(const std::string& from, const std::string& to, bool knownFr
 }
 
 void Pass::Left(const std::string& from, const std::string& to, Failure failure) {
-    if (failure != Failure::kTaken) return Failed(failure, Shown(from));
+    if (failure != Failure::Taken) return Failed(failure, Shown(from));
     // A move killed between linking the new name and unlinking the old one (as earlier
     // versions moved on some drives) left one file under both names: dropping the old
     // name completes it.
     if (fs_.SameFile(from, to) && fs_.RemoveSecondName(from, to)) return;
-    outcome_.Add(Cause::kTaken, Shown(from), Shown(to));
+    outcome_.Add(Cause::Taken, Shown(from), Shown(to));
 }
 
 // A folder that should have emptied but did not: where a file is still there under its
@@ -526,17 +526,17 @@ Ending Pass::Swap() {
     if (attributes != platform::kInvalidAttributes && (attributes & platform::kAttributeReadOnly))
         fs_.MakeWritable(data_);
     // When Data is already gone (an earlier pass ended here), its name is free.
-    if (!fs_.RemoveEmptyFolder(data_) && fs_.LastFailure() == Failure::kTaken)
+    if (!fs_.RemoveEmptyFolder(data_) && fs_.LastFailure() == Failure::Taken)
         SettleSecondNames(data_, [this](const std::string& name) { return StagedPlace(name); });
     for (int tries = 1; !Move(staging_, data_); ++tries) {
         const Failure failure = fs_.LastFailure();
-        if (tries == kSwapTries || (failure != Failure::kInUse && failure != Failure::kInUseOrNoPermission)) {
-            outcome_.Add(Cause::kSwapFailed, Shown(data_));
+        if (tries == kSwapTries || (failure != Failure::InUse && failure != Failure::InUseOrNoPermission)) {
+            outcome_.Add(Cause::SwapFailed, Shown(data_));
             return Incomplete();
         }
         std::this_thread::sleep_for(kSwapPause);
     }
-    return Ending::kDone;
+    return Ending::Done;
 }
 
 // Data holds buckets already, is reached through a link, or lies where folders are
@@ -548,20 +548,20 @@ Ending Pass::Merge() {
         const std::string path = Join(staging_, entry.name);
         if (stopped_) break;
         if (entry.link || !IsFolder(entry.attributes) || !IsBucketName(entry.name))
-            outcome_.Add(Cause::kInStaging, Shown(path));
+            outcome_.Add(Cause::InStaging, Shown(path));
         else
             MergeBucket(path, Join(data_, entry.name));
     }
     fs_.RemoveEmptyFolder(staging_);
-    return outcome_.Complete() ? Ending::kDone : Incomplete();
+    return outcome_.Complete() ? Ending::Done : Incomplete();
 }
 
 void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
     freshBuckets_.erase(bucket);  // it gets songs the pass did not stage
     if (wholeFolders_) {
         if (Move(staged, bucket)) return;
-        if (fs_.LastFailure() != Failure::kTaken) return Failed(fs_.LastFailure(), Shown(staged));
-    } else if (const Failure failure = MakeBucket(bucket); failure != Failure::kNone) {
+        if (fs_.LastFailure() != Failure::Taken) return Failed(fs_.LastFailure(), Shown(staged));
+    } else if (const Failure failure = MakeBucket(bucket); failure != Failure::None) {
         return Failed(failure, Shown(staged));
     }
     const std::optional<std::vector<Entry>> files = fs_.List(staged);
@@ -569,11 +569,11 @@ void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
         const std::string path = Join(staged, file.name);
         if (stopped_) return;
         if (IsFolder(file.attributes))
-            outcome_.Add(Parent(staged) == staging_ ? Cause::kInStaging : Cause::kForeignFolder, Shown(path));
+            outcome_.Add(Parent(staged) == staging_ ? Cause::InStaging : Cause::ForeignFolder, Shown(path));
         else
             MoveFile(path, Join(bucket, file.name));
     }
-    if (!fs_.RemoveEmptyFolder(staged) && fs_.LastFailure() == Failure::kTaken)
+    if (!fs_.RemoveEmptyFolder(staged) && fs_.LastFailure() == Failure::Taken)
         SettleSecondNames(staged, [&bucket](const std::string& name) { return Join(bucket, name); });
 }
 
@@ -628,9 +628,9 @@ void ConvertArchive(const std::string& workFolder, MessageBoxPort& box, platform
     const Ending ending = pass.Run();
     pass.Flush();
     switch (ending) {
-    case Ending::kDone: box.Show(kConversionDone, kConversionCaption, kMessagePlain); break;
-    case Ending::kMissing: box.Show(kArchiveMissing, kConversionCaption, kMessagePlain); break;
-    case Ending::kIncomplete:
+    case Ending::Done: box.Show(kConversionDone, kConversionCaption, kMessagePlain); break;
+    case Ending::Missing: box.Show(kArchiveMissing, kConversionCaption, kMessagePlain); break;
+    case Ending::Incomplete:
         box.Show(ConversionReportText(pass.Outcome()), kConversionCaption, kMessageIconWarning);
         break;
     }

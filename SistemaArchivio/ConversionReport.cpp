@@ -1,4 +1,4 @@
-#include "SistemaArchivio/ConversionReport.h"
+#include "ConversionReport.h"
 
 #include <algorithm>
 
@@ -40,26 +40,26 @@ struct Row {
 
 // In the order the report names them.
 const Row kRows[] = {
-    {Cause::kNoAnswer, Failure::kNoAnswer, false, false,
+    {Cause::NoAnswer, Failure::NoAnswer, false, false,
      "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\xC3\xA0 "
      "spostato resta dov'\xC3\xA8.",
      nullptr, "Controlla il collegamento con il disco o con il NAS.", nullptr, "il disco o la rete non rispondono",
      nullptr},
-    {Cause::kNotReached, Failure::kNone, false, false, "file non \xC3\xA8 ancora stato spostato",
+    {Cause::NotReached, Failure::None, false, false, "file non \xC3\xA8 ancora stato spostato",
      "file non sono ancora stati spostati", nullptr, nullptr, nullptr, nullptr},
-    {Cause::kInUse, Failure::kInUse, false, false,
+    {Cause::InUse, Failure::InUse, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 in uso da un altro programma",
      "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma",
      "Chiudi il programma che lo usa.", "Chiudi i programmi che li usano.",
      "la cartella in cui va creata \xC3\xA8 in uso da un altro programma", "Chiudi il programma che la usa."},
-    {Cause::kNoPermission, Failure::kNoPermission, false, false,
+    {Cause::NoPermission, Failure::NoPermission, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 non hai il permesso di spostarlo",
      "file non sono stati spostati perch\xC3\xA9 non hai il permesso di spostarli",
      "Chiedi il permesso a chi amministra il computer.", "Chiedi il permesso a chi amministra il computer.",
      "non hai il permesso di scrivere nella cartella in cui va creata",
      "Chiedi il permesso a chi amministra il computer, oppure sposta la cartella del karaoke, con Data, in una "
      "cartella tua (non in Programmi)."},
-    {Cause::kInUseOrNoPermission, Failure::kInUseOrNoPermission, false, false,
+    {Cause::InUseOrNoPermission, Failure::InUseOrNoPermission, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 in uso da un altro programma oppure non hai il "
      "permesso di spostarlo",
      "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma oppure non hai il permesso di "
@@ -69,17 +69,17 @@ const Row kRows[] = {
      "la cartella in cui va creata \xC3\xA8 in uso da un altro programma oppure non hai il permesso di scriverci",
      "Chiudi il programma che la usa e riprova; se non basta, chiedi il permesso a chi amministra il computer, "
      "oppure sposta la cartella del karaoke, con Data, in una cartella tua (non in Programmi)."},
-    {Cause::kReadOnlyDrive, Failure::kReadOnlyDrive, false, false,
+    {Cause::ReadOnlyDrive, Failure::ReadOnlyDrive, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 protetto da scrittura",
      "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 protetto da scrittura",
      "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco).",
      "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco).",
      "il disco \xC3\xA8 protetto da scrittura", nullptr},
-    {Cause::kDiskFull, Failure::kDiskFull, false, false,
+    {Cause::DiskFull, Failure::DiskFull, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 pieno",
      "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 pieno", "Libera spazio sul disco.",
      "Libera spazio sul disco.", "il disco \xC3\xA8 pieno", nullptr},
-    {Cause::kTaken, Failure::kTaken, false, true,
+    {Cause::Taken, Failure::Taken, false, true,
      "brano ha un nome gi\xC3\xA0 presente nell'archivio e non \xC3\xA8 stato spostato; nessun file \xC3\xA8 stato "
      "sovrascritto. Le due copie sono",
      "brani hanno un nome gi\xC3\xA0 presente nell'archivio e non sono stati spostati; nessun file \xC3\xA8 stato "
@@ -88,18 +88,18 @@ const Row kRows[] = {
      "Confronta le due copie di ogni coppia ed elimina quella che non vuoi tenere (o spostala fuori dalle "
      "cartelle Data e tdata).",
      nullptr, nullptr},
-    {Cause::kForeignFolder, Failure::kNone, true, false,
+    {Cause::ForeignFolder, Failure::None, true, false,
      "sottocartella non fa parte dell'archivio e blocca tutta la conversione",
      "sottocartelle non fanno parte dell'archivio e bloccano tutta la conversione",
      "Spostala fuori dalla cartella Data.", "Spostale fuori dalla cartella Data.", nullptr, nullptr},
-    {Cause::kInStaging, Failure::kNone, false, false, "elemento nella cartella tdata non fa parte dell'archivio",
+    {Cause::InStaging, Failure::None, false, false, "elemento nella cartella tdata non fa parte dell'archivio",
      "elementi nella cartella tdata non fanno parte dell'archivio", "Spostalo fuori da tdata.",
      "Spostali fuori da tdata.", nullptr, nullptr},
-    {Cause::kBadName, Failure::kBadName, false, false, "file ha un nome che nel nuovo formato questo disco non accetta",
+    {Cause::BadName, Failure::BadName, false, false, "file ha un nome che nel nuovo formato questo disco non accetta",
      "file hanno un nome che nel nuovo formato questo disco non accetta",
      "Rinominalo togliendo i caratteri speciali (come ? * : \" < > |).",
      "Rinominali togliendo i caratteri speciali (come ? * : \" < > |).", nullptr, nullptr},
-    {Cause::kMadeUpName, Failure::kNone, false, false,
+    {Cause::MadeUpName, Failure::None, false, false,
      "file compare con un nome inventato dal disco di rete, che non sa mostrare il suo vero nome, e non \xC3\xA8 "
      "stato spostato",
      "file compaiono con un nome inventato dal disco di rete, che non sa mostrare il loro vero nome, e non sono "
@@ -109,21 +109,21 @@ const Row kRows[] = {
      "Rinominali direttamente sul NAS, togliendo i caratteri speciali (come ? * : \" < > |) e senza nomi riservati "
      "come aux o con.",
      nullptr, nullptr},
-    {Cause::kTooLong, Failure::kNameTooLong, false, false, "file ha un nome troppo lungo per il nuovo formato",
+    {Cause::TooLong, Failure::NameTooLong, false, false, "file ha un nome troppo lungo per il nuovo formato",
      "file hanno un nome troppo lungo per il nuovo formato", "Rinominalo con un nome pi\xC3\xB9 corto.",
      "Rinominali con nomi pi\xC3\xB9 corti.", nullptr, nullptr},
-    {Cause::kOtherDevice, Failure::kOtherDevice, false, false,
+    {Cause::OtherDevice, Failure::OtherDevice, false, false,
      "file si trova su un disco diverso da quello della cartella tdata",
      "file si trovano su un disco diverso da quello della cartella tdata",
      "La conversione sposta i brani e non li copia: portalo sul disco di tdata.",
      "La conversione sposta i brani e non li copia: portali sul disco di tdata.", nullptr, nullptr},
-    {Cause::kDiskError, Failure::kOther, false, false, "file non \xC3\xA8 stato spostato per un errore del disco",
+    {Cause::DiskError, Failure::Other, false, false, "file non \xC3\xA8 stato spostato per un errore del disco",
      "file non sono stati spostati per un errore del disco",
      "Controlla che il disco, o la rete, funzioni e che il file ci sia ancora.",
      "Controlla che il disco, o la rete, funzioni e che i file ci siano ancora.",
      "c'\xC3\xA8 stato un errore del disco",
      "Controlla che il disco, o la rete, funzioni."},
-    {Cause::kSwapFailed, Failure::kNone, false, false,
+    {Cause::SwapFailed, Failure::None, false, false,
      "Tutti i brani sono gi\xC3\xA0 nella cartella tdata, ma non ho potuto metterla al posto della cartella Data: "
      "non cancellare e non rinominare tdata.",
      nullptr,
@@ -134,7 +134,7 @@ const Row kRows[] = {
 const Row& RowOf(Cause cause) {
     for (const Row& row : kRows)
         if (row.cause == cause) return row;
-    return RowOf(Cause::kDiskError);
+    return RowOf(Cause::DiskError);
 }
 
 // A count as Italian writes it: thousands apart with a dot.
@@ -197,31 +197,31 @@ std::string Block(const Row& row, const std::vector<LeftBehind>& left) {
 std::string ObstacleText(const ConversionOutcome& o) {
     const std::string first = o.obstacleNames.empty() ? std::string() : Cut(o.obstacleNames.front());
     switch (o.obstacle) {
-    case Obstacle::kStagingNotAFolder:
+    case Obstacle::StagingNotAFolder:
         return kNothingMoved + first +
                " non \xC3\xA8 una cartella ma un file o un collegamento, e la conversione ha bisogno di quel nome per "
                "la sua cartella di lavoro.\nSpostalo o rinominalo.";
-    case Obstacle::kStagingNotMade: {
+    case Obstacle::StagingNotMade: {
         const Row& row = RowOf(o.obstacleCause);
-        const Row& said = row.reason ? row : RowOf(Cause::kDiskError);
+        const Row& said = row.reason ? row : RowOf(Cause::DiskError);
         return kNothingMoved + "non ho potuto creare la cartella di lavoro " + first + " perch\xC3\xA9 " +
                said.reason + ".\n" + (said.stagingRemedy ? said.stagingRemedy : said.remedyOne);
     }
-    case Obstacle::kOtherDevice:
+    case Obstacle::OtherDevice:
         // tdata is made beside Data, on the disk of the folder that holds both.
         return kNothingMoved +
                "la cartella Data si trova su un disco diverso da quello della cartella che la contiene, dove va "
                "creata la cartella di lavoro tdata, e i brani si possono solo spostare, mai copiare.\nSposta i brani "
                "in una cartella Data sullo stesso disco della cartella del programma di karaoke.";
-    case Obstacle::kDataIsDrive:
+    case Obstacle::DataIsDrive:
         return kNothingMoved + "Data \xC3\xA8 un collegamento all'intero disco " + first +
                ", e la cartella di lavoro tdata va creata accanto a Data, sullo stesso disco.\nSposta i brani in una "
                "cartella Data dentro " + first + " e fai portare il collegamento Data a quella cartella.";
-    case Obstacle::kDataLinkBroken:
+    case Obstacle::DataLinkBroken:
         return kNothingMoved + first +
                " \xC3\xA8 un collegamento a una cartella che non esiste pi\xC3\xB9 o non \xC3\xA8 raggiungibile.\nSe "
                "l'archivio si trova su un disco esterno o di rete, collegalo.";
-    case Obstacle::kNone: break;
+    case Obstacle::None: break;
     }
     return {};
 }
@@ -230,8 +230,8 @@ std::string ObstacleText(const ConversionOutcome& o) {
 
 Cause CauseOf(Failure failure) {
     for (const Row& row : kRows)
-        if (row.failure == failure && failure != Failure::kNone) return row.cause;
-    return Cause::kDiskError;
+        if (row.failure == failure && failure != Failure::None) return row.cause;
+    return Cause::DiskError;
 }
 
 void ConversionOutcome::Add(Cause cause, std::string path, std::string present) {
@@ -239,16 +239,16 @@ void ConversionOutcome::Add(Cause cause, std::string path, std::string present) 
 }
 
 bool ConversionOutcome::Complete() const {
-    return obstacle == Obstacle::kNone &&
+    return obstacle == Obstacle::None &&
            std::all_of(left.begin(), left.end(), [](const std::vector<LeftBehind>& l) { return l.empty(); });
 }
 
 std::string ConversionReportText(const ConversionOutcome& o) {
-    if (o.obstacle != Obstacle::kNone) return ObstacleText(o) + "\n\n" + kTryAgain;
+    if (o.obstacle != Obstacle::None) return ObstacleText(o) + "\n\n" + kTryAgain;
     std::string text = "La conversione non \xC3\xA8 completa.";
     for (const Row& row : kRows)
         if (!o.Left(row.cause).empty()) text += "\n\n" + Block(row, o.Left(row.cause));
     // The swap's own block says where the songs are.
-    if (o.songsWaiting && o.Left(Cause::kSwapFailed).empty()) text += std::string("\n\n") + kSongsWaiting;
+    if (o.songsWaiting && o.Left(Cause::SwapFailed).empty()) text += std::string("\n\n") + kSongsWaiting;
     return text + "\n\n" + kPressAgain;
 }

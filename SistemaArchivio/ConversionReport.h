@@ -17,47 +17,47 @@
 
 // Why an entry stayed where it was. The report names the causes in this order.
 enum class Cause {
-    kNoAnswer,             // the drive stopped answering and the pass stopped moving (no names)
-    kNotReached,           // still in Data, as the pass stopped before it
-    kInUse,                // another program holds it open
-    kNoPermission,         // the user may not move it
-    kInUseOrNoPermission,  // either of the two; Windows does not tell them apart
-    kReadOnlyDrive,        // the drive is read-only or write-protected
-    kDiskFull,             // no space left on the drive
-    kTaken,                // its name is already in the archive
-    kForeignFolder,        // a subfolder of Data that is no bucket
-    kInStaging,            // anything in tdata that is no bucket, or in a bucket of tdata no song
-    kBadName,              // the drive cannot hold a character of its new name
-    kMadeUpName,           // the drive shows it under a name it made up
-    kTooLong,              // its new name is longer than the drive holds
-    kOtherDevice,          // it lies on another drive than tdata
-    kDiskError,            // any failure the causes above do not explain
-    kSwapFailed,           // every song is in tdata, but tdata could not take Data's place
-    kCount,
+    NoAnswer,             // the drive stopped answering and the pass stopped moving (no names)
+    NotReached,           // still in Data, as the pass stopped before it
+    InUse,                // another program holds it open
+    NoPermission,         // the user may not move it
+    InUseOrNoPermission,  // either of the two; Windows does not tell them apart
+    ReadOnlyDrive,        // the drive is read-only or write-protected
+    DiskFull,             // no space left on the drive
+    Taken,                // its name is already in the archive
+    ForeignFolder,        // a subfolder of Data that is no bucket
+    InStaging,            // anything in tdata that is no bucket, or in a bucket of tdata no song
+    BadName,              // the drive cannot hold a character of its new name
+    MadeUpName,           // the drive shows it under a name it made up
+    TooLong,              // its new name is longer than the drive holds
+    OtherDevice,          // it lies on another drive than tdata
+    DiskError,            // any failure the causes above do not explain
+    SwapFailed,           // every song is in tdata, but tdata could not take Data's place
+    Count,
 };
-inline constexpr std::size_t kCauses = static_cast<std::size_t>(Cause::kCount);
+inline constexpr std::size_t kCauses = static_cast<std::size_t>(Cause::Count);
 
 // The cause under which a failure of the system is reported.
 Cause CauseOf(platform::Failure failure);
 
 // Why a pass moved nothing at all.
 enum class Obstacle {
-    kNone,
-    kStagingNotAFolder,  // a file or link named tdata
-    kStagingNotMade,     // tdata could not be created, for ConversionOutcome::obstacleCause
-    kOtherDevice,        // Data lies on another file system than its staging folder
-    kDataIsDrive,        // Data is a link to a whole drive, which has nothing beside it
-    kDataLinkBroken,     // Data is a link that leads nowhere
+    None,
+    StagingNotAFolder,  // a file or link named tdata
+    StagingNotMade,     // tdata could not be created, for ConversionOutcome::obstacleCause
+    OtherDevice,        // Data lies on another file system than its staging folder
+    DataIsDrive,        // Data is a link to a whole drive, which has nothing beside it
+    DataLinkBroken,     // Data is a link that leads nowhere
 };
 
 struct LeftBehind {
     std::string path;     // where it stayed
-    std::string present;  // kTaken: the copy already in the archive under that name
+    std::string present;  // Cause::Taken: the copy already in the archive under that name
 };
 
 struct ConversionOutcome {
-    Obstacle obstacle = Obstacle::kNone;
-    Cause obstacleCause = Cause::kDiskError;  // why tdata could not be created
+    Obstacle obstacle = Obstacle::None;
+    Cause obstacleCause = Cause::DiskError;  // why tdata could not be created
     std::vector<std::string> obstacleNames;   // what blocks: tdata or Data
 
     std::array<std::vector<LeftBehind>, kCauses> left;  // by cause

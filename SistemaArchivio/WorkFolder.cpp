@@ -1,4 +1,4 @@
-#include "SistemaArchivio/WorkFolder.h"
+#include "WorkFolder.h"
 
 #include "platform/FileSystem.h"
 #include "platform/WorkFolderPath.h"

@@ -183,7 +183,7 @@ bool TOrloExtProgressBar::Describe(forms::AccessibleNode& node) const {
     node.Max = static_cast<double>(FMaxValue);
     node.Current = static_cast<double>(FProgress);
     node.Value = OrloExtProgressBar::ExpandPlaceholder(FText, OrloExtProgressBar::PercentDone(FMinValue, FMaxValue, FProgress));
-    node.States |= forms::asReadOnly;
+    node.States |= forms::AccessibleState::ReadOnly;
     return true;
 }
 

@@ -109,7 +109,7 @@ bool TVumeter::Describe(forms::AccessibleNode& node) const {
     node.Max = Vumeter::kSegmentCount;
     node.Current = FLevel;
     node.Value = std::to_string(FLevel);
-    node.States |= forms::asReadOnly;
+    node.States |= forms::AccessibleState::ReadOnly;
     return true;
 }
 

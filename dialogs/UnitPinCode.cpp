@@ -1,10 +1,11 @@
 #include "UnitPinCode.h"
-#include "StoredLayout.h"
-#include "base/Utf8.h"
 
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include "StoredLayout.h"
+#include "base/Utf8.h"
 
 TFrmPinCode* FrmPinCode = nullptr;
 

@@ -1,4 +1,5 @@
 #include "UnitPrint.h"
+
 #include "StoredLayout.h"
 
 TFrmPrint* FrmPrint = nullptr;

@@ -1,4 +1,5 @@
 #include "UnitProgress.h"
+
 #include "StoredLayout.h"
 
 TFrmProgress* FrmProgress = nullptr;

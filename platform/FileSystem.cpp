@@ -1,13 +1,13 @@
-#include "platform/FileSystemInternal.h"
+#include "FileSystemInternal.h"
 
 namespace platform {
 
 namespace internal {
-WriteObserver writeObserver = nullptr;
+WriteObserver g_writeObserver = nullptr;
 }
 
 void SetWriteObserver(WriteObserver observer) {
-    internal::writeObserver = observer;
+    internal::g_writeObserver = observer;
 }
 
 bool IsMadeUpName(std::string_view name) {

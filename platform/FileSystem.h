@@ -117,10 +117,10 @@ bool Move(const std::string& from, const std::string& to);
 // these from the first move on, so that the drive is asked once. Windows' own move
 // never replaces, and ignores it.
 //
-// kKnownFree: the caller knows the target name to be free, as in a folder it made
+// KnownFree: the caller knows the target name to be free, as in a folder it made
 // itself and moved only other names into, being the one writer there; a drive that
 // takes RENAME_NOREPLACE is still asked, one that does not is spared the check.
-enum class Renames { kUnknown, kNoReplace, kCheckFirst, kKnownFree };
+enum class Renames { Unknown, NoReplace, CheckFirst, KnownFree };
 bool Move(const std::string& from, const std::string& to, Renames& renames);
 
 // Removes the one name `path` of a file that SameFile shows to be reachable under
@@ -128,23 +128,23 @@ bool Move(const std::string& from, const std::string& to, Renames& renames);
 bool RemoveSecondName(const std::string& path, const std::string& other);
 
 // Why the last failed write operation of this thread failed, or why the last listing
-// ended early (kNone where it ran to its end). Each system's errors are
+// ended early (None where it ran to its end). Each system's errors are
 // sorted into these once, here in the platform layer, quirks of particular drivers
 // included (a FUSE driver that refuses a long name as "not permitted").
 enum class Failure {
-    kNone,
-    kTaken,          // the target name exists
-    kNoPermission,   // the user may not change the entry or its folder
-    kInUse,          // another program holds the entry open
-    kInUseOrNoPermission,  // Windows' "access denied", which means either
-    kReadOnlyDrive,  // the drive is read-only or write-protected
-    kDiskFull,       // no space (or no free entry) left on the drive
-    kBadName,        // the drive cannot hold a character of the name
-    kNameTooLong,    // the target folder cannot hold a name that long
-    kOtherDevice,    // source and target lie on different file systems
-    kMissing,        // the source or the target's folder does not exist
-    kNoAnswer,       // the drive, or the network to it, did not answer (EIO, ENOTCONN, ...)
-    kOther,
+    None,
+    Taken,          // the target name exists
+    NoPermission,   // the user may not change the entry or its folder
+    InUse,          // another program holds the entry open
+    InUseOrNoPermission,  // Windows' "access denied", which means either
+    ReadOnlyDrive,  // the drive is read-only or write-protected
+    DiskFull,       // no space (or no free entry) left on the drive
+    BadName,        // the drive cannot hold a character of the name
+    NameTooLong,    // the target folder cannot hold a name that long
+    OtherDevice,    // source and target lie on different file systems
+    Missing,        // the source or the target's folder does not exist
+    NoAnswer,       // the drive, or the network to it, did not answer (EIO, ENOTCONN, ...)
+    Other,
 };
 Failure LastFailure();
 

@@ -1,13 +1,13 @@
 #pragma once
-#include "platform/FileSystem.h"
+#include "FileSystem.h"
 
 // Shared by the per-system implementations of FileSystem.h; not for other users.
 namespace platform::internal {
 
-extern WriteObserver writeObserver;
+extern WriteObserver g_writeObserver;
 
 inline void AfterWrite() {
-    if (writeObserver) writeObserver();
+    if (g_writeObserver) g_writeObserver();
 }
 
 }  // namespace platform::internal

@@ -1,4 +1,4 @@
-#include "platform/FileSystemPort.h"
+#include "FileSystemPort.h"
 
 namespace platform {
 

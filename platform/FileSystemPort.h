@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "FileSystem.h"
 
 // The file-system operations of FileSystem.h as one object, so that a caller's
 // decisions can be checked against a stand-in that plays a system's rules which the

@@ -1,11 +1,4 @@
-#include "platform/FileSystem.h"
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/vfs.h>
-#include <unistd.h>
+#include "FileSystem.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,35 +8,42 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/FileSystemInternal.h"
-#include "platform/WorkFolderPath.h"
-#include "platform/PosixMove.h"
-#include "platform/Utf8.h"
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include "FileSystemInternal.h"
+#include "WorkFolderPath.h"
+#include "PosixMove.h"
+#include "Utf8.h"
 
 namespace platform {
 
 namespace {
 
-thread_local Failure lastFailure = Failure::kNone;
+thread_local Failure g_lastFailure = Failure::None;
 
 Failure FailureOf(int error) {
     switch (error) {
     case EEXIST:
-    case ENOTEMPTY: return Failure::kTaken;
+    case ENOTEMPTY: return Failure::Taken;
     case EACCES:
-    case EPERM: return Failure::kNoPermission;
+    case EPERM: return Failure::NoPermission;
     case EBUSY:
-    case ETXTBSY: return Failure::kInUse;
-    case EROFS: return Failure::kReadOnlyDrive;
+    case ETXTBSY: return Failure::InUse;
+    case EROFS: return Failure::ReadOnlyDrive;
     case ENOSPC:
-    case EDQUOT: return Failure::kDiskFull;
+    case EDQUOT: return Failure::DiskFull;
     // What FUSE drivers say of a character their disk cannot hold.
     case EINVAL:
-    case EILSEQ: return Failure::kBadName;
-    case ENAMETOOLONG: return Failure::kNameTooLong;
-    case EXDEV: return Failure::kOtherDevice;
+    case EILSEQ: return Failure::BadName;
+    case ENAMETOOLONG: return Failure::NameTooLong;
+    case EXDEV: return Failure::OtherDevice;
     case ENOENT:
-    case ENOTDIR: return Failure::kMissing;
+    case ENOTDIR: return Failure::Missing;
     // A drive that stopped answering: a disk that fails, a share whose server or
     // network went away (sshfs says ENOTCONN, smbnetfs EIO or EHOSTDOWN).
     case EIO:
@@ -57,15 +57,15 @@ Failure FailureOf(int error) {
     case ECONNRESET:
     case ECONNREFUSED:
     case ESHUTDOWN:
-    case ENOMEDIUM: return Failure::kNoAnswer;
-    default: return Failure::kOther;
+    case ENOMEDIUM: return Failure::NoAnswer;
+    default: return Failure::Other;
     }
 }
 
 // Records why a write operation failed, from errno, and lets the test hook see the
 // attempt; returns `done` unchanged.
 bool Written(bool done) {
-    lastFailure = done ? Failure::kNone : FailureOf(errno);
+    g_lastFailure = done ? Failure::None : FailureOf(errno);
     internal::AfterWrite();
     return done;
 }
@@ -83,7 +83,7 @@ std::string_view BaseNameOf(const std::string& path) {
 }  // namespace
 
 Failure LastFailure() {
-    return lastFailure;
+    return g_lastFailure;
 }
 
 struct FolderListing::State {
@@ -109,7 +109,7 @@ bool FolderListing::Next(std::string& name) {
     errno = 0;
     const dirent* entry = readdir(state_->dir);
     if (!entry) {
-        lastFailure = errno ? FailureOf(errno) : Failure::kNone;  // a share gone mid-listing ends it early
+        g_lastFailure = errno ? FailureOf(errno) : Failure::None;  // a share gone mid-listing ends it early
         return false;
     }
     name = entry->d_name;
@@ -280,23 +280,23 @@ bool MoveWithoutRenameFlag(const std::string& from, const std::string& to) {
 }
 
 bool Move(const std::string& from, const std::string& to) {
-    Renames renames = Renames::kUnknown;
+    Renames renames = Renames::Unknown;
     return Move(from, to, renames);
 }
 
 bool Move(const std::string& from, const std::string& to, Renames& renames) {
     bool done = false;
-    if (renames == Renames::kCheckFirst) {
+    if (renames == Renames::CheckFirst) {
         done = MoveWithoutRenameFlag(from, to);
-    } else if (renames == Renames::kKnownFree) {
+    } else if (renames == Renames::KnownFree) {
         done = rename(from.c_str(), to.c_str()) == 0;
     } else {
         done = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
-        if (done) renames = Renames::kNoReplace;
+        if (done) renames = Renames::NoReplace;
         // EINVAL is also how a file system refuses the flag it does not know; it is
         // then not asked again.
-        if (!done && renames == Renames::kUnknown && (errno == EINVAL || errno == ENOSYS)) {
-            renames = Renames::kCheckFirst;
+        if (!done && renames == Renames::Unknown && (errno == EINVAL || errno == ENOSYS)) {
+            renames = Renames::CheckFirst;
             done = MoveWithoutRenameFlag(from, to);
         }
     }

@@ -1,15 +1,15 @@
-#include "platform/FileSystem.h"
-
-#include <windows.h>
-#include <winioctl.h>
+#include "FileSystem.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <vector>
 
-#include "platform/FileSystemInternal.h"
-#include "platform/WorkFolderPath.h"
-#include "platform/Utf8.h"
+#include <windows.h>
+#include <winioctl.h>
+
+#include "FileSystemInternal.h"
+#include "WorkFolderPath.h"
+#include "Utf8.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
 
@@ -43,26 +43,26 @@ std::wstring SystemPath(const std::string& path) {
     return drive ? L"\\\\?\\" + wide : L"\\\\?\\UNC\\" + wide.substr(2);
 }
 
-thread_local Failure lastFailure = Failure::kNone;
+thread_local Failure g_lastFailure = Failure::None;
 
 Failure FailureOf(DWORD error) {
     switch (error) {
     case ERROR_ALREADY_EXISTS:
     case ERROR_FILE_EXISTS:
-    case ERROR_DIR_NOT_EMPTY: return Failure::kTaken;
+    case ERROR_DIR_NOT_EMPTY: return Failure::Taken;
     // Denied both for want of permission and for a file another program holds open
     // without sharing its deletion.
-    case ERROR_ACCESS_DENIED: return Failure::kInUseOrNoPermission;
+    case ERROR_ACCESS_DENIED: return Failure::InUseOrNoPermission;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return Failure::kInUse;
-    case ERROR_WRITE_PROTECT: return Failure::kReadOnlyDrive;
+    case ERROR_LOCK_VIOLATION: return Failure::InUse;
+    case ERROR_WRITE_PROTECT: return Failure::ReadOnlyDrive;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return Failure::kDiskFull;
-    case ERROR_INVALID_NAME: return Failure::kBadName;
-    case ERROR_FILENAME_EXCED_RANGE: return Failure::kNameTooLong;
-    case ERROR_NOT_SAME_DEVICE: return Failure::kOtherDevice;
+    case ERROR_HANDLE_DISK_FULL: return Failure::DiskFull;
+    case ERROR_INVALID_NAME: return Failure::BadName;
+    case ERROR_FILENAME_EXCED_RANGE: return Failure::NameTooLong;
+    case ERROR_NOT_SAME_DEVICE: return Failure::OtherDevice;
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return Failure::kMissing;
+    case ERROR_PATH_NOT_FOUND: return Failure::Missing;
     case ERROR_NETNAME_DELETED:
     case ERROR_BAD_NETPATH:
     case ERROR_UNEXP_NET_ERR:
@@ -70,15 +70,15 @@ Failure FailureOf(DWORD error) {
     case ERROR_SEM_TIMEOUT:
     case ERROR_DEV_NOT_EXIST:
     case ERROR_NOT_READY:
-    case ERROR_CRC: return Failure::kNoAnswer;
-    default: return Failure::kOther;
+    case ERROR_CRC: return Failure::NoAnswer;
+    default: return Failure::Other;
     }
 }
 
 // Records why a write operation failed, from GetLastError, and lets the test hook see
 // the attempt; returns `done` unchanged.
 bool Written(bool done) {
-    lastFailure = done ? Failure::kNone : FailureOf(GetLastError());
+    g_lastFailure = done ? Failure::None : FailureOf(GetLastError());
     internal::AfterWrite();
     return done;
 }
@@ -145,7 +145,7 @@ bool FileId(const std::string& path, BY_HANDLE_FILE_INFORMATION& info, bool foll
 }  // namespace
 
 Failure LastFailure() {
-    return lastFailure;
+    return g_lastFailure;
 }
 
 struct FolderListing::State {
@@ -186,7 +186,7 @@ bool FolderListing::Next(std::string& name) {
     if (state_->find == INVALID_HANDLE_VALUE) return false;
     if (!state_->pending && !FindNextFileW(state_->find, &state_->data)) {
         const DWORD error = GetLastError();  // a share gone mid-listing ends it early
-        lastFailure = error == ERROR_NO_MORE_FILES ? Failure::kNone : FailureOf(error);
+        g_lastFailure = error == ERROR_NO_MORE_FILES ? Failure::None : FailureOf(error);
         return false;
     }
     state_->pending = false;

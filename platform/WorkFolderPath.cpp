@@ -1,4 +1,4 @@
-#include "platform/WorkFolderPath.h"
+#include "WorkFolderPath.h"
 
 #include <cstddef>
 

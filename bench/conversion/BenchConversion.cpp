@@ -72,7 +72,7 @@ double TimeMinimalMover(const std::string& workFolder, const std::vector<std::st
     const auto start = std::chrono::steady_clock::now();
     platform::MakeFolder(staging);
     std::set<std::string> buckets;
-    platform::Renames renames = platform::Renames::kUnknown;  // the drive asked once, as the pass does
+    platform::Renames renames = platform::Renames::Unknown;  // the drive asked once, as the pass does
     for (const std::string& name : names) {
         const std::string bucket = Join(staging, "0" + name.substr(0, 1));
         if (buckets.insert(bucket).second) platform::MakeFolder(bucket);

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "../core/Backend.h"
+#include "forms/core/Backend.h"
 
 namespace forms {
 

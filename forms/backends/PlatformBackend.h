@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "../core/Backend.h"
+#include "forms/core/Backend.h"
 
 namespace forms {
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "../core/Form.h"
+#include "forms/core/Form.h"
 #include "TextFont.h"
 
 namespace forms {
@@ -12,7 +12,7 @@ namespace {
 const NameTable kKinds = {{"bkCustom", 0}, {"bkOK", 1}, {"bkCancel", 2}, {"bkAbort", 3}};
 
 // The glyphs as drawn, one character a pixel: '.' lets the face show through.
-using GlyphRows = std::string_view[TGlyphImage::Size];
+using GlyphRows = std::string_view[GlyphImage::Size];
 
 constexpr GlyphRows kTickRows = {
     "..................", "..................", "..................", "..................",
@@ -31,7 +31,7 @@ constexpr GlyphRows kCrossRows = {
 
 constexpr bool AllRowsFit(const GlyphRows& rows) {
     for (std::string_view row : rows)
-        if (row.size() != static_cast<size_t>(TGlyphImage::Size)) return false;
+        if (row.size() != static_cast<size_t>(GlyphImage::Size)) return false;
     return true;
 }
 static_assert(AllRowsFit(kTickRows) && AllRowsFit(kCrossRows), "a glyph row is not 18 pixels wide");
@@ -45,18 +45,18 @@ TColor PaletteColor(char c) {
     }
 }
 
-TGlyphImage FromRows(const GlyphRows& rows) {
-    TGlyphImage g{};
-    for (int32_t y = 0; y < TGlyphImage::Size; ++y)
-        for (int32_t x = 0; x < TGlyphImage::Size; ++x) g.Pixels[y][x] = PaletteColor(rows[y][x]);
+GlyphImage FromRows(const GlyphRows& rows) {
+    GlyphImage g{};
+    for (int32_t y = 0; y < GlyphImage::Size; ++y)
+        for (int32_t x = 0; x < GlyphImage::Size; ++x) g.Pixels[y][x] = PaletteColor(rows[y][x]);
     return g;
 }
 
 // The greyed twin: the glyph's shape in the shadow colour over a copy of it in the
 // highlight colour one pixel right and down, the look of something engraved.
-TGlyphImage Greyed(const TGlyphImage& normal) {
-    TGlyphImage g{};
-    const int32_t n = TGlyphImage::Size;
+GlyphImage Greyed(const GlyphImage& normal) {
+    GlyphImage g{};
+    const int32_t n = GlyphImage::Size;
     for (int32_t y = 0; y < n; ++y)
         for (int32_t x = 0; x < n; ++x) {
             const bool inside = normal.Pixels[y][x] != clNone;
@@ -68,11 +68,11 @@ TGlyphImage Greyed(const TGlyphImage& normal) {
 
 }  // namespace
 
-const TGlyphImage* KindGlyph(TBitBtnKind kind, bool disabled) {
-    static const TGlyphImage tick = FromRows(kTickRows);
-    static const TGlyphImage cross = FromRows(kCrossRows);
-    static const TGlyphImage tickGreyed = Greyed(tick);
-    static const TGlyphImage crossGreyed = Greyed(cross);
+const GlyphImage* KindGlyph(TBitBtnKind kind, bool disabled) {
+    static const GlyphImage tick = FromRows(kTickRows);
+    static const GlyphImage cross = FromRows(kCrossRows);
+    static const GlyphImage tickGreyed = Greyed(tick);
+    static const GlyphImage crossGreyed = Greyed(cross);
     switch (kind) {
         case TBitBtnKind::bkOK: return disabled ? &tickGreyed : &tick;
         case TBitBtnKind::bkCancel:
@@ -103,7 +103,7 @@ TModalResult KindModalResult(TBitBtnKind kind) {
 }
 
 TGlyphCaptionLayout LayoutGlyphAndCaption(TSize button, TSize caption, bool hasGlyph) {
-    const int32_t glyph = hasGlyph ? TGlyphImage::Size : 0;
+    const int32_t glyph = hasGlyph ? GlyphImage::Size : 0;
     const int32_t gap = hasGlyph && caption.cx > 0 ? TBitBtn::GlyphSpacing : 0;
     const int32_t left = (button.cx - (glyph + gap + caption.cx)) / 2;
     TGlyphCaptionLayout l;
@@ -137,15 +137,15 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
 }
 
 void TBitBtn::PaintContent(TCanvas& c, const TRect& r) {
-    const TGlyphImage* glyph = KindGlyph(kind_, !Enabled());
+    const GlyphImage* glyph = KindGlyph(kind_, !Enabled());
     c.Font = TextFont(*this, TTextGround::ButtonFace);
     const TSize text = Caption().empty() ? TSize{} : c.TextExtent(Caption());
     const TGlyphCaptionLayout l = LayoutGlyphAndCaption({Width(), Height()}, text, glyph != nullptr);
     const int32_t shift = Down() ? 1 : 0;
     if (glyph) {
         TClipScope scope(c, 0, 0, r);
-        for (int32_t y = 0; y < TGlyphImage::Size; ++y)
-            for (int32_t x = 0; x < TGlyphImage::Size; ++x)
+        for (int32_t y = 0; y < GlyphImage::Size; ++y)
+            for (int32_t x = 0; x < GlyphImage::Size; ++x)
                 if (glyph->Pixels[y][x] != clNone)
                     c.SetPixel(l.Glyph.X + shift + x, l.Glyph.Y + shift + y, glyph->Pixels[y][x]);
     }

@@ -8,13 +8,13 @@ namespace forms {
 enum class TBitBtnKind : uint8_t { bkCustom, bkOK, bkCancel, bkAbort };
 
 // An 18 by 18 glyph, row by row. clNone marks the pixels where the face shows through.
-struct TGlyphImage {
+struct GlyphImage {
     static constexpr int32_t Size = 18;
     TColor Pixels[Size][Size];
 };
 
 // The glyph of a kind, or its greyed twin for the disabled state; nullptr for bkCustom.
-const TGlyphImage* KindGlyph(TBitBtnKind kind, bool disabled);
+const GlyphImage* KindGlyph(TBitBtnKind kind, bool disabled);
 const char* KindCaption(TBitBtnKind kind);
 TModalResult KindModalResult(TBitBtnKind kind);
 

@@ -2,7 +2,7 @@
 
 #include "Draw3D.h"
 #include "TextFont.h"
-#include "../core/Form.h"
+#include "forms/core/Form.h"
 
 namespace forms {
 
@@ -64,9 +64,9 @@ bool TButton::Describe(AccessibleNode& node) const {
     node.Role = AccessibleRole::PushButton;
     node.Name = WithoutAccelerator(Caption());
     node.DefaultAction = "press";
-    if (default_) node.States |= asDefault;
-    if (cancel_) node.States |= asCancel;
-    if (down_) node.States |= asPressed;
+    if (default_) node.States |= AccessibleState::Default;
+    if (cancel_) node.States |= AccessibleState::Cancel;
+    if (down_) node.States |= AccessibleState::Pressed;
     return true;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "../core/WinControl.h"
+#include "forms/core/WinControl.h"
 
 namespace forms {
 

@@ -1,6 +1,6 @@
 #include "CaptionControl.h"
 
-#include "../graphics/Bitmap.h"
+#include "forms/graphics/Bitmap.h"
 
 namespace forms {
 

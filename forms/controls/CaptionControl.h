@@ -1,9 +1,9 @@
 #pragma once
 #include <string_view>
 
-#include "../core/Accessible.h"
-#include "../core/ClassInfo.h"
-#include "../core/WinControl.h"
+#include "forms/core/Accessible.h"
+#include "forms/core/ClassInfo.h"
+#include "forms/core/WinControl.h"
 #include "TextFont.h"
 
 namespace forms {
@@ -42,7 +42,7 @@ public:
     bool Describe(AccessibleNode& node) const override {
         node.Role = AccessibleRole::StaticText;
         node.Name = this->Caption();
-        node.States |= asReadOnly;
+        node.States |= AccessibleState::ReadOnly;
         node.LabelFor = focusControl_;
         return true;
     }

@@ -1,5 +1,5 @@
 #pragma once
-#include "../graphics/Canvas.h"
+#include "forms/graphics/Canvas.h"
 
 namespace forms {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "../core/Application.h"
+#include "forms/core/Application.h"
 #include "Draw3D.h"
 #include "Label.h"
 #include "TextFont.h"
@@ -149,7 +149,7 @@ void TEdit::SetPasswordField(bool v) {
 
 bool TEdit::Describe(AccessibleNode& node) const {
     node.Role = AccessibleRole::EditableText;
-    if (passwordField_) node.States |= asProtected;
+    if (passwordField_) node.States |= AccessibleState::Protected;
     else node.Value = Text();
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "../core/WinControl.h"
+#include "forms/core/WinControl.h"
 
 namespace forms {
 

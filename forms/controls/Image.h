@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "../core/Control.h"
-#include "../graphics/Bitmap.h"
+#include "forms/core/Control.h"
+#include "forms/graphics/Bitmap.h"
 
 namespace forms {
 

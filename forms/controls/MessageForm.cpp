@@ -1,14 +1,15 @@
 // The message box for backends without one: a dialog built from the library's own
 // form and button, so that it looks and answers like every other window of the tool.
+#include "MessageForm.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "MessageForm.h"
 #include "Button.h"
-#include "../core/Application.h"
-#include "../core/Form.h"
+#include "forms/core/Application.h"
+#include "forms/core/Form.h"
 
 namespace forms {
 
@@ -61,7 +62,7 @@ public:
     bool Describe(AccessibleNode& node) const override {
         node.Role = AccessibleRole::StaticText;
         node.Name = text_;
-        node.States |= asReadOnly;
+        node.States |= AccessibleState::ReadOnly;
         return true;
     }
 

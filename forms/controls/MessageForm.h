@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "../graphics/Geometry.h"
+#include "forms/graphics/Geometry.h"
 
 namespace forms {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 
-#include "../core/Control.h"
+#include "forms/core/Control.h"
 
 namespace forms {
 

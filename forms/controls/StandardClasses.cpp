@@ -2,15 +2,15 @@
 
 #include "BitBtn.h"
 #include "Button.h"
-#include "../core/Application.h"
-#include "../core/ClassInfo.h"
+#include "forms/core/Application.h"
+#include "forms/core/ClassInfo.h"
 #include "Edit.h"
 #include "Image.h"
 #include "Label.h"
 #include "MessageForm.h"
 #include "Shape.h"
 #include "StaticText.h"
-#include "../core/Timer.h"
+#include "forms/core/Timer.h"
 
 namespace forms {
 

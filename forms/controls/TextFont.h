@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "../core/Control.h"
+#include "forms/core/Control.h"
 
 namespace forms {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../graphics/Geometry.h"
+#include "forms/graphics/Geometry.h"
 
 namespace forms {
 
@@ -23,17 +23,24 @@ enum class AccessibleRole : uint8_t {
 };
 
 // State bits of a node.
-enum AccessibleState : uint32_t {
-    asFocusable = 1,
-    asFocused = 2,
-    asDefault = 4,      // the button Enter presses
-    asCancel = 8,       // the button Escape presses
-    asUnavailable = 16,  // disabled
-    asInvisible = 32,   // hidden, or inside something hidden
-    asPressed = 64,
-    asReadOnly = 128,
-    asProtected = 256   // its value is a secret: Value stays empty
+enum class AccessibleState : uint32_t {
+    Focusable = 1,
+    Focused = 2,
+    Default = 4,      // the button Enter presses
+    Cancel = 8,       // the button Escape presses
+    Unavailable = 16,  // disabled
+    Invisible = 32,   // hidden, or inside something hidden
+    Pressed = 64,
+    ReadOnly = 128,
+    Protected = 256   // its value is a secret: Value stays empty
 };
+
+// A node's States hold these bits: a set is added to, tested and joined with them.
+constexpr uint32_t operator|(AccessibleState a, AccessibleState b) {
+    return static_cast<uint32_t>(a) | static_cast<uint32_t>(b);
+}
+constexpr uint32_t operator&(uint32_t states, AccessibleState a) { return states & static_cast<uint32_t>(a); }
+constexpr uint32_t& operator|=(uint32_t& states, AccessibleState a) { return states |= static_cast<uint32_t>(a); }
 
 // Ids are unique within a window and stay the same for a control's whole life; the
 // window itself is always node 0, and kNoNode stands for none.

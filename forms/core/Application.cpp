@@ -5,7 +5,6 @@
 
 #include "Form.h"
 #include "Timer.h"
-
 #include "platform/Executable.h"
 
 namespace forms {
@@ -13,10 +12,10 @@ namespace forms {
 TApplication* Application = nullptr;
 
 namespace {
-MessageFormFunction messageFormFallback = nullptr;
+MessageFormFunction g_messageFormFallback = nullptr;
 }  // namespace
 
-void SetMessageFormFallback(MessageFormFunction show) { messageFormFallback = show; }
+void SetMessageFormFallback(MessageFormFunction show) { g_messageFormFallback = show; }
 
 std::string TitleFromExecutable(const std::string& path) {
     const auto slash = path.find_last_of("/\\");
@@ -179,8 +178,8 @@ int32_t TApplication::MessageBox(const std::string& text, const std::string& cap
                 const TSize outer = mainForm_->OuterSize();
                 over = Bounds(mainForm_->Left(), mainForm_->Top(), outer.cx, outer.cy);
             }
-            if (!messageFormFallback) throw Exception("No message box: the standard classes are not registered");
-            result = messageFormFallback(over, text, caption, flags);
+            if (!g_messageFormFallback) throw Exception("No message box: the standard classes are not registered");
+            result = g_messageFormFallback(over, text, caption, flags);
         }
     } catch (...) {
         EnableForms(disabled);

@@ -6,8 +6,8 @@
 
 #include "Accessible.h"
 #include "Input.h"
-#include "../graphics/Bitmap.h"
-#include "../graphics/Geometry.h"
+#include "forms/graphics/Bitmap.h"
+#include "forms/graphics/Geometry.h"
 
 namespace forms {
 

@@ -12,7 +12,7 @@
 
 #include "Exceptions.h"
 #include "LayoutValue.h"
-#include "../graphics/Color.h"
+#include "forms/graphics/Color.h"
 
 namespace forms {
 

@@ -7,7 +7,7 @@
 #include "FontObject.h"
 #include "Accessible.h"
 #include "Input.h"
-#include "../graphics/Canvas.h"
+#include "forms/graphics/Canvas.h"
 
 namespace forms {
 

@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "Object.h"
-#include "../graphics/Font.h"
+#include "forms/graphics/Font.h"
 
 namespace forms {
 

@@ -29,11 +29,11 @@ void AddControls(const TWinControl& container, int32_t parent, AccessibleTree& t
         const TPoint o = c->FormOrigin();
         n.Bounds = Bounds(o.X, o.Y, c->Width(), c->Height());
         n.Description = c->Hint();
-        if (!HeldUpToForm(*c, &TControl::Visible)) n.States |= asInvisible;
-        if (!HeldUpToForm(*c, &TControl::Enabled)) n.States |= asUnavailable;
+        if (!HeldUpToForm(*c, &TControl::Visible)) n.States |= AccessibleState::Invisible;
+        if (!HeldUpToForm(*c, &TControl::Enabled)) n.States |= AccessibleState::Unavailable;
         const auto* w = dynamic_cast<const TWinControl*>(c);
-        if (Focusable(w)) n.States |= asFocusable;
-        if (w && w->Focused()) n.States |= asFocused;
+        if (Focusable(w)) n.States |= AccessibleState::Focusable;
+        if (w && w->Focused()) n.States |= AccessibleState::Focused;
         const bool exposed = c->Describe(n);
         if (exposed) {
             // Ids name one node for the window's whole life, and the window is node 0.
@@ -86,8 +86,8 @@ AccessibleTree TForm::DescribeTree() const {
     AccessibleNode window;
     window.Id = kWindowNode;
     window.Bounds = ClientRect();
-    if (!Visible()) window.States |= asInvisible;
-    if (!Enabled()) window.States |= asUnavailable;
+    if (!Visible()) window.States |= AccessibleState::Invisible;
+    if (!Enabled()) window.States |= AccessibleState::Unavailable;
     Describe(window);
     tree.Nodes.push_back(std::move(window));
     AddControls(*this, kWindowNode, tree);
@@ -130,7 +130,7 @@ void TForm::DoDefaultAction(int32_t id) {
     if (!c) return;
     const AccessibleTree tree = DescribeTree();
     const AccessibleNode* n = tree.Find(id);
-    if (!n || n->DefaultAction.empty() || (n->States & (asInvisible | asUnavailable))) return;
+    if (!n || n->DefaultAction.empty() || (n->States & (AccessibleState::Invisible | AccessibleState::Unavailable))) return;
     c->Click();
 }
 

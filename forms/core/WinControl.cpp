@@ -1,9 +1,8 @@
 #include "WinControl.h"
 
-#include "base/Check.h"
-
 #include <algorithm>
 
+#include "base/Check.h"
 #include "Form.h"
 
 namespace forms {

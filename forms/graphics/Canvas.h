@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "base/Check.h"
-
 #include "Color.h"
 #include "Font.h"
 #include "Geometry.h"

@@ -156,7 +156,7 @@ TEST(NamingRule, FirstCharacterIsWhole) {
 TEST(ConversionSafety, ATakenNameInTheBucketKeepsBothFiles) {
     TempFolder temp;
     temp.Build({{"Data/abc", "new"}, {"Data/b.kar", "b"}, {"tdata/0a/0abc", "old"}});
-    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::kTaken, {"Data/abc"}, true, "tdata/0a/0abc")});
+    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::Taken, {"Data/abc"}, true, "tdata/0a/0abc")});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/abc", "new"}, {"tdata/0a/0abc", "old"}, {"tdata/0b/0b.kar", "b"}}));
 }
 
@@ -191,7 +191,7 @@ TEST(ConversionSafety, ANameTheSystemRefusesStaysBehind) {
     const std::string longest(255, 'n');
     TempFolder temp;
     temp.Build({{"Data/" + longest, "long"}, {"Data/short", "short"}});
-    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::kTooLong, {"Data/" + longest})});
+    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::TooLong, {"Data/" + longest})});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/" + longest, "long"}, {"tdata/0s/0short", "short"}}));
 }
 
@@ -250,7 +250,7 @@ TEST(ConversionOutcome, EmptyData) {
 TEST(ConversionOutcome, ASubfolderStaysAndTheFilesWaitInTdata) {
     TempFolder temp;
     temp.Build({{"Data/sub/inner.kar", "inner"}, {"Data/a.kar", "a"}, {"Data/b.kar", "b"}});
-    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::kForeignFolder, {"Data/sub"})});
+    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::ForeignFolder, {"Data/sub"})});
     EXPECT_EQ(temp.Read(),
               WithFolders({{"Data/sub/inner.kar", "inner"}, {"tdata/0a/0a.kar", "a"}, {"tdata/0b/0b.kar", "b"}}));
 }
@@ -262,7 +262,7 @@ TEST(ConversionOutcome, AFolderWithOtherAttributeBitsIsNotMoved) {
     const std::uint32_t attributes = platform::Attributes(temp / "Data/sub");
     ASSERT_NE(attributes, platform::kAttributeDirectory);
     ASSERT_TRUE(attributes & platform::kAttributeDirectory);
-    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::kForeignFolder, {"Data/other", "Data/sub"})});
+    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::ForeignFolder, {"Data/other", "Data/sub"})});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/sub/inner.kar", "inner"}, {"Data/other/", ""}, {"tdata/0a/0a.kar", "a"}}));
 }
 
@@ -292,7 +292,7 @@ TEST(ConversionOutcome, DataLeadingToADrivesRootMovesNothing) {
     RecordingBox box;
     ConvertArchive(temp.Path(), box, stick);
     ConversionOutcome refusal;
-    refusal.obstacle = Obstacle::kDataIsDrive;
+    refusal.obstacle = Obstacle::DataIsDrive;
     refusal.obstacleNames = {"stick"};
     EXPECT_EQ(box.shown, (Messages{{ConversionReportText(refusal), "Lyrimat to Vocarium", 0x30}}));
     EXPECT_EQ(temp.Read(), WithFolders({{"Data", std::string(testtree::kLinkPrefix) + "stick"}, {"stick/a.kar", "a"}}));
@@ -310,7 +310,7 @@ TEST(ConversionOutcome, ASecondRunOverAConvertedArchiveChangesNothing) {
 TEST(ConversionOutcome, PressingAgainCompletesAPartialRun) {
     TempFolder temp;
     temp.Build({{"Data/extra/notes.txt", "notes"}, {"Data/abc", "abc"}, {"Data/1.kar", "one"}});
-    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::kForeignFolder, {"Data/extra"})});
+    EXPECT_EQ(Convert(temp), Messages{Warning(Cause::ForeignFolder, {"Data/extra"})});
     // The user moves the subfolder away and adds a song before pressing again.
     ASSERT_TRUE(platform::Move(temp / "Data/extra", temp / "extra"));
     testtree::WriteFile(temp / "Data/axe", "axe");

@@ -31,11 +31,11 @@ struct PrintingBox : RecordingBox {
     }
 };
 
-long limit = 0;
-long writes = 0;
+long g_limit = 0;
+long g_writes = 0;
 
 void EndAtLimit() {
-    if (++writes == limit) {
+    if (++g_writes == g_limit) {
         std::fflush(stdout);
         std::_Exit(kChildKilled);
     }
@@ -65,8 +65,8 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments = Arguments(argc, argv);
     if (arguments.size() != 3) return kChildBadArguments;
-    limit = std::strtol(arguments[2].c_str(), nullptr, 10);
-    if (limit > 0) platform::SetWriteObserver(EndAtLimit);
+    g_limit = std::strtol(arguments[2].c_str(), nullptr, 10);
+    if (g_limit > 0) platform::SetWriteObserver(EndAtLimit);
 
     PrintingBox box;
     ConvertArchive(arguments[1], box);

@@ -297,10 +297,10 @@ TEST_P(ConversionCrashOnFuse, EveryWriteInTurn) {
     for (const bool grown : {false, true}) {
         SCOPED_TRACE(grown ? "grown archive" : "flat archive");
         const testtree::FuseKind kind = GetParam();
-        const bool fat = kind == testtree::FuseKind::kFat;
+        const bool fat = kind == testtree::FuseKind::Fat;
         Archive archive = MakeArchive(16, grown, fat ? kAsciiFirsts : Mount().IsSmbShare() ? kSmbFirsts : kFirsts,
-                                      kind == testtree::FuseKind::kNtfs);
-        if (fat || kind == testtree::FuseKind::kGvfs) archive.readOnly.clear();  // no permissions kept
+                                      kind == testtree::FuseKind::Ntfs);
+        if (fat || kind == testtree::FuseKind::Gvfs) archive.readOnly.clear();  // no permissions kept
         EveryWriteInTurn(Drive(), archive);
     }
 }

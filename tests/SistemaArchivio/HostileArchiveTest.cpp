@@ -30,12 +30,12 @@ using testtree::WithFolders;
 
 namespace {
 
-enum class Ends { kDone, kWarning };
+enum class Ends { Done, Warning };
 
 // The drive a case's folder lies on: as it is, write-protected once the case is built,
 // with no room left for a new folder; only a Samba share; or a share whose server
 // stops after the pass's second write (tdata and a bucket made), back for the next.
-enum class Drive { kAsIs, kReadOnly, kFull, kSamba, kServerStops };
+enum class Drive { AsIs, ReadOnly, Full, Samba, ServerStops };
 
 struct Case {
     const char* concern;
@@ -47,7 +47,7 @@ struct Case {
     Tree after;  // "$ROOT" in a link stands for the case's folder
     Ends ends;
     const char* says;  // a phrase the warning holds
-    Drive drive = Drive::kAsIs;
+    Drive drive = Drive::AsIs;
     Tree again = {};  // where not empty: the second press ends "Ho Finito!" with this
 };
 
@@ -58,17 +58,17 @@ struct Share {
     std::function<bool(const char*)> script;  // share.sh's "stop-server", "start-server"
     std::string OnServer(const std::string& path) const { return onServer + path.substr(root.size()); }
 };
-const Share* share = nullptr;
+const Share* g_share = nullptr;
 
 // Writes a file on the share's server, under a name its clients cannot make.
 bool OnServer(const std::string& root, const char* name, const char* content) {
-    if (share) testtree::WriteFile(share->OnServer(testtree::Join(root, name)), content);
-    return share != nullptr;
+    if (g_share) testtree::WriteFile(g_share->OnServer(testtree::Join(root, name)), content);
+    return g_share != nullptr;
 }
 
-int writes = 0;
+int g_writes = 0;
 void StopServerAtSecondWrite() {
-    if (++writes == 2) share->script("stop-server");
+    if (++g_writes == 2) g_share->script("stop-server");
 }
 
 // Nine songs `prefix`1 to `prefix`9, each holding its number, beside `others`.
@@ -153,7 +153,7 @@ public:
     // A full drive is a small tmpfs, filled before the case is built.
     DriveMount(const std::string& folder, Drive drive) : folder_(folder) {
 #ifndef _WIN32
-        if (drive == Drive::kFull) mounted_ = mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") == 0;
+        if (drive == Drive::Full) mounted_ = mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") == 0;
 #else
         (void)drive;
 #endif
@@ -161,16 +161,16 @@ public:
     // Called once the case is built: the drive takes no new entry, or no write at all.
     bool Seal(Drive drive) {
 #ifndef _WIN32
-        if (drive == Drive::kReadOnly) {
+        if (drive == Drive::ReadOnly) {
             mounted_ = mount(folder_.c_str(), folder_.c_str(), nullptr, MS_BIND, nullptr) == 0;
             return mounted_ && mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
         }
         struct statvfs fs;
-        if (drive != Drive::kFull || !mounted_ || statvfs(folder_.c_str(), &fs) != 0) return drive != Drive::kFull;
+        if (drive != Drive::Full || !mounted_ || statvfs(folder_.c_str(), &fs) != 0) return drive != Drive::Full;
         const std::string inodes = "nr_inodes=" + std::to_string(fs.f_files - fs.f_ffree);
         return mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT, inodes.c_str()) == 0;
 #else
-        return drive == Drive::kAsIs;
+        return drive == Drive::AsIs;
 #endif
     }
     ~DriveMount() {
@@ -192,20 +192,20 @@ const Case kCases[] = {
      {{"store/songs/1.kar", "one"}, {"store/songs/abc", "abc"}},
      [](const std::string& r) { return Link(r, "store/songs", "Data"); },
      {{"Data", LinkTo("store/songs")}, {"store/songs/01/01.kar", "one"}, {"store/songs/0a/0abc", "abc"}},
-     Ends::kDone, nullptr},
+     Ends::Done, nullptr},
 #ifdef _WIN32
     {"links", "a Unix link as Data, under wine: converted there, the link kept", {{"store/songs/1.kar", "one"}},
      [](const std::string& r) { return UnixLink(r, "store/songs", "Data"); },
-     {{"Data", LinkTo(testtree::kReparsePoint)}, {"store/songs/01/01.kar", "one"}}, Ends::kDone, nullptr},
+     {{"Data", LinkTo(testtree::kReparsePoint)}, {"store/songs/01/01.kar", "one"}}, Ends::Done, nullptr},
 #endif
     {"links", "a pass through the link that was cut short completes",
      {{"store/songs/01/01.kar", "one"}, {"store/songs/abc", "abc"}, {"store/tdata/0b/0b.kar", "b"}},
      [](const std::string& r) { return Link(r, "store/songs", "Data"); },
      {{"Data", LinkTo("store/songs")}, {"store/songs/01/01.kar", "one"}, {"store/songs/0a/0abc", "abc"},
       {"store/songs/0b/0b.kar", "b"}},
-     Ends::kDone, nullptr},
+     Ends::Done, nullptr},
     {"links", "Data leads nowhere", {}, [](const std::string& r) { return Link(r, "gone", "Data"); },
-     {{"Data", LinkTo("gone")}}, Ends::kWarning, "una cartella che non esiste pi\u00f9"},
+     {{"Data", LinkTo("gone")}}, Ends::Warning, "una cartella che non esiste pi\u00f9"},
     {"links", "links to songs move and lead to the same files",
      {{"Data/song.kar", "s"}, {"outside.kar", "o"}},
      [](const std::string& r) {
@@ -217,22 +217,22 @@ const Case kCases[] = {
       {"Data/0o/0other.kar", LinkTo("../../outside.kar")}, {"Data/0c/0chain.kar", LinkTo("../0a/0alias.kar")},
       {"Data/0a/0abs.kar", LinkTo("$ROOT/outside.kar")}, {"Data/0i/0into.kar", LinkTo("$ROOT/Data/0s/0song.kar")},
       {"outside.kar", "o"}},
-     Ends::kDone, nullptr},
+     Ends::Done, nullptr},
     {"links", "a link into a subfolder leads there from tdata", {{"Data/Backup/x.kar", "x"}},
      [](const std::string& r) { return Link(r, "Backup/x.kar", "Data/bx.kar"); },
-     {{"Data/Backup/x.kar", "x"}, {"tdata/0b/0bx.kar", LinkTo("../../Data/Backup/x.kar")}}, Ends::kWarning,
+     {{"Data/Backup/x.kar", "x"}, {"tdata/0b/0bx.kar", LinkTo("../../Data/Backup/x.kar")}}, Ends::Warning,
      "Spostala fuori dalla cartella Data"},
     {"links", "a link to a folder is a folder", {{"Data/a.kar", "a"}, {"store/x", "x"}},
      [](const std::string& r) { return Link(r, "../store", "Data/shelf"); },
-     {{"Data/shelf", LinkTo("../store")}, {"store/x", "x"}, {"tdata/0a/0a.kar", "a"}}, Ends::kWarning,
+     {{"Data/shelf", LinkTo("../store")}, {"store/x", "x"}, {"tdata/0a/0a.kar", "a"}}, Ends::Warning,
      "Spostala fuori dalla cartella Data"},
     {"links", "a link that leads nowhere moves like a file", {{"Data/", ""}},
      [](const std::string& r) { return Link(r, "nowhere", "Data/dangling"); },
-     {{"Data/0d/0dangling", LinkTo("nowhere")}}, Ends::kDone, nullptr},
+     {{"Data/0d/0dangling", LinkTo("nowhere")}}, Ends::Done, nullptr},
 
     // --- attributes ---
     {"attributes", "a read-only song moves", {{"Data/ro.kar", "ro"}},
-     [](const std::string& r) { return ReadOnly(r, "Data/ro.kar"); }, {{"Data/0r/0ro.kar", "ro"}}, Ends::kDone, nullptr},
+     [](const std::string& r) { return ReadOnly(r, "Data/ro.kar"); }, {{"Data/0r/0ro.kar", "ro"}}, Ends::Done, nullptr},
     {"attributes", "a read-only Data folder is replaced", {{"Data/a.kar", "a"}},
      [](const std::string& r) {
 #ifndef _WIN32
@@ -240,7 +240,7 @@ const Case kCases[] = {
 #endif
          return ReadOnly(r, "Data");
      },
-     {{"Data/0a/0a.kar", "a"}}, Ends::kDone, nullptr},
+     {{"Data/0a/0a.kar", "a"}}, Ends::Done, nullptr},
     {"attributes", "hidden and system songs move like any other", {{"Data/desktop.ini", "ini"}, {"Data/x.kar", "x"}},
      [](const std::string& r) {
 #ifdef _WIN32
@@ -251,74 +251,74 @@ const Case kCases[] = {
          return true;
 #endif
      },
-     {{"Data/0d/0desktop.ini", "ini"}, {"Data/0x/0x.kar", "x"}}, Ends::kDone, nullptr},
+     {{"Data/0d/0desktop.ini", "ini"}, {"Data/0x/0x.kar", "x"}}, Ends::Done, nullptr},
 
     // --- taken names ---
     {"taken names", "a name already in its bucket keeps both files",
      {{"Data/abc", "new"}, {"tdata/0a/0abc", "old"}}, nullptr,
-     {{"Data/abc", "new"}, {"tdata/0a/0abc", "old"}}, Ends::kWarning, "gi\u00e0 presente nell'archivio"},
+     {{"Data/abc", "new"}, {"tdata/0a/0abc", "old"}}, Ends::Warning, "gi\u00e0 presente nell'archivio"},
     {"taken names", "one song under two names, as a move cut short leaves it",
      {{"Data/abc", "abc"}, {"tdata/0a/", ""}}, [](const std::string& r) { return HardLink(r, "Data/abc", "tdata/0a/0abc"); },
-     {{"Data/0a/0abc", "abc"}}, Ends::kDone, nullptr},
+     {{"Data/0a/0abc", "abc"}}, Ends::Done, nullptr},
 
     // --- no folder where a folder belongs ---
     {"not folders", "a file named tdata", {{"Data/a.kar", "a"}, {"tdata", "mine"}}, nullptr,
-     {{"Data/a.kar", "a"}, {"tdata", "mine"}}, Ends::kWarning, "non \u00e8 una cartella"},
+     {{"Data/a.kar", "a"}, {"tdata", "mine"}}, Ends::Warning, "non \u00e8 una cartella"},
     {"not folders", "a file named tdata beside an empty Data", {{"Data/", ""}, {"tdata", "mine"}}, nullptr,
-     {{"Data/", ""}, {"tdata", "mine"}}, Ends::kWarning, "non \u00e8 una cartella"},
+     {{"Data/", ""}, {"tdata", "mine"}}, Ends::Warning, "non \u00e8 una cartella"},
     {"not folders", "a link named tdata", {{"Data/a.kar", "a"}, {"other/x", "x"}},
      [](const std::string& r) { return Link(r, "other", "tdata"); },
-     {{"Data/a.kar", "a"}, {"other/x", "x"}, {"tdata", LinkTo("other")}}, Ends::kWarning, "non \u00e8 una cartella"},
+     {{"Data/a.kar", "a"}, {"other/x", "x"}, {"tdata", LinkTo("other")}}, Ends::Warning, "non \u00e8 una cartella"},
 
     // --- drives that cannot take everything ---
     {"drives", "a name too long with its 0 stays, the rest moves", Nine("Data/c", {{"Data/" + kLongName, "l"}}),
-     nullptr, Nine("tdata/0c/0c", {{"Data/" + kLongName, "l"}}), Ends::kWarning, "completa.\n\nUn file ha un nome"},
+     nullptr, Nine("tdata/0c/0c", {{"Data/" + kLongName, "l"}}), Ends::Warning, "completa.\n\nUn file ha un nome"},
     {"drives", "a write-protected drive holding an earlier tdata", {{"Data/a.kar", "a"}, {"tdata/0b/0b.kar", "b"}},
-     nullptr, {{"Data/a.kar", "a"}, {"tdata/0b/0b.kar", "b"}}, Ends::kWarning,
-     "perch\u00e9 il disco \u00e8 protetto da scrittura:", Drive::kReadOnly},
-    {"drives", "a write-protected drive", {{"Data/a.kar", "a"}}, nullptr, {{"Data/a.kar", "a"}}, Ends::kWarning,
-     "tdata perch\u00e9 il disco \u00e8 protetto da scrittura", Drive::kReadOnly},
+     nullptr, {{"Data/a.kar", "a"}, {"tdata/0b/0b.kar", "b"}}, Ends::Warning,
+     "perch\u00e9 il disco \u00e8 protetto da scrittura:", Drive::ReadOnly},
+    {"drives", "a write-protected drive", {{"Data/a.kar", "a"}}, nullptr, {{"Data/a.kar", "a"}}, Ends::Warning,
+     "tdata perch\u00e9 il disco \u00e8 protetto da scrittura", Drive::ReadOnly},
     {"drives", "a full drive", {{"Data/a.kar", "a"}, {"tdata/", ""}}, nullptr, {{"Data/a.kar", "a"}, {"tdata/", ""}},
-     Ends::kWarning, "perch\u00e9 il disco \u00e8 pieno:", Drive::kFull},
+     Ends::Warning, "perch\u00e9 il disco \u00e8 pieno:", Drive::Full},
 
     // --- songs added after the conversion ---
     {"merge", "new songs join the buckets",
      {{"Data/01/01.kar", "one"}, {"Data/0a/0abc", "abc"}, {"Data/axe", "axe"}, {"Data/2.kar", "two"}}, nullptr,
      {{"Data/01/01.kar", "one"}, {"Data/0a/0abc", "abc"}, {"Data/0a/0axe", "axe"}, {"Data/02/02.kar", "two"}},
-     Ends::kDone, nullptr},
+     Ends::Done, nullptr},
     {"merge", "a new song whose name is taken waits in tdata",
      {{"Data/0a/0abc", "old"}, {"Data/abc", "new"}, {"Data/b", "b"}}, nullptr,
-     {{"Data/0a/0abc", "old"}, {"Data/0b/0b", "b"}, {"tdata/0a/0abc", "new"}}, Ends::kWarning,
+     {{"Data/0a/0abc", "old"}, {"Data/0b/0b", "b"}, {"tdata/0a/0abc", "new"}}, Ends::Warning,
      "gi\u00e0 presente nell'archivio"},
     {"merge", "a folder that is no bucket still blocks",
      {{"Data/0a/0abc", "abc"}, {"Data/Backup/x", "x"}, {"Data/b", "b"}}, nullptr,
-     {{"Data/0a/0abc", "abc"}, {"Data/Backup/x", "x"}, {"tdata/0b/0b", "b"}}, Ends::kWarning, "Spostala fuori dalla cartella Data"},
+     {{"Data/0a/0abc", "abc"}, {"Data/Backup/x", "x"}, {"tdata/0b/0b", "b"}}, Ends::Warning, "Spostala fuori dalla cartella Data"},
     {"merge", "songs staged by an earlier pass join",
      {{"Data/01/01.kar", "one"}, {"tdata/0a/0abc", "abc"}, {"tdata/01/01b.kar", "b"}}, nullptr,
-     {{"Data/01/01.kar", "one"}, {"Data/01/01b.kar", "b"}, {"Data/0a/0abc", "abc"}}, Ends::kDone, nullptr},
+     {{"Data/01/01.kar", "one"}, {"Data/01/01b.kar", "b"}, {"Data/0a/0abc", "abc"}}, Ends::Done, nullptr},
 
     // --- network shares ---
     {"shares", "a name the share made up is never the song's: it stays", {{"Data/a.kar", "a"}},
      [](const std::string& r) { return OnServer(r, "Data/Perch\u00e9?.kar", "p") && OnServer(r, "Data/aux.kar", "x"); },
-     {{"Data/Perch\u00e9?.kar", "p"}, {"Data/aux.kar", "x"}, {"tdata/0a/0a.kar", "a"}}, Ends::kWarning,
-     "2 file compaiono con un nome inventato", Drive::kSamba},
+     {{"Data/Perch\u00e9?.kar", "p"}, {"Data/aux.kar", "x"}, {"tdata/0a/0a.kar", "a"}}, Ends::Warning,
+     "2 file compaiono con un nome inventato", Drive::Samba},
     {"shares", "a leading dot goes to the bucket Windows reads, where the share cannot hold 0.",
      {{"Data/.intro.kar", "i"}, {"Data/b.kar", "b"}}, nullptr, {{"Data/0/0.intro.kar", "i"}, {"Data/0b/0b.kar", "b"}},
-     Ends::kDone, nullptr, Drive::kSamba},
+     Ends::Done, nullptr, Drive::Samba},
     {"shares", "a song an earlier pass left in 0. reaches Data", {{"Data/b.kar", "b"}, {"tdata/0./0.intro.kar", "i"}},
-     nullptr, {{"Data/0/0.intro.kar", "i"}, {"Data/0b/0b.kar", "b"}}, Ends::kDone, nullptr, Drive::kSamba},
+     nullptr, {{"Data/0/0.intro.kar", "i"}, {"Data/0b/0b.kar", "b"}}, Ends::Done, nullptr, Drive::Samba},
     {"shares", "the server stops in the middle: the pass stops, the next press completes", Nine("Data/a"), nullptr,
-     Nine("Data/a", {{"tdata/0a/", ""}}), Ends::kWarning, "completa.\n\nIl disco o la rete hanno smesso di rispondere",
-     Drive::kServerStops, Nine("Data/0a/0a")},
+     Nine("Data/a", {{"tdata/0a/", ""}}), Ends::Warning, "completa.\n\nIl disco o la rete hanno smesso di rispondere",
+     Drive::ServerStops, Nine("Data/0a/0a")},
 };
 
 // Runs every case in folders below `root`, on `onShare` where given; returns how many
 // this file system could not hold.
 int RunCases(const std::string& root, const Share* onShare = nullptr) {
-    share = onShare;
+    g_share = onShare;
     int impossible = 0;
     for (const Case& c : kCases) {
-        if ((c.drive == Drive::kSamba && !(share && share->samba)) || (c.drive == Drive::kServerStops && !share))
+        if ((c.drive == Drive::Samba && !(g_share && g_share->samba)) || (c.drive == Drive::ServerStops && !g_share))
             continue;
         SCOPED_TRACE(std::string(c.concern) + ": " + c.label);
         TempFolder temp(root);
@@ -330,14 +330,14 @@ int RunCases(const std::string& root, const Share* onShare = nullptr) {
             continue;
         }
         // A drive mounted over the case's folder is read where it is.
-        const bool onServer = share && c.drive != Drive::kReadOnly && c.drive != Drive::kFull;
-        const auto read = [&] { return onServer ? testtree::ReadTree(share->OnServer(temp.Path())) : temp.Read(); };
+        const bool onServer = g_share && c.drive != Drive::ReadOnly && c.drive != Drive::Full;
+        const auto read = [&] { return onServer ? testtree::ReadTree(g_share->OnServer(temp.Path())) : temp.Read(); };
         RecordingBox first, second;
-        writes = 0;
-        if (c.drive == Drive::kServerStops) platform::SetWriteObserver(StopServerAtSecondWrite);
+        g_writes = 0;
+        if (c.drive == Drive::ServerStops) platform::SetWriteObserver(StopServerAtSecondWrite);
         ConvertArchive(temp.Path(), first);
         platform::SetWriteObserver(nullptr);
-        EXPECT_TRUE(c.drive != Drive::kServerStops || share->script("start-server"));
+        EXPECT_TRUE(c.drive != Drive::ServerStops || g_share->script("start-server"));
         const Tree after = read();
         EXPECT_EQ(after, WithFolders(Rooted(c.after, temp.Path())));
         if (first.shown.size() != 1) {
@@ -346,7 +346,7 @@ int RunCases(const std::string& root, const Share* onShare = nullptr) {
         }
         const RecordingBox::Message& said = first.shown[0];
         EXPECT_EQ(said.caption, "Lyrimat to Vocarium");
-        if (c.ends == Ends::kDone) {
+        if (c.ends == Ends::Done) {
             EXPECT_EQ(said.text, "Ho Finito!");
             EXPECT_EQ(said.flags, 0u);
         } else {

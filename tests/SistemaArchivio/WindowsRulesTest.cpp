@@ -49,14 +49,14 @@ public:
     bool RemoveEmptyFolder(const std::string& path) override {
         writes.push_back("remove " + path);
         if (path == junction) return true;  // gone, with the way to its target
-        if (readOnlyFolders.count(path)) return Fail(platform::Failure::kInUseOrNoPermission);
+        if (readOnlyFolders.count(path)) return Fail(platform::Failure::InUseOrNoPermission);
         return FileSystemPort::RemoveEmptyFolder(path);
     }
     bool MakeFolder(const std::string& path) override {
         writes.push_back("make " + path);
         const auto failing = failingFolders.find(path);
         if (failing != failingFolders.end()) return Fail(failing->second);
-        return diskFull ? Fail(platform::Failure::kDiskFull) : FileSystemPort::MakeFolder(path);
+        return diskFull ? Fail(platform::Failure::DiskFull) : FileSystemPort::MakeFolder(path);
     }
     bool FlushFolders(const std::vector<std::string>& folders) override {
         writes.push_back("flush");
@@ -68,11 +68,11 @@ public:
         const auto times = timesToFail.find(from);
         if (failing != failingMoves.end() && (times == timesToFail.end() || times->second-- > 0))
             return Fail(failing->second);
-        injected_ = platform::Failure::kNone;
+        injected_ = platform::Failure::None;
         return FileSystemPort::Move(from, to, renames);
     }
     platform::Failure LastFailure() override {
-        return injected_ != platform::Failure::kNone ? injected_ : FileSystemPort::LastFailure();
+        return injected_ != platform::Failure::None ? injected_ : FileSystemPort::LastFailure();
     }
 
 private:
@@ -80,7 +80,7 @@ private:
         injected_ = failure;
         return false;
     }
-    platform::Failure injected_ = platform::Failure::kNone;
+    platform::Failure injected_ = platform::Failure::None;
 };
 
 // The message box, seen in the order of the writes.
@@ -119,10 +119,10 @@ TEST(WindowsRules, AReadOnlyDataFolderIsClearedRightBeforeItsRemoval) {
 TEST(WindowsRules, OnlyASwapHeldForAMomentIsTriedAgain) {
     using platform::Failure;
     // The swap's failure, how often it fails, how often the pass tries it, whether it ends.
-    const std::tuple<Failure, int, int, bool> rows[] = {{Failure::kInUse, 2, 3, true},
-                                                        {Failure::kInUseOrNoPermission, 2, 3, true},
-                                                        {Failure::kInUse, 100, 6, false},
-                                                        {Failure::kNoPermission, 1, 1, false}};
+    const std::tuple<Failure, int, int, bool> rows[] = {{Failure::InUse, 2, 3, true},
+                                                        {Failure::InUseOrNoPermission, 2, 3, true},
+                                                        {Failure::InUse, 100, 6, false},
+                                                        {Failure::NoPermission, 1, 1, false}};
     for (const auto& [failure, times, tries, done] : rows) {
         TempFolder temp;
         temp.Build({{"Data/a.kar", "a"}});
@@ -160,16 +160,16 @@ TEST(WindowsRules, EachFailureIsReportedByItsCause) {
         Cause cause;
     };
     const Row rows[] = {
-        {"open.kar", Failure::kInUse, Cause::kInUse},
-        {"denied.kar", Failure::kInUseOrNoPermission, Cause::kInUseOrNoPermission},
-        {"locked.kar", Failure::kNoPermission, Cause::kNoPermission},
-        {"protected.kar", Failure::kReadOnlyDrive, Cause::kReadOnlyDrive},
-        {"full.kar", Failure::kDiskFull, Cause::kDiskFull},
-        {"question.kar", Failure::kBadName, Cause::kBadName},
-        {"mounted.kar", Failure::kOtherDevice, Cause::kOtherDevice},
-        {"bad.kar", Failure::kOther, Cause::kDiskError},
-        {"gone.kar", Failure::kMissing, Cause::kDiskError},
-        {"silent.kar", Failure::kNoAnswer, Cause::kDiskError},  // once: the drive answers again
+        {"open.kar", Failure::InUse, Cause::InUse},
+        {"denied.kar", Failure::InUseOrNoPermission, Cause::InUseOrNoPermission},
+        {"locked.kar", Failure::NoPermission, Cause::NoPermission},
+        {"protected.kar", Failure::ReadOnlyDrive, Cause::ReadOnlyDrive},
+        {"full.kar", Failure::DiskFull, Cause::DiskFull},
+        {"question.kar", Failure::BadName, Cause::BadName},
+        {"mounted.kar", Failure::OtherDevice, Cause::OtherDevice},
+        {"bad.kar", Failure::Other, Cause::DiskError},
+        {"gone.kar", Failure::Missing, Cause::DiskError},
+        {"silent.kar", Failure::NoAnswer, Cause::DiskError},  // once: the drive answers again
     };
     TempFolder temp;
     WindowsRules rules;
@@ -185,8 +185,8 @@ TEST(WindowsRules, EachFailureIsReportedByItsCause) {
         expected.Add(row.cause, "Data" + sep + row.name);
     }
     // A bucket that cannot be made: its files stay, for the reason it could not.
-    rules.failingFolders[temp / "tdata/0x"] = Failure::kReadOnlyDrive;
-    expected.Add(Cause::kReadOnlyDrive, "Data" + sep + "x.kar");
+    rules.failingFolders[temp / "tdata/0x"] = Failure::ReadOnlyDrive;
+    expected.Add(Cause::ReadOnlyDrive, "Data" + sep + "x.kar");
     expected.songsWaiting = true;
     RecordingBox box;
     ConvertArchive(temp.Path(), box, rules);
@@ -199,12 +199,12 @@ TEST(WindowsRules, ADriveThatStopsAnsweringStopsThePassAndCountsWhatIsLeft) {
     TempFolder temp;
     WindowsRules rules;
     ConversionOutcome expected;
-    expected.Add(Cause::kNoAnswer, "");
+    expected.Add(Cause::NoAnswer, "");
     for (char c = '0'; c <= '9'; ++c) {  // one bucket, made before the drive goes silent
         const std::string name = std::string("Data/a") + c;
         temp.Build({{name, name}});
-        rules.failingMoves[temp / name] = platform::Failure::kNoAnswer;
-        expected.Add(Cause::kNotReached, "Data" + std::string(1, platform::kSeparator) + "a" + c);
+        rules.failingMoves[temp / name] = platform::Failure::NoAnswer;
+        expected.Add(Cause::NotReached, "Data" + std::string(1, platform::kSeparator) + "a" + c);
     }
     RecordingBox box;
     ConvertArchive(temp.Path(), box, rules);
@@ -221,8 +221,8 @@ TEST(WindowsRules, AStagingFolderThatCannotBeMadeMovesNothing) {
     RecordingBox box;
     ConvertArchive(temp.Path(), box, rules);
     ConversionOutcome expected;
-    expected.obstacle = Obstacle::kStagingNotMade;
-    expected.obstacleCause = Cause::kDiskFull;
+    expected.obstacle = Obstacle::StagingNotMade;
+    expected.obstacleCause = Cause::DiskFull;
     expected.obstacleNames = {"tdata"};
     EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{
                              {ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));

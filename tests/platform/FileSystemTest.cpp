@@ -250,17 +250,17 @@ TEST(LastFailure, NamesTheCause) {
         Failure failure;
     };
     const Case cases[] = {
-        {"a taken name", [&] { return platform::Move(temp / "a", temp / "b"); }, Failure::kTaken},
-        {"a missing source", [&] { return platform::Move(temp / "missing", temp / "c"); }, Failure::kMissing},
-        {"a missing folder", [&] { return platform::Move(temp / "a", temp / "missing/a"); }, Failure::kMissing},
-        {"a name too long", [&] { return platform::Move(temp / "a", temp / std::string(300, 'n')); }, Failure::kNameTooLong},
-        {"a folder not empty", [&] { return platform::RemoveEmptyFolder(temp / "full"); }, Failure::kTaken},
-        {"a taken folder name", [&] { return platform::MakeFolder(temp / "full"); }, Failure::kTaken},
-        {"a success after failures", [&] { return platform::Move(temp / "a", temp / "c"); }, Failure::kNone},
+        {"a taken name", [&] { return platform::Move(temp / "a", temp / "b"); }, Failure::Taken},
+        {"a missing source", [&] { return platform::Move(temp / "missing", temp / "c"); }, Failure::Missing},
+        {"a missing folder", [&] { return platform::Move(temp / "a", temp / "missing/a"); }, Failure::Missing},
+        {"a name too long", [&] { return platform::Move(temp / "a", temp / std::string(300, 'n')); }, Failure::NameTooLong},
+        {"a folder not empty", [&] { return platform::RemoveEmptyFolder(temp / "full"); }, Failure::Taken},
+        {"a taken folder name", [&] { return platform::MakeFolder(temp / "full"); }, Failure::Taken},
+        {"a success after failures", [&] { return platform::Move(temp / "a", temp / "c"); }, Failure::None},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        EXPECT_EQ(c.write(), c.failure == Failure::kNone);
+        EXPECT_EQ(c.write(), c.failure == Failure::None);
         EXPECT_EQ(platform::LastFailure(), c.failure);
     }
 }

@@ -29,8 +29,8 @@ private:
 
 // Disk images, and network shares of servers on this machine.
 inline auto FuseDrives() {
-    return ::testing::Values(FuseKind::kExfat, FuseKind::kNtfs, FuseKind::kFat, FuseKind::kSmbnetfs, FuseKind::kGvfs,
-                             FuseKind::kSshfs);
+    return ::testing::Values(FuseKind::Exfat, FuseKind::Ntfs, FuseKind::Fat, FuseKind::Smbnetfs, FuseKind::Gvfs,
+                             FuseKind::Sshfs);
 }
 
 inline std::string FuseDriveName(const ::testing::TestParamInfo<FuseKind>& info) {

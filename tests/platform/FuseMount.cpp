@@ -55,12 +55,12 @@ bool IsMountPoint(const std::string& path) {
 
 const char* FuseKindName(FuseKind kind) {
     switch (kind) {
-    case FuseKind::kExfat: return "exFAT";
-    case FuseKind::kNtfs: return "NTFS";
-    case FuseKind::kFat: return "FAT";
-    case FuseKind::kSmbnetfs: return "SambaThroughSmbnetfs";
-    case FuseKind::kGvfs: return "SambaThroughGvfs";
-    case FuseKind::kSshfs: return "SftpThroughSshfs";
+    case FuseKind::Exfat: return "exFAT";
+    case FuseKind::Ntfs: return "NTFS";
+    case FuseKind::Fat: return "FAT";
+    case FuseKind::Smbnetfs: return "SambaThroughSmbnetfs";
+    case FuseKind::Gvfs: return "SambaThroughGvfs";
+    case FuseKind::Sshfs: return "SftpThroughSshfs";
     }
     return "?";
 }
@@ -112,7 +112,7 @@ bool FuseMount::Mount(FuseKind kind) {
 
     std::vector<std::string> driver;
     switch (kind) {
-    case FuseKind::kExfat: {
+    case FuseKind::Exfat: {
         if (!Run({"mkfs.exfat", image_})) return Fail("mkfs.exfat failed");
         // As root the exFAT driver mounts block devices only.
         const std::string name = folder_ + "/loop";
@@ -121,11 +121,11 @@ bool FuseMount::Mount(FuseKind kind) {
         driver = {"mount.exfat-fuse", "-d", loopDevice_, mountPoint_};  // -d: foreground
         break;
     }
-    case FuseKind::kNtfs:
+    case FuseKind::Ntfs:
         if (!Run({"mkfs.ntfs", "--quick", "--force", image_})) return Fail("mkfs.ntfs failed");
         driver = {"ntfs-3g", "-o", "no_detach", image_, mountPoint_};
         break;
-    case FuseKind::kFat:
+    case FuseKind::Fat:
         if (!Run({"mkfs.fat", image_})) return Fail("mkfs.fat failed");
         driver = {"fusefat", "-f", "-o", "rw+", image_, mountPoint_};
         break;

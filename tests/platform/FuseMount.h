@@ -10,7 +10,7 @@
 // and /dev/fuse.
 namespace testtree {
 
-enum class FuseKind { kExfat, kNtfs, kFat, kSmbnetfs, kGvfs, kSshfs };
+enum class FuseKind { Exfat, Ntfs, Fat, Smbnetfs, Gvfs, Sshfs };
 const char* FuseKindName(FuseKind kind);
 
 class FuseMount {
@@ -25,8 +25,8 @@ public:
     const std::string& Path() const { return root_; }  // for a share, the share's folder
 
     // Shares: Path() on the server; share.sh's other commands ("stop-server", ...).
-    bool IsShare() const { return kind_ >= FuseKind::kSmbnetfs; }
-    bool IsSmbShare() const { return kind_ == FuseKind::kSmbnetfs || kind_ == FuseKind::kGvfs; }
+    bool IsShare() const { return kind_ >= FuseKind::Smbnetfs; }
+    bool IsSmbShare() const { return kind_ == FuseKind::Smbnetfs || kind_ == FuseKind::Gvfs; }
     std::string OnServer() const { return folder_ + "/share"; }
     bool Share(const char* command) const;
 

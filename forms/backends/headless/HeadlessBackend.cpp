@@ -1,8 +1,8 @@
 #include "HeadlessBackend.h"
-#include "../ClassicFrame.h"
 
 #include <stdexcept>
 
+#include "forms/backends/ClassicFrame.h"
 #include "base/Utf8.h"
 
 namespace forms {

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "../../core/AccessibleMirror.h"
-#include "../../core/Backend.h"
+#include "forms/core/AccessibleMirror.h"
+#include "forms/core/Backend.h"
 
 namespace forms {
 

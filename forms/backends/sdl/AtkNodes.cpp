@@ -102,7 +102,7 @@ void Extents(AtkComponent* c, gint* x, gint* y, gint* width, gint* height, AtkCo
 gboolean GrabFocus(AtkComponent* c) {
     const AtkNode* n = Self(c);
     const AccessibleNode* node = NodeOf(c);
-    if (!node || (node->Parent != kNoNode && !(node->States & asFocusable))) return FALSE;
+    if (!node || (node->Parent != kNoNode && !(node->States & AccessibleState::Focusable))) return FALSE;
     n->host->Post(n->window, n->id, false);
     return TRUE;
 }
@@ -122,7 +122,7 @@ gint ActionCount(AtkAction* a) {
 gboolean DoAction(AtkAction* a, gint i) {
     const AtkNode* n = Self(a);
     const AccessibleNode* node = NodeOf(a);
-    if (i != 0 || !node || node->DefaultAction.empty() || (node->States & asUnavailable)) return FALSE;
+    if (i != 0 || !node || node->DefaultAction.empty() || (node->States & AccessibleState::Unavailable)) return FALSE;
     n->host->Post(n->window, n->id, true);
     return TRUE;
 }
@@ -142,7 +142,7 @@ std::string TextOf(gpointer p) {
     const AccessibleNode* node = NodeOf(p);
     if (!node) return {};
     if (node->Role != AccessibleRole::EditableText) return node->Name;
-    return node->States & asProtected ? std::string() : node->Value;
+    return node->States & AccessibleState::Protected ? std::string() : node->Value;
 }
 
 gint CharacterCount(AtkText* t) {
@@ -282,7 +282,7 @@ AtkRole AtkRoleOf(const AccessibleNode& node) {
         case AccessibleRole::Alert: return ATK_ROLE_ALERT;
         case AccessibleRole::PushButton: return ATK_ROLE_PUSH_BUTTON;
         case AccessibleRole::EditableText:
-            return node.States & asProtected ? ATK_ROLE_PASSWORD_TEXT : ATK_ROLE_ENTRY;
+            return node.States & AccessibleState::Protected ? ATK_ROLE_PASSWORD_TEXT : ATK_ROLE_ENTRY;
         case AccessibleRole::StaticText: return ATK_ROLE_LABEL;
         case AccessibleRole::Graphic: return ATK_ROLE_IMAGE;
         case AccessibleRole::ProgressBar: return ATK_ROLE_PROGRESS_BAR;
@@ -296,16 +296,16 @@ namespace {
 // Our state bits as ATK's, in the order listeners hear of them: each ATK state holds
 // while our bit is set, or, where WhileClear says so, while it is clear.
 struct StateMapping {
-    uint32_t Ours;
+    AccessibleState Ours;
     AtkStateType Theirs;
     bool WhileClear;
 };
 constexpr StateMapping kStates[] = {
-    {asUnavailable, ATK_STATE_ENABLED, true}, {asUnavailable, ATK_STATE_SENSITIVE, true},
-    {asInvisible, ATK_STATE_VISIBLE, true},   {asInvisible, ATK_STATE_SHOWING, true},
-    {asFocusable, ATK_STATE_FOCUSABLE, false}, {asFocused, ATK_STATE_FOCUSED, false},
-    {asDefault, ATK_STATE_DEFAULT, false},    {asPressed, ATK_STATE_PRESSED, false},
-    {asReadOnly, ATK_STATE_READ_ONLY, false}};
+    {AccessibleState::Unavailable, ATK_STATE_ENABLED, true}, {AccessibleState::Unavailable, ATK_STATE_SENSITIVE, true},
+    {AccessibleState::Invisible, ATK_STATE_VISIBLE, true},   {AccessibleState::Invisible, ATK_STATE_SHOWING, true},
+    {AccessibleState::Focusable, ATK_STATE_FOCUSABLE, false}, {AccessibleState::Focused, ATK_STATE_FOCUSED, false},
+    {AccessibleState::Default, ATK_STATE_DEFAULT, false},    {AccessibleState::Pressed, ATK_STATE_PRESSED, false},
+    {AccessibleState::ReadOnly, ATK_STATE_READ_ONLY, false}};
 // The states that follow from the role and the window rather than from a bit, and
 // change with them.
 constexpr AtkStateType kDerived[] = {ATK_STATE_EDITABLE, ATK_STATE_ACTIVE};
@@ -319,7 +319,7 @@ AtkStateSet* AtkStatesOf(const AccessibleNode& node, bool active) {
         if (((s & m.Ours) != 0) != m.WhileClear) atk_state_set_add_state(set, m.Theirs);
     if (node.Role == AccessibleRole::EditableText) {
         atk_state_set_add_state(set, ATK_STATE_SINGLE_LINE);
-        if (!(s & asReadOnly)) atk_state_set_add_state(set, ATK_STATE_EDITABLE);
+        if (!(s & AccessibleState::ReadOnly)) atk_state_set_add_state(set, ATK_STATE_EDITABLE);
     }
     if (node.Role == AccessibleRole::Alert || node.Role == AccessibleRole::Dialog)
         atk_state_set_add_state(set, ATK_STATE_MODAL);

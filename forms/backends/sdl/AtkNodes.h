@@ -1,11 +1,11 @@
 #pragma once
 // The ATK objects that stand for a window's accessible nodes, and what they ask of
 // the object that owns them. Included only by the SDL backend's ATK units.
-#include <atk/atk.h>
-
 #include <cstdint>
 
-#include "../../core/Backend.h"
+#include <atk/atk.h>
+
+#include "forms/core/Backend.h"
 
 namespace forms::sdl {
 

@@ -1,10 +1,5 @@
 #include "SdlAccessible.h"
 
-#include <atk-bridge.h>
-
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -16,8 +11,12 @@
 #include <utility>
 #include <vector>
 
+#include <atk-bridge.h>
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+
 #include "AtkNodes.h"
-#include "../../core/AccessibleMirror.h"
+#include "forms/core/AccessibleMirror.h"
 #include "SdlX11.h"
 
 namespace forms::sdl {
@@ -194,7 +193,7 @@ public:
         for (const AccessibleNode* n : added)
             if (AtkObject* label = Object(w, n->LabelledBy))
                 atk_object_add_relationship(Object(w, n->Id), ATK_RELATION_LABELLED_BY, label);
-        if (!tree.Nodes.empty()) Showing(w, !(tree.Nodes.front().States & asInvisible));
+        if (!tree.Nodes.empty()) Showing(w, !(tree.Nodes.front().States & AccessibleState::Invisible));
     }
 
     void SetNode(WindowId w, const AccessibleNode& n) {
@@ -205,7 +204,7 @@ public:
         const std::optional<AccessibleNode> before = it->second.Tree.Replace(n);
         if (!before) return;
         Changed(w, o, *before, n);
-        if (n.Id == kWindowNode) Showing(w, !(n.States & asInvisible));
+        if (n.Id == kWindowNode) Showing(w, !(n.States & AccessibleState::Invisible));
     }
 
     // As a toolkit's window does: "deactivate" for the window left, "activate" for the
@@ -231,7 +230,7 @@ public:
         AtkObject* o = Object(w, focus);
         const AccessibleNode* n = Node(w, focus);
         if (!o || !n) return;
-        if (entered && focus != kWindowNode && (n->States & asFocused))
+        if (entered && focus != kWindowNode && (n->States & AccessibleState::Focused))
             atk_object_notify_state_change(o, ATK_STATE_FOCUSED, TRUE);
         G_GNUC_BEGIN_IGNORE_DEPRECATIONS
         atk_focus_tracker_notify(o);  // the bridge's "focus:" event

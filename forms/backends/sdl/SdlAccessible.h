@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "../../core/Backend.h"
+#include "forms/core/Backend.h"
 
 struct SDL_SysWMmsg;
 

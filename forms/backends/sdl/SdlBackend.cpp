@@ -1,16 +1,16 @@
 #include "SdlBackend.h"
 
 #define SDL_MAIN_HANDLED
-#include <SDL.h>
-
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "../PlatformBackend.h"
-#include "../../core/Exceptions.h"
+#include <SDL.h>
+
+#include "forms/backends/PlatformBackend.h"
+#include "forms/core/Exceptions.h"
 #include "SdlAccessible.h"
 #include "SdlEvents.h"
 #include "SdlIcon.h"
@@ -35,7 +35,8 @@ WindowId BackendState::FromSdl(uint32_t sdlId) const {
 
 Frame BackendState::FrameFor(const WindowStyle& s) const {
     const Decoration d = DecorationOf(s);
-    if (measuredKnown[d]) return measured[d];
+    const auto i = static_cast<std::size_t>(d);
+    if (measuredKnown[i]) return measured[i];
     const Frame f = ClassicFrame(s);
     return {Up(f.Left), Up(f.Top), Up(f.Right), Up(f.Bottom)};
 }
@@ -111,7 +112,7 @@ void BackendState::Realise(WindowId id, Window& w) {
     const WindowStyle& st = w.Params.Style;
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (st.Border == TBorderStyle::bsNone) flags |= SDL_WINDOW_BORDERLESS;
-    if (DecorationOf(st) == kTool) flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
+    if (DecorationOf(st) == Decoration::Tool) flags |= SDL_WINDOW_UTILITY | SDL_WINDOW_SKIP_TASKBAR;
     if (st.StayOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE,
                 st.Border == TBorderStyle::bsDialog ? "_NET_WM_WINDOW_TYPE_DIALOG" : "_NET_WM_WINDOW_TYPE_NORMAL");
@@ -139,8 +140,8 @@ void BackendState::MeasureFrame(Window& w, bool atShowing) {
     const Frame f{left, top, right, bottom};
     w.Border = f;
     const Decoration d = DecorationOf(w.Params.Style);
-    measured[d] = f;
-    measuredKnown[d] = true;
+    measured[static_cast<std::size_t>(d)] = f;
+    measuredKnown[static_cast<std::size_t>(d)] = true;
 }
 
 void BackendState::Activate(WindowId id) {

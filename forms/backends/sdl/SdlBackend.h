@@ -56,7 +56,7 @@
 #include <memory>
 #include <string>
 
-#include "../../core/Backend.h"
+#include "forms/core/Backend.h"
 
 namespace forms {
 

@@ -1,9 +1,9 @@
 #include "SdlEvents.h"
 
 #define SDL_MAIN_HANDLED
-#include <SDL.h>
-
 #include <initializer_list>
+
+#include <SDL.h>
 
 #include "SdlKeys.h"
 #include "SdlState.h"

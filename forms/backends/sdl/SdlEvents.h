@@ -1,7 +1,7 @@
 #pragma once
 // SDL's events as the library's reports: one call on the sink for each event that
 // means something to a window of ours, in the order SDL gives them.
-#include "../../core/Backend.h"
+#include "forms/core/Backend.h"
 
 union SDL_Event;
 

@@ -1,8 +1,8 @@
 // The .ico reader: the image closest to a size, as 0xAARRGGBB pixels.
+#include "SdlIcon.h"
+
 #include <cstdlib>
 #include <string_view>
-
-#include "SdlIcon.h"
 
 namespace forms::sdl {
 

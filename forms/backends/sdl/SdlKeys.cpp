@@ -1,9 +1,9 @@
 // The keyboard as Windows names it: SDL keys as virtual-key codes, and the control
 // characters Windows types for keys SDL never types.
 #define SDL_MAIN_HANDLED
-#include <SDL.h>
-
 #include "SdlKeys.h"
+
+#include <SDL.h>
 
 namespace forms::sdl {
 

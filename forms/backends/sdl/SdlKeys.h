@@ -2,7 +2,7 @@
 // The keyboard as Windows names it. Needs no display.
 #include <cstdint>
 
-#include "../../core/Input.h"
+#include "forms/core/Input.h"
 
 namespace forms::sdl {
 

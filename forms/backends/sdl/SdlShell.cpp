@@ -1,12 +1,12 @@
 #include "SdlShell.h"
 
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cctype>
 #include <string>
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 extern char** environ;
 

@@ -1,11 +1,11 @@
 #pragma once
 // Opening a program or document on a Linux desktop: the desktop's viewer, xdg-open,
 // started and later reaped, never waited for.
-#include <sys/types.h>
-
 #include <vector>
 
-#include "../../core/Backend.h"
+#include <sys/types.h>
+
+#include "forms/core/Backend.h"
 
 namespace forms::sdl {
 

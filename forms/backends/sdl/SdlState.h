@@ -1,6 +1,7 @@
 #pragma once
 // What the SDL backend knows of its windows, shared by the backend's calls
 // (SdlBackend.cpp) and the translation of SDL's events (SdlEvents.cpp).
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string_view>
@@ -8,7 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "../ClassicFrame.h"
+#include "forms/backends/ClassicFrame.h"
 #include "SdlIcon.h"
 #include "SdlShell.h"
 
@@ -20,19 +21,20 @@ namespace forms::sdl {
 using Frame = FrameInsets;
 
 // The kinds of window whose frames the window manager draws alike.
-enum Decoration : uint8_t { kPlain, kTool, kNone, kDecorations };
+enum class Decoration : uint8_t { Plain, Tool, Frameless };
+constexpr std::size_t kDecorations = 3;
 
 constexpr Decoration DecorationOf(const WindowStyle& s) {
     switch (s.Border) {
-        case TBorderStyle::bsNone: return kNone;
+        case TBorderStyle::bsNone: return Decoration::Frameless;
         case TBorderStyle::bsToolWindow:
-        case TBorderStyle::bsSizeToolWin: return kTool;
-        default: return kPlain;
+        case TBorderStyle::bsSizeToolWin: return Decoration::Tool;
+        default: return Decoration::Plain;
     }
 }
 
 // The codes of the backend's own event type that are not timer ticks (SdlTimers.h).
-enum UserCode : int32_t { kWake = 2 };
+constexpr int32_t kWake = 2;
 
 // The core's units are pixels at 96 dpi; SDL's are the screen's, `scale` times as many.
 struct Window {

@@ -1,9 +1,9 @@
 #include "SdlSurface.h"
 
 #define SDL_MAIN_HANDLED
-#include <SDL.h>
-
 #include <cstring>
+
+#include <SDL.h>
 
 namespace forms::sdl {
 

@@ -3,8 +3,8 @@
 // system gave the window. Needs no display.
 #include <cstdint>
 
-#include "../../graphics/Bitmap.h"
-#include "../../graphics/Geometry.h"
+#include "forms/graphics/Bitmap.h"
+#include "forms/graphics/Geometry.h"
 
 struct SDL_Surface;
 

@@ -1,10 +1,10 @@
 #include "SdlTimers.h"
 
 #define SDL_MAIN_HANDLED
-#include <SDL.h>
-
 #include <algorithm>
 #include <atomic>
+
+#include <SDL.h>
 
 namespace forms::sdl {
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "../../core/Backend.h"
+#include "forms/core/Backend.h"
 
 namespace forms::sdl {
 
@@ -56,7 +56,7 @@ private:
 // The process's timers, on SDL's timer thread, which lives as long as SDL does: the
 // table is never destroyed. Their ticks are events of the type given here (the
 // backend's own), with code kTick and the timer in data1.
-enum : int32_t { kTick = 1 };
+constexpr int32_t kTick = 1;
 TimerTable& SdlTimers();
 void PostTicksAs(uint32_t eventType);
 

@@ -1,6 +1,12 @@
 // What SDL leaves to Xlib itself, apart from the rest: Xlib's headers define None, Bool
 // and Status. Xlib is SDL's, loaded at run time; nothing here links it.
 #define SDL_MAIN_HANDLED
+#include "SdlX11.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
@@ -9,12 +15,6 @@
 #include <X11/Xutil.h>
 #include <dlfcn.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
-
-#include "SdlX11.h"
-
 namespace forms::sdl {
 
 namespace {
@@ -22,7 +22,7 @@ namespace {
 using ErrorHandler = int (*)(Display*, XErrorEvent*);
 using SetErrorHandler = ErrorHandler (*)(ErrorHandler);
 
-ErrorHandler previous = nullptr;
+ErrorHandler g_previous = nullptr;
 
 // SDL wakes a waiting event loop with a message to one of the process's windows, over
 // a connection of its own. When that window is destroyed before the server gets to
@@ -31,7 +31,7 @@ ErrorHandler previous = nullptr;
 // closes the connection, at the very end of the run.
 int OnXError(Display* display, XErrorEvent* e) {
     if (e->error_code == BadWindow && e->request_code == X_SendEvent) return 0;
-    return previous ? previous(display, e) : 0;
+    return g_previous ? g_previous(display, e) : 0;
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ void GuardXErrors() {
     if (!xlib) return;
     if (auto set = reinterpret_cast<SetErrorHandler>(dlsym(xlib, "XSetErrorHandler"))) {
         const ErrorHandler old = set(OnXError);
-        if (old != OnXError) previous = old;
+        if (old != OnXError) g_previous = old;
     }
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "../../core/Backend.h"
+#include "forms/core/Backend.h"
 #include "SdlIcon.h"
 
 struct SDL_SysWMmsg;

@@ -5,8 +5,9 @@
 #include <string>
 
 #include "base/Utf8.h"
-#include "../../core/AccessibleMirror.h"
+#include "forms/core/AccessibleMirror.h"
 
+// <windows.h> comes after our headers: it turns names such as RGB into macros.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -104,12 +105,12 @@ LONG RoleOf(AccessibleRole role) {
 
 LONG StateOf(uint32_t states) {
     static constexpr struct {
-        uint32_t Ours;
+        AccessibleState Ours;
         LONG Theirs;
-    } kStates[] = {{asFocusable, STATE_SYSTEM_FOCUSABLE},   {asFocused, STATE_SYSTEM_FOCUSED},
-                   {asDefault, STATE_SYSTEM_DEFAULT},       {asUnavailable, STATE_SYSTEM_UNAVAILABLE},
-                   {asInvisible, STATE_SYSTEM_INVISIBLE},   {asPressed, STATE_SYSTEM_PRESSED},
-                   {asReadOnly, STATE_SYSTEM_READONLY},     {asProtected, STATE_SYSTEM_PROTECTED}};
+    } kStates[] = {{AccessibleState::Focusable, STATE_SYSTEM_FOCUSABLE},   {AccessibleState::Focused, STATE_SYSTEM_FOCUSED},
+                   {AccessibleState::Default, STATE_SYSTEM_DEFAULT},       {AccessibleState::Unavailable, STATE_SYSTEM_UNAVAILABLE},
+                   {AccessibleState::Invisible, STATE_SYSTEM_INVISIBLE},   {AccessibleState::Pressed, STATE_SYSTEM_PRESSED},
+                   {AccessibleState::ReadOnly, STATE_SYSTEM_READONLY},     {AccessibleState::Protected, STATE_SYSTEM_PROTECTED}};
     LONG result = 0;
     for (const auto& s : kStates)
         if (states & s.Ours) result |= s.Theirs;
@@ -181,7 +182,7 @@ public:
         *out = nullptr;
         const AccessibleNode* n = nullptr;
         if (HRESULT hr = Find(child, n); hr != S_OK) return hr;
-        if (n->States & asProtected) return E_ACCESSDENIED;
+        if (n->States & AccessibleState::Protected) return E_ACCESSDENIED;
         if (n->Value.empty() && n->HasRange) return Text(std::to_string(static_cast<long long>(n->Current)), out);
         return Text(n->Value, out);
     }
@@ -269,7 +270,7 @@ public:
         const auto& nodes = shared_->Tree.Nodes;
         for (size_t i = nodes.size(); i-- > 1;) {
             const AccessibleNode& n = nodes[i];
-            if (!(n.States & asInvisible) && n.Bounds.Contains(p.x, p.y)) return Child(static_cast<LONG>(i), out);
+            if (!(n.States & AccessibleState::Invisible) && n.Bounds.Contains(p.x, p.y)) return Child(static_cast<LONG>(i), out);
         }
         return Child(CHILDID_SELF, out);
     }

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "../../core/Accessible.h"
+#include "forms/core/Accessible.h"
 
 namespace forms {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "../PlatformBackend.h"
-#include "../../core/Exceptions.h"
+#include "forms/backends/PlatformBackend.h"
+#include "forms/core/Exceptions.h"
 #include "Win32State.h"
 
 namespace forms {

@@ -42,7 +42,7 @@
 #include <memory>
 #include <string>
 
-#include "../../core/Backend.h"
+#include "forms/core/Backend.h"
 
 namespace forms {
 

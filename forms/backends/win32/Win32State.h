@@ -10,7 +10,7 @@
 #include "Win32Accessible.h"
 #include "Win32Backend.h"
 #include "base/Utf8.h"
-#include "../../graphics/gdi/GdiCanvas.h"
+#include "forms/graphics/gdi/GdiCanvas.h"
 
 // After the library's headers: <windows.h> turns names such as RGB and VK_RETURN into
 // macros, and three of the backend's own members into the system's functions.

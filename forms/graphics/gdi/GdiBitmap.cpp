@@ -3,6 +3,7 @@
 
 #include "GdiCanvas.h"
 
+// <windows.h> comes after our headers: it turns names such as RGB into macros.
 #include <windows.h>
 
 namespace forms {

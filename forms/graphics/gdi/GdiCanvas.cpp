@@ -1,13 +1,14 @@
 #include "GdiCanvas.h"
 
-#include "base/Utf8.h"
-
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
 #include <tuple>
 
+#include "base/Utf8.h"
+
+// <windows.h> comes after our headers: it turns names such as RGB into macros.
 #include <windows.h>
 
 namespace forms {

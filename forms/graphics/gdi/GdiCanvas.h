@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "../Bitmap.h"
-#include "../Canvas.h"
+#include "forms/graphics/Bitmap.h"
+#include "forms/graphics/Canvas.h"
 
 // The Windows canvas: TCanvas's coverage rules (Canvas.h) drawn by GDI itself into a
 // top-down 32-bit DIB section selected into a memory DC.

@@ -1,10 +1,10 @@
 #include "FontDiscovery.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+
+#include <dirent.h>
 
 #include FT_WINFONTS_H
 
@@ -23,13 +23,13 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-TStrikeChoice ChooseStrike(const std::vector<TStrike>& strikes, const std::string& family, int32_t height, bool bold,
+StrikeChoice ChooseStrike(const std::vector<Strike>& strikes, const std::string& family, int32_t height, bool bold,
                            bool italic) {
-    TStrikeChoice choice;
-    auto size = [&](const TStrike& s) { return height < 0 ? s.Em() : s.height; };
+    StrikeChoice choice;
+    auto size = [&](const Strike& s) { return height < 0 ? s.Em() : s.height; };
     const int32_t wanted = height < 0 ? -height : height;
-    auto score = [&](const TStrike& s) { return (s.bold == bold) * 4 + (s.italic == italic) * 2 + s.dpi96; };
-    for (const TStrike& s : strikes) {
+    auto score = [&](const Strike& s) { return (s.bold == bold) * 4 + (s.italic == italic) * 2 + s.dpi96; };
+    for (const Strike& s : strikes) {
         if (s.family != family) continue;
         if (size(s) == wanted && (!choice.exact || score(s) > score(*choice.exact))) choice.exact = &s;
         const int32_t d = std::abs(size(s) - wanted);
@@ -40,11 +40,11 @@ TStrikeChoice ChooseStrike(const std::vector<TStrike>& strikes, const std::strin
     return choice;
 }
 
-TFontDiscovery::~TFontDiscovery() {
+FontDiscovery::~FontDiscovery() {
     if (fontconfig_) FcConfigDestroy(fontconfig_);
 }
 
-const std::vector<TStrike>& TFontDiscovery::Strikes(FT_Library library) {
+const std::vector<Strike>& FontDiscovery::Strikes(FT_Library library) {
     if (indexed_) return strikes_;
     indexed_ = true;
     if (!library) return strikes_;
@@ -64,7 +64,7 @@ const std::vector<TStrike>& TFontDiscovery::Strikes(FT_Library library) {
     return strikes_;
 }
 
-void TFontDiscovery::IndexFon(FT_Library library, const std::string& path) {
+void FontDiscovery::IndexFon(FT_Library library, const std::string& path) {
     for (FT_Long i = 0, n = 1; i < n; ++i) {
         FT_Face face = nullptr;
         if (FT_New_Face(library, path.c_str(), i, &face) != 0) return;
@@ -73,7 +73,7 @@ void TFontDiscovery::IndexFon(FT_Library library, const std::string& path) {
         // Only the Western code page: other scripts come through the fallback fonts.
         if (FT_Get_WinFNT_Header(face, &h) == 0 && h.charset == FT_WinFNT_ID_CP1252 && face->family_name &&
             h.pixel_height > 0) {
-            TStrike s;
+            Strike s;
             s.family = Lower(face->family_name);
             s.path = path;
             s.index = i;
@@ -89,7 +89,7 @@ void TFontDiscovery::IndexFon(FT_Library library, const std::string& path) {
     }
 }
 
-std::optional<TMatch> TFontDiscovery::Match(const std::string& family, bool bold, bool italic, char32_t codepoint) {
+std::optional<FontMatch> FontDiscovery::Match(const std::string& family, bool bold, bool italic, char32_t codepoint) {
     if (!fontconfigTried_) {
         fontconfigTried_ = true;
         fontconfig_ = FcInitLoadConfigAndFonts();
@@ -112,13 +112,13 @@ std::optional<TMatch> TFontDiscovery::Match(const std::string& family, bool bold
     FcPattern* found = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (!found) return std::nullopt;
-    std::optional<TMatch> out;
+    std::optional<FontMatch> out;
     FcChar8* file = nullptr;
     FcCharSet* has = nullptr;
     if (FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch &&
         (!codepoint ||
          (FcPatternGetCharSet(found, FC_CHARSET, 0, &has) == FcResultMatch && FcCharSetHasChar(has, codepoint)))) {
-        TMatch m;
+        FontMatch m;
         m.path = reinterpret_cast<const char*>(file);
         int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
         FcPatternGetInteger(found, FC_INDEX, 0, &m.index);

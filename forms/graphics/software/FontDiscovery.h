@@ -16,7 +16,7 @@
 namespace forms {
 
 // One size of a Windows bitmap font family (one face of a .fon file).
-struct TStrike : fontmetrics::TStrikeCell {
+struct Strike : fontmetrics::StrikeCell {
     std::string family;  // lower case
     std::string path;
     FT_Long index = 0;
@@ -29,41 +29,41 @@ struct TStrike : fontmetrics::TStrikeCell {
 // (character height for a negative height, cell for a positive one) that best fits
 // the style, preferring 96 dpi, and the one nearest in size, the larger on a tie.
 // Either is null when the family has none.
-struct TStrikeChoice {
-    const TStrike* exact = nullptr;
-    const TStrike* nearest = nullptr;
+struct StrikeChoice {
+    const Strike* exact = nullptr;
+    const Strike* nearest = nullptr;
 };
-TStrikeChoice ChooseStrike(const std::vector<TStrike>& strikes, const std::string& family, int32_t height, bool bold,
+StrikeChoice ChooseStrike(const std::vector<Strike>& strikes, const std::string& family, int32_t height, bool bold,
                            bool italic);
 
 // A face as fontconfig matched it.
-struct TMatch {
+struct FontMatch {
     std::string path;
     int index = 0;
     bool bold = false;
     bool italic = false;
 };
 
-class TFontDiscovery {
+class FontDiscovery {
 public:
-    TFontDiscovery() = default;
-    ~TFontDiscovery();
-    TFontDiscovery(const TFontDiscovery&) = delete;
-    TFontDiscovery& operator=(const TFontDiscovery&) = delete;
+    FontDiscovery() = default;
+    ~FontDiscovery();
+    FontDiscovery(const FontDiscovery&) = delete;
+    FontDiscovery& operator=(const FontDiscovery&) = delete;
 
     // Every Western (Windows-1252) strike in the folders that Wine's fonts package
     // installs, indexed with `library` on first use, in file name order.
-    const std::vector<TStrike>& Strikes(FT_Library library);
+    const std::vector<Strike>& Strikes(FT_Library library);
 
     // The face fontconfig prefers for a family and style; with a code point, only a
     // face that has it.
-    std::optional<TMatch> Match(const std::string& family, bool bold, bool italic, char32_t codepoint);
+    std::optional<FontMatch> Match(const std::string& family, bool bold, bool italic, char32_t codepoint);
 
 private:
     void IndexFon(FT_Library library, const std::string& path);
 
     bool indexed_ = false;
-    std::vector<TStrike> strikes_;
+    std::vector<Strike> strikes_;
     FcConfig* fontconfig_ = nullptr;
     bool fontconfigTried_ = false;
 };

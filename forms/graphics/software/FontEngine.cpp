@@ -22,7 +22,7 @@
 namespace forms {
 namespace {
 
-using fontmetrics::TFaceUnits;
+using fontmetrics::FaceUnits;
 
 // The last resort when fontconfig offers nothing: fonts-dejavu-core's sans.
 const char* const kLastResortFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
@@ -31,7 +31,7 @@ const char* const kLastResortFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans
 constexpr int32_t kDefaultEm = 11;
 
 // What draws a glyph: a face at this font's size, and the styles it must synthesise.
-struct TGlyphSource {
+struct GlyphSource {
     FT_Face face = nullptr;
     FT_Size size = nullptr;
     bool codePage1252 = false;  // a bitmap font indexed by Windows-1252 bytes
@@ -41,8 +41,8 @@ struct TGlyphSource {
 
 // An outline face's vertical design, read as Windows reads it: ascent and descent
 // from OS/2's usWin* (else hhea), the strike-out from OS/2 where it has one.
-TFaceUnits UnitsOf(FT_Face face) {
-    TFaceUnits u;
+FaceUnits UnitsOf(FT_Face face) {
+    FaceUnits u;
     u.unitsPerEm = face->units_per_EM;
     u.ascent = face->ascender;
     u.descent = -face->descender;
@@ -60,12 +60,12 @@ TFaceUnits UnitsOf(FT_Face face) {
     return u;
 }
 
-glyphs::TPixelMode ModeOf(const FT_Bitmap& bm) {
+glyphs::PixelMode ModeOf(const FT_Bitmap& bm) {
     switch (bm.pixel_mode) {
-        case FT_PIXEL_MODE_MONO: return glyphs::TPixelMode::Mono;
-        case FT_PIXEL_MODE_GRAY: return glyphs::TPixelMode::Gray;
-        case FT_PIXEL_MODE_BGRA: return glyphs::TPixelMode::Bgra;
-        default: return glyphs::TPixelMode::Other;
+        case FT_PIXEL_MODE_MONO: return glyphs::PixelMode::Mono;
+        case FT_PIXEL_MODE_GRAY: return glyphs::PixelMode::Gray;
+        case FT_PIXEL_MODE_BGRA: return glyphs::PixelMode::Bgra;
+        default: return glyphs::PixelMode::Other;
     }
 }
 
@@ -73,9 +73,9 @@ glyphs::TPixelMode ModeOf(const FT_Bitmap& bm) {
 
 struct TFontEngine::TImpl {
     FT_Library library = nullptr;
-    TFontDiscovery discovery;
+    FontDiscovery discovery;
     std::map<std::string, FT_Face> faces;  // by "path#index"
-    std::map<std::string, std::unique_ptr<TRasterFont>> fonts;
+    std::map<std::string, std::unique_ptr<RasterFont>> fonts;
     size_t rendered = 0;
 
     ~TImpl() {
@@ -107,22 +107,22 @@ struct TFontEngine::TImpl {
         return size;
     }
 
-    std::optional<TMatch> Match(const std::string& family, bool bold, bool italic, char32_t codepoint) {
+    std::optional<FontMatch> Match(const std::string& family, bool bold, bool italic, char32_t codepoint) {
         return discovery.Match(family, bold, italic, codepoint);
     }
 
-    std::unique_ptr<TRasterFont> Create(const TFontSpec& spec);
-    std::unique_ptr<TRasterFont> FromStrike(const TStrike& s, bool bold, bool italic);
-    std::unique_ptr<TRasterFont> Substitute(const TFontSpec& spec, const TStrike& nearest, int32_t em);
-    std::unique_ptr<TRasterFont> FromOutline(const TFontSpec& spec);
+    std::unique_ptr<RasterFont> Create(const TFontSpec& spec);
+    std::unique_ptr<RasterFont> FromStrike(const Strike& s, bool bold, bool italic);
+    std::unique_ptr<RasterFont> Substitute(const TFontSpec& spec, const Strike& nearest, int32_t em);
+    std::unique_ptr<RasterFont> FromOutline(const TFontSpec& spec);
 };
 
 namespace {
 
-class TFreeTypeFont final : public TRasterFont {
+class FreeTypeFont final : public RasterFont {
 public:
-    TFreeTypeFont(TFontEngine::TImpl& engine, std::string family, bool bold, bool italic, int32_t em,
-                  TGlyphSource primary, const TFontMetrics& metrics, std::string source)
+    FreeTypeFont(TFontEngine::TImpl& engine, std::string family, bool bold, bool italic, int32_t em,
+                  GlyphSource primary, const TFontMetrics& metrics, std::string source)
         : engine_(engine), family_(std::move(family)), bold_(bold), italic_(italic), em_(em), primary_(primary) {
         metrics_ = metrics;
         // Only bitmap glyphs are slanted by whole pixels (Shear); an obliqued outline
@@ -132,25 +132,25 @@ public:
         source_ = std::move(source);
     }
 
-    ~TFreeTypeFont() override {
+    ~FreeTypeFont() override {
         if (primary_.size) FT_Done_Size(primary_.size);
-        for (TGlyphSource& f : fallbacks_) FT_Done_Size(f.size);
+        for (GlyphSource& f : fallbacks_) FT_Done_Size(f.size);
     }
 
     const TGlyph& Glyph(char32_t codepoint) override {
         auto it = glyphs_.find(codepoint);
         if (it != glyphs_.end()) return it->second;
-        const TGlyphSource* source = &primary_;
+        const GlyphSource* source = &primary_;
         FT_UInt index = CharIndex(primary_, codepoint);
         if (!index) {
-            if (const TGlyphSource* f = Fallback(codepoint, index)) source = f;
+            if (const GlyphSource* f = Fallback(codepoint, index)) source = f;
         }
         // index 0 is the face's default glyph: a box, or the bitmap font's default character.
         return glyphs_.emplace(codepoint, Render(*source, index)).first->second;
     }
 
 private:
-    static FT_UInt CharIndex(const TGlyphSource& s, char32_t codepoint) {
+    static FT_UInt CharIndex(const GlyphSource& s, char32_t codepoint) {
         if (!s.face) return 0;
         if (s.codePage1252) {
             const uint8_t byte = glyphs::ToCp1252(codepoint);
@@ -159,16 +159,16 @@ private:
         return FT_Get_Char_Index(s.face, codepoint);
     }
 
-    const TGlyphSource* Fallback(char32_t codepoint, FT_UInt& index) {
-        for (const TGlyphSource& f : fallbacks_)
+    const GlyphSource* Fallback(char32_t codepoint, FT_UInt& index) {
+        for (const GlyphSource& f : fallbacks_)
             if ((index = CharIndex(f, codepoint)) != 0) return &f;
-        const std::optional<TMatch> m = engine_.Match(family_, bold_, italic_, codepoint);
+        const std::optional<FontMatch> m = engine_.Match(family_, bold_, italic_, codepoint);
         if (!m) return nullptr;
         FT_Face face = engine_.OpenFace(m->path, m->index);
         if (!face || face == primary_.face) return nullptr;
-        for (const TGlyphSource& f : fallbacks_)
+        for (const GlyphSource& f : fallbacks_)
             if (f.face == face) return nullptr;  // it was asked already and lacks the character
-        TGlyphSource f;
+        GlyphSource f;
         f.face = face;
         f.size = TFontEngine::TImpl::NewSize(face);
         if (!f.size) return nullptr;
@@ -183,7 +183,7 @@ private:
         return index ? &fallbacks_.back() : nullptr;
     }
 
-    TGlyph Render(const TGlyphSource& s, FT_UInt index) {
+    TGlyph Render(const GlyphSource& s, FT_UInt index) {
         TGlyph g;
         if (!s.face) return g;
         FT_Activate_Size(s.size);
@@ -209,19 +209,19 @@ private:
     bool bold_;
     bool italic_;
     int32_t em_;  // character height: what fallback faces are scaled to
-    TGlyphSource primary_;
-    std::vector<TGlyphSource> fallbacks_;
+    GlyphSource primary_;
+    std::vector<GlyphSource> fallbacks_;
     std::unordered_map<char32_t, TGlyph> glyphs_;
 };
 
 }  // namespace
 
-std::unique_ptr<TRasterFont> TFontEngine::TImpl::Create(const TFontSpec& spec) {
+std::unique_ptr<RasterFont> TFontEngine::TImpl::Create(const TFontSpec& spec) {
     const bool bold = (spec.Style & fsBold) != 0, italic = (spec.Style & fsItalic) != 0;
     const int32_t height = spec.Height == 0 ? -kDefaultEm : spec.Height;
     const std::string family = Lower(spec.Name);
 
-    const TStrikeChoice strikes = ChooseStrike(discovery.Strikes(Library()), family, height, bold, italic);
+    const StrikeChoice strikes = ChooseStrike(discovery.Strikes(Library()), family, height, bold, italic);
     if (strikes.exact) {
         if (auto f = FromStrike(*strikes.exact, bold, italic)) return f;
     }
@@ -233,11 +233,11 @@ std::unique_ptr<TRasterFont> TFontEngine::TImpl::Create(const TFontSpec& spec) {
     return FromOutline(sized);
 }
 
-std::unique_ptr<TRasterFont> TFontEngine::TImpl::FromStrike(const TStrike& s, bool bold, bool italic) {
+std::unique_ptr<RasterFont> TFontEngine::TImpl::FromStrike(const Strike& s, bool bold, bool italic) {
     FT_Face face = OpenFace(s.path, s.index);
     if (!face || face->num_fixed_sizes < 1 || face->num_charmaps < 1) return nullptr;
     FT_Set_Charmap(face, face->charmaps[0]);
-    TGlyphSource src;
+    GlyphSource src;
     src.face = face;
     src.size = NewSize(face);
     if (!src.size) return nullptr;
@@ -245,18 +245,18 @@ std::unique_ptr<TRasterFont> TFontEngine::TImpl::FromStrike(const TStrike& s, bo
     src.codePage1252 = true;
     src.synthBold = bold && !s.bold;
     src.synthItalic = italic && !s.italic;
-    return std::make_unique<TFreeTypeFont>(*this, s.family, bold, italic, s.Em(), src, fontmetrics::StrikeMetrics(s),
+    return std::make_unique<FreeTypeFont>(*this, s.family, bold, italic, s.Em(), src, fontmetrics::StrikeMetrics(s),
                                            s.path + "#" + std::to_string(s.index) + " (" +
                                                std::to_string(s.height) + " px strike)");
 }
 
-std::unique_ptr<TRasterFont> TFontEngine::TImpl::Substitute(const TFontSpec& spec, const TStrike& nearest,
+std::unique_ptr<RasterFont> TFontEngine::TImpl::Substitute(const TFontSpec& spec, const Strike& nearest,
                                                             int32_t em) {
     const bool bold = (spec.Style & fsBold) != 0, italic = (spec.Style & fsItalic) != 0;
-    const std::optional<TMatch> match = Match(spec.Name, bold, italic, 0);
+    const std::optional<FontMatch> match = Match(spec.Name, bold, italic, 0);
     FT_Face face = match ? OpenFace(match->path, match->index) : nullptr;
     if (!face || !FT_IS_SCALABLE(face)) return nullptr;
-    TGlyphSource src;
+    GlyphSource src;
     src.face = face;
     src.size = NewSize(face);
     if (!src.size) return nullptr;
@@ -264,20 +264,20 @@ std::unique_ptr<TRasterFont> TFontEngine::TImpl::Substitute(const TFontSpec& spe
     src.synthBold = bold && !match->bold;
     src.synthItalic = italic && !match->italic;
     const TFontMetrics m = fontmetrics::SubstituteMetrics(UnitsOf(face), spec.Height, em, nearest);
-    return std::make_unique<TFreeTypeFont>(*this, Lower(spec.Name), bold, italic, em, src, m,
+    return std::make_unique<FreeTypeFont>(*this, Lower(spec.Name), bold, italic, em, src, m,
                                            match->path + "#" + std::to_string(match->index) + " (" +
                                                std::to_string(em) + " ppem, in place of " + nearest.path + ")");
 }
 
-std::unique_ptr<TRasterFont> TFontEngine::TImpl::FromOutline(const TFontSpec& spec) {
+std::unique_ptr<RasterFont> TFontEngine::TImpl::FromOutline(const TFontSpec& spec) {
     const bool bold = (spec.Style & fsBold) != 0, italic = (spec.Style & fsItalic) != 0;
-    TMatch match;
-    if (std::optional<TMatch> m = Match(spec.Name, bold, italic, 0))
+    FontMatch match;
+    if (std::optional<FontMatch> m = Match(spec.Name, bold, italic, 0))
         match = *m;
     else
         match.path = kLastResortFont;
     FT_Face face = OpenFace(match.path, match.index);
-    TGlyphSource src;
+    GlyphSource src;
     TFontMetrics m;
     int32_t em = spec.Height < 0 ? -spec.Height : spec.Height;
     std::string source = match.path + "#" + std::to_string(match.index);
@@ -287,7 +287,7 @@ std::unique_ptr<TRasterFont> TFontEngine::TImpl::FromOutline(const TFontSpec& sp
         src.synthBold = bold && !match.bold;
         src.synthItalic = italic && !match.italic;
         if (FT_IS_SCALABLE(face)) {
-            const TFaceUnits units = UnitsOf(face);
+            const FaceUnits units = UnitsOf(face);
             em = fontmetrics::OutlineEm(units, spec.Height);
             FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(em));
             m = fontmetrics::OutlineMetrics(units, spec.Height, em);
@@ -307,10 +307,10 @@ std::unique_ptr<TRasterFont> TFontEngine::TImpl::FromOutline(const TFontSpec& sp
         m = fontmetrics::NoFontMetrics(em);
         source = "(no font)";
     }
-    return std::make_unique<TFreeTypeFont>(*this, Lower(spec.Name), bold, italic, std::max(em, 1), src, m, source);
+    return std::make_unique<FreeTypeFont>(*this, Lower(spec.Name), bold, italic, std::max(em, 1), src, m, source);
 }
 
-TSize TRasterFont::Extent(std::string_view text) {
+TSize RasterFont::Extent(std::string_view text) {
     TSize size{0, metrics_.height};
     for (size_t pos = 0; pos < text.size();) size.cx += Glyph(base::NextCodepoint(text, pos)).advance;
     if (!text.empty()) size.cx += metrics_.overhang;
@@ -325,7 +325,7 @@ TFontEngine& TFontEngine::Instance() {
     return engine;
 }
 
-TRasterFont& TFontEngine::Font(const TFontSpec& spec) {
+RasterFont& TFontEngine::Font(const TFontSpec& spec) {
     const std::string key = Lower(spec.Name) + '\n' + std::to_string(spec.Height) + '\n' +
                             std::to_string(spec.Style & (fsBold | fsItalic));
     auto it = impl_->fonts.find(key);

@@ -1,5 +1,4 @@
 #pragma once
-#include "base/Utf8.h"
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -7,8 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "../Font.h"
-#include "../Geometry.h"
+#include "base/Utf8.h"
+#include "forms/graphics/Font.h"
+#include "forms/graphics/Geometry.h"
 
 // The software canvas's text: fonts opened with FreeType, glyphs rendered monochrome
 // and cached per font and code point.
@@ -55,9 +55,9 @@ struct TFontMetrics {
 };
 
 // One font as matched for a TFontSpec (name, height, bold, italic).
-class TRasterFont {
+class RasterFont {
 public:
-    virtual ~TRasterFont() = default;
+    virtual ~RasterFont() = default;
 
     const TFontMetrics& Metrics() const { return metrics_; }
     // The glyph for a code point, rendered on first use and cached from then on.
@@ -81,7 +81,7 @@ public:
 
     // The font for a TFontSpec; underline and strike-out do not take part (the canvas draws
     // them from the metrics), nor does the colour or the character set.
-    TRasterFont& Font(const TFontSpec& spec);
+    RasterFont& Font(const TFontSpec& spec);
 
     // How many glyphs have been rendered by FreeType so far, over all fonts.
     size_t RenderedGlyphCount() const;

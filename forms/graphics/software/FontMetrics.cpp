@@ -16,7 +16,7 @@ void BitmapDecorations(TFontMetrics& m) {
     m.strikeOutTop = m.ascent - (m.ascent / 2 + m.strikeOutSize / 2);
 }
 
-void OutlineDecorations(const TFaceUnits& face, int32_t ppem, TFontMetrics& m) {
+void OutlineDecorations(const FaceUnits& face, int32_t ppem, TFontMetrics& m) {
     const int64_t upem = face.unitsPerEm;
     if (upem <= 0 || face.underlineThickness <= 0) {
         BitmapDecorations(m);
@@ -35,7 +35,7 @@ void OutlineDecorations(const TFaceUnits& face, int32_t ppem, TFontMetrics& m) {
     }
 }
 
-TFontMetrics StrikeMetrics(const TStrikeCell& strike) {
+TFontMetrics StrikeMetrics(const StrikeCell& strike) {
     TFontMetrics m;
     m.height = strike.height;
     m.ascent = strike.ascent;
@@ -43,13 +43,13 @@ TFontMetrics StrikeMetrics(const TStrikeCell& strike) {
     return m;
 }
 
-int32_t OutlineEm(const TFaceUnits& face, int32_t height) {
+int32_t OutlineEm(const FaceUnits& face, int32_t height) {
     if (height < 0) return -height;
     const int64_t upem = std::max<int64_t>(face.unitsPerEm, 1);
     return std::max(1, RoundDiv(int64_t{height} * upem, std::max<int64_t>(face.ascent + face.descent, 1)));
 }
 
-TFontMetrics OutlineMetrics(const TFaceUnits& face, int32_t height, int32_t em) {
+TFontMetrics OutlineMetrics(const FaceUnits& face, int32_t height, int32_t em) {
     const int64_t upem = std::max<int64_t>(face.unitsPerEm, 1);
     TFontMetrics m;
     if (height > 0) {
@@ -63,12 +63,12 @@ TFontMetrics OutlineMetrics(const TFaceUnits& face, int32_t height, int32_t em) 
     return m;
 }
 
-int32_t SubstituteEm(int32_t height, const TStrikeCell& nearest) {
+int32_t SubstituteEm(int32_t height, const StrikeCell& nearest) {
     if (height < 0) return std::max(1, -height);
     return std::max(1, RoundDiv(int64_t{height} * nearest.Em(), nearest.height));
 }
 
-TFontMetrics SubstituteMetrics(const TFaceUnits& face, int32_t height, int32_t em, const TStrikeCell& nearest) {
+TFontMetrics SubstituteMetrics(const FaceUnits& face, int32_t height, int32_t em, const StrikeCell& nearest) {
     TFontMetrics m;
     m.height = height > 0 ? height : em + RoundDiv(int64_t{em} * nearest.internalLeading, nearest.Em());
     m.ascent = m.height - RoundDiv(int64_t{m.height} * (nearest.height - nearest.ascent), nearest.height);

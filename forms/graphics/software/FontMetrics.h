@@ -12,7 +12,7 @@ namespace forms::fontmetrics {
 int32_t RoundDiv(int64_t a, int64_t b);
 
 // What an outline face declares about its vertical design, in font units.
-struct TFaceUnits {
+struct FaceUnits {
     int64_t unitsPerEm = 0;
     int64_t ascent = 0;   // as Windows reads it: OS/2 usWinAscent, else hhea's ascender
     int64_t descent = 0;  // likewise, positive below the baseline
@@ -23,7 +23,7 @@ struct TFaceUnits {
 };
 
 // The cell of one size of a bitmap family, in pixels.
-struct TStrikeCell {
+struct StrikeCell {
     int32_t height = 0;  // the cell
     int32_t ascent = 0;
     int32_t internalLeading = 0;
@@ -39,26 +39,26 @@ void BitmapDecorations(TFontMetrics& m);
 // The face's own underline and strike-out at ppem pixels per em, each centred on its
 // declared position; a face without underline data gets the bitmap rows, one without
 // a strike-out gets the bitmap strike-out at the underline's thickness.
-void OutlineDecorations(const TFaceUnits& face, int32_t ppem, TFontMetrics& m);
+void OutlineDecorations(const FaceUnits& face, int32_t ppem, TFontMetrics& m);
 
 // A strike drawn as it is: its own cell and ascent.
-TFontMetrics StrikeMetrics(const TStrikeCell& strike);
+TFontMetrics StrikeMetrics(const StrikeCell& strike);
 
 // Pixels per em of an outline face for a Windows height (not 0): a negative height is
 // the em itself, a positive one the cell, Windows' ascent plus descent.
-int32_t OutlineEm(const TFaceUnits& face, int32_t height);
+int32_t OutlineEm(const FaceUnits& face, int32_t height);
 // The outline face at `em` (from OutlineEm) for that height: a positive height is
 // the cell, its ascent in the face's proportion; otherwise ascent and descent rounded
 // at em each.
-TFontMetrics OutlineMetrics(const TFaceUnits& face, int32_t height, int32_t em);
+TFontMetrics OutlineMetrics(const FaceUnits& face, int32_t height, int32_t em);
 
 // The character height of an outline font standing in for a bitmap family: a negative
 // height asks for it directly, a positive one for the cell, scaled by the nearest
 // strike's proportion of character height to cell. At least 1.
-int32_t SubstituteEm(int32_t height, const TStrikeCell& nearest);
+int32_t SubstituteEm(int32_t height, const StrikeCell& nearest);
 // Its cell keeps the nearest strike's internal leading and descent in proportion;
 // a positive height is the cell itself.
-TFontMetrics SubstituteMetrics(const TFaceUnits& face, int32_t height, int32_t em, const TStrikeCell& nearest);
+TFontMetrics SubstituteMetrics(const FaceUnits& face, int32_t height, int32_t em, const StrikeCell& nearest);
 
 // A bitmap-only face at the strike FreeType selected, from its ascender and descender
 // in 26.6 pixels (the descender negative), each rounded up.

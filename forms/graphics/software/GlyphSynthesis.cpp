@@ -6,7 +6,7 @@
 
 namespace forms::glyphs {
 
-std::vector<uint8_t> MaskOf(const uint8_t* buffer, int32_t width, int32_t rows, int32_t pitch, TPixelMode mode) {
+std::vector<uint8_t> MaskOf(const uint8_t* buffer, int32_t width, int32_t rows, int32_t pitch, PixelMode mode) {
     const int32_t w = width, h = rows;
     std::vector<uint8_t> mask(static_cast<size_t>(w) * static_cast<size_t>(h));
     const uint8_t* top = pitch >= 0 ? buffer : buffer + static_cast<ptrdiff_t>(h - 1) * -pitch;
@@ -15,10 +15,10 @@ std::vector<uint8_t> MaskOf(const uint8_t* buffer, int32_t width, int32_t rows, 
         for (int32_t x = 0; x < w; ++x) {
             bool on = false;
             switch (mode) {
-                case TPixelMode::Mono: on = (row[x >> 3] & (0x80 >> (x & 7))) != 0; break;
-                case TPixelMode::Gray: on = row[x] >= 128; break;
-                case TPixelMode::Bgra: on = row[4 * x + 3] >= 128; break;
-                case TPixelMode::Other: on = false; break;
+                case PixelMode::Mono: on = (row[x >> 3] & (0x80 >> (x & 7))) != 0; break;
+                case PixelMode::Gray: on = row[x] >= 128; break;
+                case PixelMode::Bgra: on = row[4 * x + 3] >= 128; break;
+                case PixelMode::Other: on = false; break;
             }
             mask[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] = on ? 1 : 0;
         }

@@ -9,7 +9,7 @@
 namespace forms::glyphs {
 
 // How a rendered bitmap stores a pixel.
-enum class TPixelMode : uint8_t {
+enum class PixelMode : uint8_t {
     Mono,   // one bit, most significant first
     Gray,   // one byte of coverage
     Bgra,   // four bytes, alpha last
@@ -19,7 +19,7 @@ enum class TPixelMode : uint8_t {
 // The rows of a rendered bitmap as a one-byte-per-pixel mask (1 = glyph pixel): a grey
 // or colour pixel counts from half coverage on. A negative pitch stores the rows
 // bottom-up, `buffer` then pointing at the lowest row.
-std::vector<uint8_t> MaskOf(const uint8_t* buffer, int32_t width, int32_t rows, int32_t pitch, TPixelMode mode);
+std::vector<uint8_t> MaskOf(const uint8_t* buffer, int32_t width, int32_t rows, int32_t pitch, PixelMode mode);
 
 // Windows' bold for fonts without a bold face: the glyph drawn a second time one
 // pixel to the right, and one more pixel of advance.

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "../Color.h"
-#include "../Geometry.h"
+#include "forms/graphics/Color.h"
+#include "forms/graphics/Geometry.h"
 
 // The software canvas's pixel primitives. Every drawing operation of the canvas is
 // shape code above these few functions; only their inner loops touch pixels.

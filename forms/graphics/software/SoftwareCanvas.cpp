@@ -46,7 +46,7 @@ void TSoftwareCanvas::TextRect(const TRect& clip, int32_t x, int32_t y, std::str
     if (dclip.IsEmpty() || clip.IsEmpty() || text.empty()) return;
     const raster::TSurface s = Surface();
     const uint32_t px = raster::PixelOf(ColorToRGB(Font.Color));
-    TRasterFont& font = TFontEngine::Instance().Font(Font);
+    RasterFont& font = TFontEngine::Instance().Font(Font);
     const int64_t left = DeviceX(x), top = DeviceY(y);
     int64_t pen = left;
     for (size_t pos = 0; pos < text.size();) {

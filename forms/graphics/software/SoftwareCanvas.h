@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "../Bitmap.h"
-#include "../Canvas.h"
+#include "forms/graphics/Bitmap.h"
+#include "forms/graphics/Canvas.h"
 #include "Raster.h"
 
 // The Linux canvas: TCanvas's coverage rules (Canvas.h) drawn by our own rasteriser

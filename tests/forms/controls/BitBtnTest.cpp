@@ -66,7 +66,7 @@ TEST(BitBtnGeometry, GlyphBeforeCaptionThePairCentred) {
 TEST(BitBtnGlyphs, TickAndCrossWithGreyedTwins) {
     EXPECT_EQ(KindGlyph(TBitBtnKind::bkCustom, false), nullptr);
     EXPECT_EQ(KindGlyph(TBitBtnKind::bkCancel, false), KindGlyph(TBitBtnKind::bkAbort, false));
-    auto count = [](const TGlyphImage* g, auto pred) {
+    auto count = [](const GlyphImage* g, auto pred) {
         int n = 0;
         for (const auto& row : g->Pixels)
             for (TColor c : row) n += pred(c) ? 1 : 0;
@@ -75,20 +75,20 @@ TEST(BitBtnGlyphs, TickAndCrossWithGreyedTwins) {
     auto green = [](TColor c) { return c != clNone && !IsSystemColor(c) && GetGValue(c) > GetRValue(c) && GetGValue(c) > GetBValue(c); };
     auto red = [](TColor c) { return c != clNone && !IsSystemColor(c) && GetRValue(c) > GetGValue(c) && GetRValue(c) > GetBValue(c); };
     auto grey = [](TColor c) { return c == clBtnShadow || c == clBtnHighlight; };
-    const TGlyphImage* tick = KindGlyph(TBitBtnKind::bkOK, false);
-    const TGlyphImage* cross = KindGlyph(TBitBtnKind::bkCancel, false);
+    const GlyphImage* tick = KindGlyph(TBitBtnKind::bkOK, false);
+    const GlyphImage* cross = KindGlyph(TBitBtnKind::bkCancel, false);
     EXPECT_GT(count(tick, green), 20);
     EXPECT_EQ(count(tick, red), 0);
     EXPECT_GT(count(cross, red), 20);
     EXPECT_EQ(count(cross, green), 0);
-    for (const TGlyphImage* g : {KindGlyph(TBitBtnKind::bkOK, true), KindGlyph(TBitBtnKind::bkCancel, true)}) {
+    for (const GlyphImage* g : {KindGlyph(TBitBtnKind::bkOK, true), KindGlyph(TBitBtnKind::bkCancel, true)}) {
         EXPECT_EQ(count(g, green) + count(g, red), 0);
         EXPECT_GT(count(g, grey), 20);
     }
     // The twin keeps the shape: its shadow pixels are exactly the glyph's pixels.
-    const TGlyphImage* twin = KindGlyph(TBitBtnKind::bkOK, true);
-    for (int y = 0; y < TGlyphImage::Size; ++y)
-        for (int x = 0; x < TGlyphImage::Size; ++x)
+    const GlyphImage* twin = KindGlyph(TBitBtnKind::bkOK, true);
+    for (int y = 0; y < GlyphImage::Size; ++y)
+        for (int x = 0; x < GlyphImage::Size; ++x)
             EXPECT_EQ(twin->Pixels[y][x] == clBtnShadow, tick->Pixels[y][x] != clNone) << x << "," << y;
 }
 
@@ -123,13 +123,13 @@ end
 
 // Checks every glyph pixel at its place and that the caption's ink starts after the
 // glyph and the gap.
-void ExpectFace(const TBitmap& screen, const TBitBtn& b, const TGlyphImage& glyph, int shift, TColor textColor) {
+void ExpectFace(const TBitmap& screen, const TBitBtn& b, const GlyphImage& glyph, int shift, TColor textColor) {
     const TSize text = MeasureText(b.Font()->Spec(), b.Caption());
     const TGlyphCaptionLayout l = LayoutGlyphAndCaption({b.Width(), b.Height()}, text, true);
     const int gx = b.Left() + l.Glyph.X + shift, gy = b.Top() + l.Glyph.Y + shift;
     int mismatches = 0;
-    for (int y = 0; y < TGlyphImage::Size; ++y)
-        for (int x = 0; x < TGlyphImage::Size; ++x) {
+    for (int y = 0; y < GlyphImage::Size; ++y)
+        for (int x = 0; x < GlyphImage::Size; ++x) {
             // A focused button's dotted focus rectangle is drawn over the glyph.
             const int lx = gx + x - b.Left(), ly = gy + y - b.Top();
             if (b.Focused() && (lx == 4 || ly == 4 || lx == b.Width() - 5 || ly == b.Height() - 5)) continue;
@@ -141,10 +141,10 @@ void ExpectFace(const TBitmap& screen, const TBitBtn& b, const TGlyphImage& glyp
     int ink = 0, misplaced = 0;
     for (int y = b.Top() + 3; y < b.Top() + b.Height() - 3; ++y)
         for (int x = b.Left() + 3; x < b.Left() + b.Width() - 3; ++x) {
-            if (x >= gx && x < gx + TGlyphImage::Size && y >= gy && y < gy + TGlyphImage::Size) continue;
+            if (x >= gx && x < gx + GlyphImage::Size && y >= gy && y < gy + GlyphImage::Size) continue;
             if (screen.Pixel(x, y) != ColorToRGB(textColor)) continue;
             ++ink;
-            if (x < gx + TGlyphImage::Size + TBitBtn::GlyphSpacing) ++misplaced;
+            if (x < gx + GlyphImage::Size + TBitBtn::GlyphSpacing) ++misplaced;
         }
     EXPECT_GT(ink, 10);
     EXPECT_EQ(misplaced, 0);

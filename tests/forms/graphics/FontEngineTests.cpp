@@ -26,7 +26,7 @@ TFontSpec Spec(int32_t height, TFontStyles style = 0, const char* name = "MS San
     return s;
 }
 
-TRasterFont& FontFor(int32_t height, TFontStyles style = 0, const char* name = "MS Sans Serif") {
+RasterFont& FontFor(int32_t height, TFontStyles style = 0, const char* name = "MS Sans Serif") {
     return TFontEngine::Instance().Font(Spec(height, style, name));
 }
 
@@ -49,7 +49,7 @@ TEST(FontEngine, MsSansSerifCellsAreWindowsCells) {
                  {16, 16, 13},  {20, 20, 16},  {24, 24, 19},  {0, 13, 11}};
     for (const auto& row : table) {
         SCOPED_TRACE("Height " + std::to_string(row.height));
-        TRasterFont& font = FontFor(row.height);
+        RasterFont& font = FontFor(row.height);
         EXPECT_EQ(font.Metrics().height, row.cell);
         EXPECT_EQ(font.Metrics().ascent, row.ascent);
         EXPECT_EQ(font.Extent("").cy, row.cell);
@@ -143,7 +143,7 @@ TEST(FontEngine, MeasuredExtentsOfTheDialogTexts) {
 TEST(FontEngine, BitmapGlyphsStayInsideTheirCell) {
     for (int32_t h : {-11, -13, -16})
         for (TFontStyles style : {TFontStyles{0}, TFontStyles{fsBold}}) {
-            TRasterFont& font = FontFor(h, style);
+            RasterFont& font = FontFor(h, style);
             for (char32_t c = 0x20; c <= 0xFF; ++c) {
                 if (c >= 0x7F && c < 0xA0) continue;
                 const TGlyph& g = font.Glyph(c);
@@ -159,7 +159,7 @@ TEST(FontEngine, BitmapGlyphsStayInsideTheirCell) {
 }
 
 TEST(FontEngine, Windows1252CharactersComeFromTheStrikeOthersFromAFallback) {
-    TRasterFont& font = FontFor(-11);
+    RasterFont& font = FontFor(-11);
     // A strike's glyph is a full cell high; a fallback outline glyph is cut to its ink.
     for (char32_t c : {U'\u20AC', U'\u2019', U'\u2014', U'\u00E8', U'\u0160'}) {
         const TGlyph& g = font.Glyph(c);
@@ -181,8 +181,8 @@ TEST(FontEngine, Windows1252CharactersComeFromTheStrikeOthersFromAFallback) {
 }
 
 TEST(FontEngine, OutlineFontsThroughFontconfig) {
-    TRasterFont& regular = FontFor(-11, 0, "DejaVu Sans");
-    TRasterFont& bold = FontFor(-11, fsBold, "DejaVu Sans");
+    RasterFont& regular = FontFor(-11, 0, "DejaVu Sans");
+    RasterFont& bold = FontFor(-11, fsBold, "DejaVu Sans");
     EXPECT_NE(regular.Source().find("DejaVuSans"), std::string::npos) << regular.Source();
     EXPECT_NE(bold.Source(), regular.Source()) << "a real bold face";
     EXPECT_EQ(bold.Metrics().overhang, 0) << "nothing synthesised";
@@ -195,7 +195,7 @@ TEST(FontEngine, OutlineFontsThroughFontconfig) {
 }
 
 TEST(FontEngine, UnknownFamiliesStillDrawText) {
-    TRasterFont& font = FontFor(-12, 0, "No Such Family Anywhere");
+    RasterFont& font = FontFor(-12, 0, "No Such Family Anywhere");
     EXPECT_NE(font.Source(), "(no font)");
     EXPECT_GT(font.Extent("Hello").cx, 0);
     EXPECT_GT(InkOf(font.Glyph(U'H')), 0);
@@ -203,7 +203,7 @@ TEST(FontEngine, UnknownFamiliesStillDrawText) {
 
 TEST(FontEngine, GlyphsAreRenderedOncePerFontAndCodePoint) {
     TFontEngine& engine = TFontEngine::Instance();
-    TRasterFont& font = FontFor(-13, fsItalic);
+    RasterFont& font = FontFor(-13, fsItalic);
     const size_t start = engine.RenderedGlyphCount();
     font.Extent("abc");
     EXPECT_EQ(engine.RenderedGlyphCount(), start + 3);
@@ -259,13 +259,13 @@ TEST(FontEngine, BitmapFontDecorationRows) {
 }
 
 // A 2048-unit face with Windows' ascent and descent of DejaVu Sans (1901, 483).
-fontmetrics::TFaceUnits Face(int64_t underlineThickness = 90, int64_t strikeOutSize = 102) {
+fontmetrics::FaceUnits Face(int64_t underlineThickness = 90, int64_t strikeOutSize = 102) {
     return {2048, 1901, 483, -130, underlineThickness, 530, strikeOutSize};
 }
 
 TEST(FontEngine, MetricsArithmetic) {
     using namespace fontmetrics;
-    const TStrikeCell twelvePoint{20, 16, 4};
+    const StrikeCell twelvePoint{20, 16, 4};
     const struct {
         const char* label;
         std::function<TFontMetrics()> compute;
@@ -331,13 +331,13 @@ TEST(FontEngine, GlyphSynthesis) {
         {"mono rows, most significant bit first, stored bottom-up",
          [] {
              const uint8_t bits[] = {0x80, 0x40, 0x01, 0x00};
-             return TGlyph{0, 0, 0, 10, 2, MaskOf(bits, 10, 2, -2, TPixelMode::Mono)};
+             return TGlyph{0, 0, 0, 10, 2, MaskOf(bits, 10, 2, -2, PixelMode::Mono)};
          },
          GlyphOf(10, ".......X..X........X")},
         {"grey counts from half coverage",
          [] {
              const uint8_t grey[] = {127, 128, 255};
-             return TGlyph{0, 0, 0, 3, 1, MaskOf(grey, 3, 1, 3, TPixelMode::Gray)};
+             return TGlyph{0, 0, 0, 3, 1, MaskOf(grey, 3, 1, 3, PixelMode::Gray)};
          },
          GlyphOf(3, ".XX")},
     };
