@@ -7,9 +7,7 @@
 
 namespace archivepaths {
 
-bool IsSeparator(char c) {
-    return c == platform::kSeparator || c == '/';
-}
+bool IsSeparator(char c) { return c == platform::kSeparator || c == '/'; }
 
 std::string Join(const std::string& folder, std::string_view name) {
     std::string path = folder;

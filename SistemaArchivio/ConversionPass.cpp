@@ -15,8 +15,8 @@
 
 namespace {
 
-using archivepaths::Below;
 using archivepaths::BaseName;
+using archivepaths::Below;
 using archivepaths::Join;
 using archivepaths::Normal;
 using archivepaths::Parent;
@@ -59,7 +59,10 @@ enum class Plan {
 class Pass {
 public:
     Pass(const std::string& workFolder, platform::FileSystemPort& fs)
-        : fs_(fs), workFolder_(workFolder), data_(Join(workFolder, kArchiveFolder)), dataAsNamed_(data_),
+        : fs_(fs),
+          workFolder_(workFolder),
+          data_(Join(workFolder, kArchiveFolder)),
+          dataAsNamed_(data_),
           staging_(Join(workFolder, kStagingFolder)) {}
 
     Ending Run();
@@ -113,19 +116,19 @@ private:
     std::string staging_;
     bool linked_ = false;  // Data is a link, and data_ the folder it leads to
     bool madeStaging_ = false;
-    bool wholeFolders_ = false;  // a folder can be renamed with its content
-    bool madeUpNames_ = false;   // the drive shows some names under names it made up
-    bool wrote_ = false;         // the pass got as far as moving
-    bool stopped_ = false;       // the drive stopped answering, and the pass moving
-    int unanswered_ = 0;         // failures in a row that were the drive not answering
-    std::vector<std::string> unansweredNames_;  // their names, disk errors if the drive answers again
+    bool wholeFolders_ = false;                               // a folder can be renamed with its content
+    bool madeUpNames_ = false;                                // the drive shows some names under names it made up
+    bool wrote_ = false;                                      // the pass got as far as moving
+    bool stopped_ = false;                                    // the drive stopped answering, and the pass moving
+    int unanswered_ = 0;                                      // failures in a row that were the drive not answering
+    std::vector<std::string> unansweredNames_;                // their names, disk errors if the drive answers again
     platform::Renames renames_ = platform::Renames::Unknown;  // learned at the first move
     std::size_t longestName_ = kLongestAnyName;
-    std::unordered_map<std::string, Failure> buckets_;  // by path: why it could not be made, or Failure::None
-    std::set<std::string> freshBuckets_;  // made by this pass, holding only songs it staged
-    std::set<std::string> stagedNames_;   // in those, the names taken, as KnownFree compares them
+    std::unordered_map<std::string, Failure> buckets_;      // by path: why it could not be made, or Failure::None
+    std::set<std::string> freshBuckets_;                    // made by this pass, holding only songs it staged
+    std::set<std::string> stagedNames_;                     // in those, the names taken, as KnownFree compares them
     std::unordered_map<std::string, StagedBucket> staged_;  // by bucket name
-    std::vector<std::string> links_;  // Data's links to files, moved after the songs
+    std::vector<std::string> links_;                        // Data's links to files, moved after the songs
     ConversionOutcome outcome_;
 };
 
@@ -146,8 +149,8 @@ Ending Pass::Run() {
     madeUpNames_ = fs_.MakesUpNames(Parent(staging_));
     // Only a folder made by a pass is ever renamed to Data.
     const std::uint32_t stagingAttributes = fs_.Attributes(staging_);
-    const bool stagingUsable = !fs_.IsLink(staging_) &&
-                               (stagingAttributes == platform::kInvalidAttributes || IsFolder(stagingAttributes));
+    const bool stagingUsable =
+        !fs_.IsLink(staging_) && (stagingAttributes == platform::kInvalidAttributes || IsFolder(stagingAttributes));
     Failure stagingFailure = Failure::None;
     if (stagingUsable) {
         madeStaging_ = fs_.MakeFolder(staging_);  // an existing staging folder is reused
@@ -188,10 +191,8 @@ Ending Pass::Run() {
             // Moved under the name the drive made up, the song would lose its own.
             if (madeUpNames_ && platform::IsMadeUpName(entry.name))
                 outcome_.Add(Cause::MadeUpName, Shown(Join(data_, entry.name)));
-            else if (entry.link)
-                links_.push_back(entry.name);
-            else
-                StageFile(entry.name, entry.attributes);
+            else if (entry.link) links_.push_back(entry.name);
+            else StageFile(entry.name, entry.attributes);
         } else if (!entry.link && IsBucketName(entry.name)) {
             bucketsInData = true;  // converted earlier: the staged songs join these
         } else if (!entry.link && madeUpNames_ && platform::IsMadeUpName(entry.name) &&
@@ -417,8 +418,7 @@ void Pass::Stop() {
 void Pass::Failed(Failure failure, const std::string& path) {
     if (failure == Failure::NoAnswer) {
         if (!stopped_) unansweredNames_.push_back(path);
-    } else
-        outcome_.Add(CauseOf(failure), path);
+    } else outcome_.Add(CauseOf(failure), path);
 }
 
 // Whether the entry `name` of Data, at `from`, can be moved to its bucket: its new name
@@ -459,10 +459,8 @@ void Pass::StageLink(const std::string& name) {
     }
     const std::optional<std::string> newText = NewLinkText(*text);
     if (!newText) return;  // its song stayed in Data, for a cause already reported: so does the link
-    if (*newText == *text)
-        MoveFile(from, to);
-    else if (!Relink(from, to, *newText))
-        Left(from, to, fs_.LastFailure());
+    if (*newText == *text) MoveFile(from, to);
+    else if (!Relink(from, to, *newText)) Left(from, to, fs_.LastFailure());
 }
 
 // What a link of Data must say one folder deeper, in its bucket, to lead where it leads
@@ -508,8 +506,7 @@ void Pass::Left(const std::string& from, const std::string& to, Failure failure)
 // A folder that should have emptied but did not: where a file is still there under its
 // old name beside its new one (under wine a move between two names of one file reports
 // success and changes nothing), the old name goes. Then the folder is removed.
-void Pass::SettleSecondNames(const std::string& folder,
-                             const std::function<std::string(const std::string&)>& placeOf) {
+void Pass::SettleSecondNames(const std::string& folder, const std::function<std::string(const std::string&)>& placeOf) {
     const std::optional<std::vector<Entry>> entries = fs_.List(folder);
     for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) {
         const std::string path = Join(folder, entry.name), place = placeOf(entry.name);
@@ -549,8 +546,7 @@ Ending Pass::Merge() {
         if (stopped_) break;
         if (entry.link || !IsFolder(entry.attributes) || !IsBucketName(entry.name))
             outcome_.Add(Cause::InStaging, Shown(path));
-        else
-            MergeBucket(path, Join(data_, entry.name));
+        else MergeBucket(path, Join(data_, entry.name));
     }
     fs_.RemoveEmptyFolder(staging_);
     return outcome_.Complete() ? Ending::Done : Incomplete();
@@ -570,8 +566,7 @@ void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
         if (stopped_) return;
         if (IsFolder(file.attributes))
             outcome_.Add(Parent(staged) == staging_ ? Cause::InStaging : Cause::ForeignFolder, Shown(path));
-        else
-            MoveFile(path, Join(bucket, file.name));
+        else MoveFile(path, Join(bucket, file.name));
     }
     if (!fs_.RemoveEmptyFolder(staged) && fs_.LastFailure() == Failure::Taken)
         SettleSecondNames(staged, [&bucket](const std::string& name) { return Join(bucket, name); });
@@ -628,10 +623,14 @@ void ConvertArchive(const std::string& workFolder, MessageBoxPort& box, platform
     const Ending ending = pass.Run();
     pass.Flush();
     switch (ending) {
-    case Ending::Done: box.Show(kConversionDone, kConversionCaption, kMessagePlain); break;
-    case Ending::Missing: box.Show(kArchiveMissing, kConversionCaption, kMessagePlain); break;
-    case Ending::Incomplete:
-        box.Show(ConversionReportText(pass.Outcome()), kConversionCaption, kMessageIconWarning);
-        break;
+        case Ending::Done:
+            box.Show(kConversionDone, kConversionCaption, kMessagePlain);
+            break;
+        case Ending::Missing:
+            box.Show(kArchiveMissing, kConversionCaption, kMessagePlain);
+            break;
+        case Ending::Incomplete:
+            box.Show(ConversionReportText(pass.Outcome()), kConversionCaption, kMessageIconWarning);
+            break;
     }
 }

@@ -10,10 +10,13 @@ using platform::Failure;
 
 // The button's name, here and below, as users know it, odd spelling included.
 constexpr char kPressAgain[] =
-    "Quando hai fatto, premi di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB: la conversione riprende da dove si "
+    "Quando hai fatto, premi di nuovo \xC2\xAB"
+    "Coverti Archivio\xC2\xBB: la conversione riprende da dove si "
     "\xC3\xA8 fermata.";
 // Where nothing moved there is nothing to resume.
-constexpr char kTryAgain[] = "Quando hai fatto, premi di nuovo \xC2\xAB" "Coverti Archivio\xC2\xBB.";
+constexpr char kTryAgain[] =
+    "Quando hai fatto, premi di nuovo \xC2\xAB"
+    "Coverti Archivio\xC2\xBB.";
 constexpr char kSongsWaiting[] =
     "I brani gi\xC3\xA0 spostati aspettano nella cartella tdata: non cancellarla e non rinominarla. Il programma "
     "di karaoke li trover\xC3\xA0 quando la conversione sar\xC3\xA0 completa.";
@@ -27,12 +30,12 @@ constexpr std::size_t kLongestNameShown = 45;  // in characters: one line in a b
 // without `many` is one sentence and its remedy, without count or names.
 struct Row {
     Cause cause;
-    Failure failure;         // the failure of the system reported as this cause
-    bool feminine;           // "Una …", "e altre N"
-    bool pairs;              // the names are pairs of copies
-    const char* one;         // what happened, after "Un"/"Una"
-    const char* many;        // and after a count
-    const char* remedyOne;   // what to do, as a sentence; none where pressing again is all
+    Failure failure;        // the failure of the system reported as this cause
+    bool feminine;          // "Una …", "e altre N"
+    bool pairs;             // the names are pairs of copies
+    const char* one;        // what happened, after "Un"/"Una"
+    const char* many;       // and after a count
+    const char* remedyOne;  // what to do, as a sentence; none where pressing again is all
     const char* remedyMany;
     const char* reason;         // why tdata could not be made, where this cause can say it
     const char* stagingRemedy;  // and what to do then, where it differs from remedyOne
@@ -49,9 +52,9 @@ const Row kRows[] = {
      "file non sono ancora stati spostati", nullptr, nullptr, nullptr, nullptr},
     {Cause::InUse, Failure::InUse, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 in uso da un altro programma",
-     "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma",
-     "Chiudi il programma che lo usa.", "Chiudi i programmi che li usano.",
-     "la cartella in cui va creata \xC3\xA8 in uso da un altro programma", "Chiudi il programma che la usa."},
+     "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma", "Chiudi il programma che lo usa.",
+     "Chiudi i programmi che li usano.", "la cartella in cui va creata \xC3\xA8 in uso da un altro programma",
+     "Chiudi il programma che la usa."},
     {Cause::NoPermission, Failure::NoPermission, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 non hai il permesso di spostarlo",
      "file non sono stati spostati perch\xC3\xA9 non hai il permesso di spostarli",
@@ -121,14 +124,12 @@ const Row kRows[] = {
      "file non sono stati spostati per un errore del disco",
      "Controlla che il disco, o la rete, funzioni e che il file ci sia ancora.",
      "Controlla che il disco, o la rete, funzioni e che i file ci siano ancora.",
-     "c'\xC3\xA8 stato un errore del disco",
-     "Controlla che il disco, o la rete, funzioni."},
+     "c'\xC3\xA8 stato un errore del disco", "Controlla che il disco, o la rete, funzioni."},
     {Cause::SwapFailed, Failure::None, false, false,
      "Tutti i brani sono gi\xC3\xA0 nella cartella tdata, ma non ho potuto metterla al posto della cartella Data: "
      "non cancellare e non rinominare tdata.",
-     nullptr,
-     "Chiudi i programmi e le finestre aperte sulla cartella Data (per esempio in Esplora file).", nullptr, nullptr,
-     nullptr},
+     nullptr, "Chiudi i programmi e le finestre aperte sulla cartella Data (per esempio in Esplora file).", nullptr,
+     nullptr, nullptr},
 };
 
 const Row& RowOf(Cause cause) {
@@ -197,31 +198,37 @@ std::string Block(const Row& row, const std::vector<LeftBehind>& left) {
 std::string ObstacleText(const ConversionOutcome& o) {
     const std::string first = o.obstacleNames.empty() ? std::string() : Cut(o.obstacleNames.front());
     switch (o.obstacle) {
-    case Obstacle::StagingNotAFolder:
-        return kNothingMoved + first +
-               " non \xC3\xA8 una cartella ma un file o un collegamento, e la conversione ha bisogno di quel nome per "
-               "la sua cartella di lavoro.\nSpostalo o rinominalo.";
-    case Obstacle::StagingNotMade: {
-        const Row& row = RowOf(o.obstacleCause);
-        const Row& said = row.reason ? row : RowOf(Cause::DiskError);
-        return kNothingMoved + "non ho potuto creare la cartella di lavoro " + first + " perch\xC3\xA9 " +
-               said.reason + ".\n" + (said.stagingRemedy ? said.stagingRemedy : said.remedyOne);
-    }
-    case Obstacle::OtherDevice:
-        // tdata is made beside Data, on the disk of the folder that holds both.
-        return kNothingMoved +
-               "la cartella Data si trova su un disco diverso da quello della cartella che la contiene, dove va "
-               "creata la cartella di lavoro tdata, e i brani si possono solo spostare, mai copiare.\nSposta i brani "
-               "in una cartella Data sullo stesso disco della cartella del programma di karaoke.";
-    case Obstacle::DataIsDrive:
-        return kNothingMoved + "Data \xC3\xA8 un collegamento all'intero disco " + first +
-               ", e la cartella di lavoro tdata va creata accanto a Data, sullo stesso disco.\nSposta i brani in una "
-               "cartella Data dentro " + first + " e fai portare il collegamento Data a quella cartella.";
-    case Obstacle::DataLinkBroken:
-        return kNothingMoved + first +
-               " \xC3\xA8 un collegamento a una cartella che non esiste pi\xC3\xB9 o non \xC3\xA8 raggiungibile.\nSe "
-               "l'archivio si trova su un disco esterno o di rete, collegalo.";
-    case Obstacle::None: break;
+        case Obstacle::StagingNotAFolder:
+            return kNothingMoved + first +
+                   " non \xC3\xA8 una cartella ma un file o un collegamento, e la conversione ha bisogno di quel nome "
+                   "per "
+                   "la sua cartella di lavoro.\nSpostalo o rinominalo.";
+        case Obstacle::StagingNotMade: {
+            const Row& row = RowOf(o.obstacleCause);
+            const Row& said = row.reason ? row : RowOf(Cause::DiskError);
+            return kNothingMoved + "non ho potuto creare la cartella di lavoro " + first + " perch\xC3\xA9 " +
+                   said.reason + ".\n" + (said.stagingRemedy ? said.stagingRemedy : said.remedyOne);
+        }
+        case Obstacle::OtherDevice:
+            // tdata is made beside Data, on the disk of the folder that holds both.
+            return kNothingMoved +
+                   "la cartella Data si trova su un disco diverso da quello della cartella che la contiene, dove va "
+                   "creata la cartella di lavoro tdata, e i brani si possono solo spostare, mai copiare.\nSposta i "
+                   "brani "
+                   "in una cartella Data sullo stesso disco della cartella del programma di karaoke.";
+        case Obstacle::DataIsDrive:
+            return kNothingMoved + "Data \xC3\xA8 un collegamento all'intero disco " + first +
+                   ", e la cartella di lavoro tdata va creata accanto a Data, sullo stesso disco.\nSposta i brani in "
+                   "una "
+                   "cartella Data dentro " +
+                   first + " e fai portare il collegamento Data a quella cartella.";
+        case Obstacle::DataLinkBroken:
+            return kNothingMoved + first +
+                   " \xC3\xA8 un collegamento a una cartella che non esiste pi\xC3\xB9 o non \xC3\xA8 "
+                   "raggiungibile.\nSe "
+                   "l'archivio si trova su un disco esterno o di rete, collegalo.";
+        case Obstacle::None:
+            break;
     }
     return {};
 }

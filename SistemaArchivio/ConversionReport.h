@@ -58,7 +58,7 @@ struct LeftBehind {
 struct ConversionOutcome {
     Obstacle obstacle = Obstacle::None;
     Cause obstacleCause = Cause::DiskError;  // why tdata could not be created
-    std::vector<std::string> obstacleNames;   // what blocks: tdata or Data
+    std::vector<std::string> obstacleNames;  // what blocks: tdata or Data
 
     std::array<std::vector<LeftBehind>, kCauses> left;  // by cause
     bool songsWaiting = false;                          // tdata holds songs after the pass

@@ -8,8 +8,9 @@ using namespace forms;
 
 namespace {
 
-const NameTable kGaugeBorders = {{"gbNone", gbNone},         {"gbSingle", gbSingle}, {"gbSunken", gbSunken},
-                                 {"gbDeepSunken", gbDeepSunken}, {"gbRaised", gbRaised}, {"gbFatRaised", gbFatRaised}};
+const NameTable kGaugeBorders = {{"gbNone", gbNone},     {"gbSingle", gbSingle},
+                                 {"gbSunken", gbSunken}, {"gbDeepSunken", gbDeepSunken},
+                                 {"gbRaised", gbRaised}, {"gbFatRaised", gbFatRaised}};
 const NameTable kGaugeStyles = {{"gsNone", gsNone}, {"gsSmooth", gsSmooth}, {"gsDashed", gsDashed}};
 const NameTable kAlignments = {{"taLeftJustify", 0}, {"taRightJustify", 1}, {"taCenter", 2}};
 
@@ -182,7 +183,8 @@ bool TOrloExtProgressBar::Describe(forms::AccessibleNode& node) const {
     node.Min = static_cast<double>(FMinValue);
     node.Max = static_cast<double>(FMaxValue);
     node.Current = static_cast<double>(FProgress);
-    node.Value = OrloExtProgressBar::ExpandPlaceholder(FText, OrloExtProgressBar::PercentDone(FMinValue, FMaxValue, FProgress));
+    node.Value =
+        OrloExtProgressBar::ExpandPlaceholder(FText, OrloExtProgressBar::PercentDone(FMinValue, FMaxValue, FProgress));
     node.States |= forms::AccessibleState::ReadOnly;
     return true;
 }

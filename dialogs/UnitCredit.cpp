@@ -19,9 +19,7 @@ const forms::TClassInfo& TFrmCredit::StaticClass() {
     return info;
 }
 
-TFrmCredit::TFrmCredit(forms::TComponent* AOwner) : forms::TForm(AOwner) {
-    LoadStoredLayout(*this, "TFRMCREDIT");
-}
+TFrmCredit::TFrmCredit(forms::TComponent* AOwner) : forms::TForm(AOwner) { LoadStoredLayout(*this, "TFRMCREDIT"); }
 
 // The help viewer opens the help file of the current folder, maximised. Where the
 // viewer does not exist the backend hands the file to the desktop's own viewer.

@@ -15,8 +15,6 @@ const forms::TClassInfo& TFrmPrint::StaticClass() {
     return info;
 }
 
-TFrmPrint::TFrmPrint(forms::TComponent* AOwner) : forms::TForm(AOwner) {
-    LoadStoredLayout(*this, "TFRMPRINT");
-}
+TFrmPrint::TFrmPrint(forms::TComponent* AOwner) : forms::TForm(AOwner) { LoadStoredLayout(*this, "TFRMPRINT"); }
 
 void TFrmPrint::BtnAbortClick(forms::TObject*) { PrintAborted = true; }

@@ -5,9 +5,10 @@
 TFrmProgress* FrmProgress = nullptr;
 
 const forms::TClassInfo& TFrmProgress::StaticClass() {
-    static const forms::TClassInfo info = forms::TClassBuilder<TFrmProgress>("TFrmProgress", &forms::TForm::StaticClass())
-                                              .Field("PBar", &TFrmProgress::PBar)
-                                              .Build();
+    static const forms::TClassInfo info =
+        forms::TClassBuilder<TFrmProgress>("TFrmProgress", &forms::TForm::StaticClass())
+            .Field("PBar", &TFrmProgress::PBar)
+            .Build();
     return info;
 }
 

@@ -6,9 +6,7 @@ namespace internal {
 WriteObserver g_writeObserver = nullptr;
 }
 
-void SetWriteObserver(WriteObserver observer) {
-    internal::g_writeObserver = observer;
-}
+void SetWriteObserver(WriteObserver observer) { internal::g_writeObserver = observer; }
 
 bool IsMadeUpName(std::string_view name) {
     const auto hash = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); };

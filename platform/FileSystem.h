@@ -133,17 +133,17 @@ bool RemoveSecondName(const std::string& path, const std::string& other);
 // included (a FUSE driver that refuses a long name as "not permitted").
 enum class Failure {
     None,
-    Taken,          // the target name exists
-    NoPermission,   // the user may not change the entry or its folder
-    InUse,          // another program holds the entry open
+    Taken,                // the target name exists
+    NoPermission,         // the user may not change the entry or its folder
+    InUse,                // another program holds the entry open
     InUseOrNoPermission,  // Windows' "access denied", which means either
-    ReadOnlyDrive,  // the drive is read-only or write-protected
-    DiskFull,       // no space (or no free entry) left on the drive
-    BadName,        // the drive cannot hold a character of the name
-    NameTooLong,    // the target folder cannot hold a name that long
-    OtherDevice,    // source and target lie on different file systems
-    Missing,        // the source or the target's folder does not exist
-    NoAnswer,       // the drive, or the network to it, did not answer (EIO, ENOTCONN, ...)
+    ReadOnlyDrive,        // the drive is read-only or write-protected
+    DiskFull,             // no space (or no free entry) left on the drive
+    BadName,              // the drive cannot hold a character of the name
+    NameTooLong,          // the target folder cannot hold a name that long
+    OtherDevice,          // source and target lie on different file systems
+    Missing,              // the source or the target's folder does not exist
+    NoAnswer,             // the drive, or the network to it, did not answer (EIO, ENOTCONN, ...)
     Other,
 };
 Failure LastFailure();

@@ -28,37 +28,48 @@ thread_local Failure g_lastFailure = Failure::None;
 
 Failure FailureOf(int error) {
     switch (error) {
-    case EEXIST:
-    case ENOTEMPTY: return Failure::Taken;
-    case EACCES:
-    case EPERM: return Failure::NoPermission;
-    case EBUSY:
-    case ETXTBSY: return Failure::InUse;
-    case EROFS: return Failure::ReadOnlyDrive;
-    case ENOSPC:
-    case EDQUOT: return Failure::DiskFull;
-    // What FUSE drivers say of a character their disk cannot hold.
-    case EINVAL:
-    case EILSEQ: return Failure::BadName;
-    case ENAMETOOLONG: return Failure::NameTooLong;
-    case EXDEV: return Failure::OtherDevice;
-    case ENOENT:
-    case ENOTDIR: return Failure::Missing;
-    // A drive that stopped answering: a disk that fails, a share whose server or
-    // network went away (sshfs says ENOTCONN, smbnetfs EIO or EHOSTDOWN).
-    case EIO:
-    case ENOTCONN:
-    case EHOSTDOWN:
-    case EHOSTUNREACH:
-    case ENETDOWN:
-    case ENETUNREACH:
-    case ETIMEDOUT:
-    case ECONNABORTED:
-    case ECONNRESET:
-    case ECONNREFUSED:
-    case ESHUTDOWN:
-    case ENOMEDIUM: return Failure::NoAnswer;
-    default: return Failure::Other;
+        case EEXIST:
+        case ENOTEMPTY:
+            return Failure::Taken;
+        case EACCES:
+        case EPERM:
+            return Failure::NoPermission;
+        case EBUSY:
+        case ETXTBSY:
+            return Failure::InUse;
+        case EROFS:
+            return Failure::ReadOnlyDrive;
+        case ENOSPC:
+        case EDQUOT:
+            return Failure::DiskFull;
+        // What FUSE drivers say of a character their disk cannot hold.
+        case EINVAL:
+        case EILSEQ:
+            return Failure::BadName;
+        case ENAMETOOLONG:
+            return Failure::NameTooLong;
+        case EXDEV:
+            return Failure::OtherDevice;
+        case ENOENT:
+        case ENOTDIR:
+            return Failure::Missing;
+        // A drive that stopped answering: a disk that fails, a share whose server or
+        // network went away (sshfs says ENOTCONN, smbnetfs EIO or EHOSTDOWN).
+        case EIO:
+        case ENOTCONN:
+        case EHOSTDOWN:
+        case EHOSTUNREACH:
+        case ENETDOWN:
+        case ENETUNREACH:
+        case ETIMEDOUT:
+        case ECONNABORTED:
+        case ECONNRESET:
+        case ECONNREFUSED:
+        case ESHUTDOWN:
+        case ENOMEDIUM:
+            return Failure::NoAnswer;
+        default:
+            return Failure::Other;
     }
 }
 
@@ -82,21 +93,17 @@ std::string_view BaseNameOf(const std::string& path) {
 
 }  // namespace
 
-Failure LastFailure() {
-    return g_lastFailure;
-}
+Failure LastFailure() { return g_lastFailure; }
 
 struct FolderListing::State {
     DIR* dir = nullptr;
-    std::string last;                      // the name Next yielded last
-    unsigned char lastType = DT_UNKNOWN;   // and its type as the listing reported it, or as lstat found it
+    std::string last;                     // the name Next yielded last
+    unsigned char lastType = DT_UNKNOWN;  // and its type as the listing reported it, or as lstat found it
 };
 
 FolderListing::FolderListing() : state_(std::make_unique<State>()) {}
 
-FolderListing::~FolderListing() {
-    Close();
-}
+FolderListing::~FolderListing() { Close(); }
 
 bool FolderListing::Open(const std::string& folder) {
     Close();
@@ -257,10 +264,8 @@ bool MakeWritable(const std::string& path) {
     struct stat st;
     bool done = false;
     if (lstat(path.c_str(), &st) == 0) {
-        if (S_ISLNK(st.st_mode) || (st.st_mode & S_IWUSR))
-            done = true;
-        else
-            done = chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+        if (S_ISLNK(st.st_mode) || (st.st_mode & S_IWUSR)) done = true;
+        else done = chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
     }
     return Written(done);
 }
@@ -308,35 +313,25 @@ bool Move(const std::string& from, const std::string& to, Renames& renames) {
 
 bool RemoveSecondName(const std::string& path, const std::string& other) {
     struct stat st;
-    const bool done = SameFile(path, other) && lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) &&
-                      unlink(path.c_str()) == 0;
+    const bool done =
+        SameFile(path, other) && lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && unlink(path.c_str()) == 0;
     return Written(done);
 }
 
-bool RemoveEmptyFolder(const std::string& path) {
-    return Written(rmdir(path.c_str()) == 0);
-}
+bool RemoveEmptyFolder(const std::string& path) { return Written(rmdir(path.c_str()) == 0); }
 
-bool MakeFolder(const std::string& path) {
-    return Written(mkdir(path.c_str(), 0777) == 0);
-}
+bool MakeFolder(const std::string& path) { return Written(mkdir(path.c_str(), 0777) == 0); }
 
-std::size_t FirstCharacterLength(std::string_view name) {
-    return base::FirstCharacterLength(name, false);
-}
+std::size_t FirstCharacterLength(std::string_view name) { return base::FirstCharacterLength(name, false); }
 
-std::size_t NameLength(std::string_view name) {
-    return name.size();
-}
+std::size_t NameLength(std::string_view name) { return name.size(); }
 
 std::size_t LongestName(const std::string& folder) {
     const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
     return longest > 0 ? std::min<std::size_t>(static_cast<std::size_t>(longest), 255) : 255;
 }
 
-std::string AsOrdinaryPathsRead(std::string component) {
-    return component;
-}
+std::string AsOrdinaryPathsRead(std::string component) { return component; }
 
 std::optional<std::string> LinkText(const std::string& path) {
     struct stat st;
@@ -398,8 +393,6 @@ std::string CurrentFolder(std::error_code& error) {
     return folder;
 }
 
-std::optional<std::string> WorkFolderPath(std::string_view current) {
-    return PosixWorkFolder(current);
-}
+std::optional<std::string> WorkFolderPath(std::string_view current) { return PosixWorkFolder(current); }
 
 }  // namespace platform

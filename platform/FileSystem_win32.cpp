@@ -24,9 +24,7 @@ std::string Narrow(const wchar_t* text) {
     return Utf16ToUtf8(std::u16string(view.begin(), view.end()));
 }
 
-bool IsSeparator(wchar_t c) {
-    return c == L'\\' || c == L'/';
-}
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 // The form in which the wide-character API takes `path`. Absolute paths ("C:\…",
 // "\\server\share\…") get the `\\?\` prefix, which lifts the MAX_PATH limit and keeps
@@ -47,31 +45,42 @@ thread_local Failure g_lastFailure = Failure::None;
 
 Failure FailureOf(DWORD error) {
     switch (error) {
-    case ERROR_ALREADY_EXISTS:
-    case ERROR_FILE_EXISTS:
-    case ERROR_DIR_NOT_EMPTY: return Failure::Taken;
-    // Denied both for want of permission and for a file another program holds open
-    // without sharing its deletion.
-    case ERROR_ACCESS_DENIED: return Failure::InUseOrNoPermission;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return Failure::InUse;
-    case ERROR_WRITE_PROTECT: return Failure::ReadOnlyDrive;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return Failure::DiskFull;
-    case ERROR_INVALID_NAME: return Failure::BadName;
-    case ERROR_FILENAME_EXCED_RANGE: return Failure::NameTooLong;
-    case ERROR_NOT_SAME_DEVICE: return Failure::OtherDevice;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return Failure::Missing;
-    case ERROR_NETNAME_DELETED:
-    case ERROR_BAD_NETPATH:
-    case ERROR_UNEXP_NET_ERR:
-    case ERROR_NETWORK_UNREACHABLE:
-    case ERROR_SEM_TIMEOUT:
-    case ERROR_DEV_NOT_EXIST:
-    case ERROR_NOT_READY:
-    case ERROR_CRC: return Failure::NoAnswer;
-    default: return Failure::Other;
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_FILE_EXISTS:
+        case ERROR_DIR_NOT_EMPTY:
+            return Failure::Taken;
+        // Denied both for want of permission and for a file another program holds open
+        // without sharing its deletion.
+        case ERROR_ACCESS_DENIED:
+            return Failure::InUseOrNoPermission;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return Failure::InUse;
+        case ERROR_WRITE_PROTECT:
+            return Failure::ReadOnlyDrive;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return Failure::DiskFull;
+        case ERROR_INVALID_NAME:
+            return Failure::BadName;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return Failure::NameTooLong;
+        case ERROR_NOT_SAME_DEVICE:
+            return Failure::OtherDevice;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return Failure::Missing;
+        case ERROR_NETNAME_DELETED:
+        case ERROR_BAD_NETPATH:
+        case ERROR_UNEXP_NET_ERR:
+        case ERROR_NETWORK_UNREACHABLE:
+        case ERROR_SEM_TIMEOUT:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_NOT_READY:
+        case ERROR_CRC:
+            return Failure::NoAnswer;
+        default:
+            return Failure::Other;
     }
 }
 
@@ -100,8 +109,9 @@ private:
 };
 
 FileHandle Open(const std::string& path, DWORD access, DWORD flags) {
-    return FileHandle(CreateFileW(SystemPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+    return FileHandle(CreateFileW(SystemPath(path).c_str(), access,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
 }
 
 // A path in the ordinary form ("C:\...", "\\server\..."), without `\\?\`.
@@ -144,9 +154,7 @@ bool FileId(const std::string& path, BY_HANDLE_FILE_INFORMATION& info, bool foll
 
 }  // namespace
 
-Failure LastFailure() {
-    return g_lastFailure;
-}
+Failure LastFailure() { return g_lastFailure; }
 
 struct FolderListing::State {
     std::string folder;
@@ -158,17 +166,15 @@ struct FolderListing::State {
 
 FolderListing::FolderListing() : state_(std::make_unique<State>()) {}
 
-FolderListing::~FolderListing() {
-    Close();
-}
+FolderListing::~FolderListing() { Close(); }
 
 bool FolderListing::Open(const std::string& folder) {
     Close();
     std::wstring pattern = SystemPath(folder);
     if (!pattern.empty() && !IsSeparator(pattern.back())) pattern += L'\\';
     pattern += L'*';
-    state_->find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &state_->data,
-                                    FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    state_->find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &state_->data, FindExSearchNameMatch, nullptr,
+                                    FIND_FIRST_EX_LARGE_FETCH);
     if (state_->find != INVALID_HANDLE_VALUE) {
         state_->folder = folder;
         state_->pending = true;
@@ -224,9 +230,7 @@ void FolderListing::Close() {
     state_->pending = false;
 }
 
-std::uint32_t Attributes(const std::string& path) {
-    return GetFileAttributesW(SystemPath(path).c_str());
-}
+std::uint32_t Attributes(const std::string& path) { return GetFileAttributesW(SystemPath(path).c_str()); }
 
 bool IsLink(const std::string& path) {
     WIN32_FIND_DATAW data;
@@ -254,9 +258,7 @@ bool SameDevice(const std::string& a, const std::string& b) {
     return FileId(a, ia, true) && FileId(b, ib, true) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber;
 }
 
-bool TrustsFolderRenames(const std::string&) {
-    return true;
-}
+bool TrustsFolderRenames(const std::string&) { return true; }
 
 bool MakeWritable(const std::string& path) {
     const std::wstring system = SystemPath(path);
@@ -296,9 +298,7 @@ bool Move(const std::string& from, const std::string& to) {
     return Written(done);
 }
 
-bool Move(const std::string& from, const std::string& to, Renames&) {
-    return Move(from, to);
-}
+bool Move(const std::string& from, const std::string& to, Renames&) { return Move(from, to); }
 
 // A share reached by its \\server\share name or through a mapped drive letter.
 bool MakesUpNames(const std::string& folder) {
@@ -325,17 +325,13 @@ bool RemoveEmptyFolder(const std::string& path) {
     return Written(RemoveDirectoryW(SystemPath(path).c_str()) != 0);
 }
 
-bool MakeFolder(const std::string& path) {
-    return Written(CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0);
-}
+bool MakeFolder(const std::string& path) { return Written(CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0); }
 
 std::size_t FirstCharacterLength(std::string_view name) {
     return base::FirstCharacterLength(name, true);  // listed names carry unpaired units
 }
 
-std::size_t NameLength(std::string_view name) {
-    return Utf8ToUtf16(name).size();
-}
+std::size_t NameLength(std::string_view name) { return Utf8ToUtf16(name).size(); }
 
 std::size_t LongestName(const std::string& folder) {
     const std::wstring path = SystemPath(folder);
@@ -434,8 +430,6 @@ std::string CurrentFolder(std::error_code& error) {
     return Narrow(buffer.c_str());
 }
 
-std::optional<std::string> WorkFolderPath(std::string_view current) {
-    return WindowsWorkFolder(current);
-}
+std::optional<std::string> WorkFolderPath(std::string_view current) { return WindowsWorkFolder(current); }
 
 }  // namespace platform

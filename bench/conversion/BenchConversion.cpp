@@ -38,9 +38,7 @@ std::vector<std::string> Names(long count) {
     return names;
 }
 
-std::string Join(const std::string& folder, const std::string& name) {
-    return folder + platform::kSeparator + name;
-}
+std::string Join(const std::string& folder, const std::string& name) { return folder + platform::kSeparator + name; }
 
 // The archive lies on the disk before the clock starts, as an archive in use does: the
 // pass's flush then writes only what the pass changed.
@@ -50,9 +48,7 @@ void BuildArchive(const std::string& workFolder, const std::vector<std::string>&
     platform::FlushFolders({workFolder});
 }
 
-double Seconds(std::chrono::steady_clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
+double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 double TimePass(const std::string& workFolder) {
     SilentBox box;
@@ -94,7 +90,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [files] [parent folder] [rounds]\n", argv[0]);
         return 2;
     }
-    const fs::path root = parent / ("sa-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const fs::path root =
+        parent / ("sa-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     const std::vector<std::string> names = Names(count);
 
     double bestPass = 0, bestMover = 0;

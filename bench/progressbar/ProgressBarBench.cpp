@@ -75,8 +75,11 @@ int main(int argc, char** argv) {
         b->Canvas().FillRect({0, 0, kWidth, kHeight});
         canvas.Draw(0, 0, *b);
     };
-    const std::vector<double> t = TimePerCall(
-        iterations, {[&] { bar.PaintTo(canvas); }, [&] { plainCanvas.FillRect({0, 0, kWidth, kHeight}); }, floorPaint});
+    const std::vector<double> t = TimePerCall(iterations, {[&] { bar.PaintTo(canvas); },
+                                                           [&] {
+                                                               plainCanvas.FillRect({0, 0, kWidth, kHeight});
+                                                           },
+                                                           floorPaint});
     const double paint = t[0], fill = t[1], minimal = t[2];
 
     std::printf("bar %dx%d, text \"$p%%\" at %g%%, %d iterations a round, best of 9 rounds\n", kWidth, kHeight,

@@ -16,12 +16,17 @@ struct FrameInsets {
 // SDL backend's until a window manager reports its own.
 constexpr FrameInsets ClassicFrame(const WindowStyle& s) {
     switch (s.Border) {
-        case TBorderStyle::bsNone: return {};
+        case TBorderStyle::bsNone:
+            return {};
         case TBorderStyle::bsSingle:
-        case TBorderStyle::bsDialog: return {3, 22, 3, 3};
-        case TBorderStyle::bsToolWindow: return {3, 19, 3, 3};
-        case TBorderStyle::bsSizeable: return {4, 23, 4, 4};
-        case TBorderStyle::bsSizeToolWin: return {4, 20, 4, 4};
+        case TBorderStyle::bsDialog:
+            return {3, 22, 3, 3};
+        case TBorderStyle::bsToolWindow:
+            return {3, 19, 3, 3};
+        case TBorderStyle::bsSizeable:
+            return {4, 23, 4, 4};
+        case TBorderStyle::bsSizeToolWin:
+            return {4, 20, 4, 4};
     }
     return {};
 }

@@ -15,18 +15,16 @@ const NameTable kKinds = {{"bkCustom", 0}, {"bkOK", 1}, {"bkCancel", 2}, {"bkAbo
 using GlyphRows = std::string_view[GlyphImage::Size];
 
 constexpr GlyphRows kTickRows = {
-    "..................", "..................", "..................", "..................",
-    "..............dd..", ".............dggd.", "............dggd..", "...........dggd...",
-    "..dd......dggd....", ".dggd....dggd.....", "..dggd..dggd......", "...dggddggd.......",
-    "....dggggd........", ".....dggd.........", "......dd..........", "..................",
-    "..................", "..................",
+    "..................", "..................", "..................", "..................", "..............dd..",
+    ".............dggd.", "............dggd..", "...........dggd...", "..dd......dggd....", ".dggd....dggd.....",
+    "..dggd..dggd......", "...dggddggd.......", "....dggggd........", ".....dggd.........", "......dd..........",
+    "..................", "..................", "..................",
 };
 constexpr GlyphRows kCrossRows = {
-    "..................", "..................", "..................", "...rr........rr...",
-    "...rrr......rrr...", "....rrr....rrr....", ".....rrr..rrr.....", "......rrrrrr......",
-    ".......rrrr.......", ".......rrrr.......", "......rrrrrr......", ".....rrr..rrr.....",
-    "....rrr....rrr....", "...rrr......rrr...", "...rr........rr...", "..................",
-    "..................", "..................",
+    "..................", "..................", "..................", "...rr........rr...", "...rrr......rrr...",
+    "....rrr....rrr....", ".....rrr..rrr.....", "......rrrrrr......", ".......rrrr.......", ".......rrrr.......",
+    "......rrrrrr......", ".....rrr..rrr.....", "....rrr....rrr....", "...rrr......rrr...", "...rr........rr...",
+    "..................", "..................", "..................",
 };
 
 constexpr bool AllRowsFit(const GlyphRows& rows) {
@@ -38,10 +36,14 @@ static_assert(AllRowsFit(kTickRows) && AllRowsFit(kCrossRows), "a glyph row is n
 
 TColor PaletteColor(char c) {
     switch (c) {
-        case 'g': return RGB(0, 168, 0);
-        case 'd': return RGB(0, 96, 0);
-        case 'r': return RGB(208, 0, 0);
-        default: return clNone;
+        case 'g':
+            return RGB(0, 168, 0);
+        case 'd':
+            return RGB(0, 96, 0);
+        case 'r':
+            return RGB(208, 0, 0);
+        default:
+            return clNone;
     }
 }
 
@@ -74,30 +76,41 @@ const GlyphImage* KindGlyph(TBitBtnKind kind, bool disabled) {
     static const GlyphImage tickGreyed = Greyed(tick);
     static const GlyphImage crossGreyed = Greyed(cross);
     switch (kind) {
-        case TBitBtnKind::bkOK: return disabled ? &tickGreyed : &tick;
+        case TBitBtnKind::bkOK:
+            return disabled ? &tickGreyed : &tick;
         case TBitBtnKind::bkCancel:
-        case TBitBtnKind::bkAbort: return disabled ? &crossGreyed : &cross;
-        case TBitBtnKind::bkCustom: break;
+        case TBitBtnKind::bkAbort:
+            return disabled ? &crossGreyed : &cross;
+        case TBitBtnKind::bkCustom:
+            break;
     }
     return nullptr;
 }
 
 const char* KindCaption(TBitBtnKind kind) {
     switch (kind) {
-        case TBitBtnKind::bkOK: return "OK";
-        case TBitBtnKind::bkCancel: return "Cancel";
-        case TBitBtnKind::bkAbort: return "Abort";
-        case TBitBtnKind::bkCustom: break;
+        case TBitBtnKind::bkOK:
+            return "OK";
+        case TBitBtnKind::bkCancel:
+            return "Cancel";
+        case TBitBtnKind::bkAbort:
+            return "Abort";
+        case TBitBtnKind::bkCustom:
+            break;
     }
     return "";
 }
 
 TModalResult KindModalResult(TBitBtnKind kind) {
     switch (kind) {
-        case TBitBtnKind::bkOK: return mrOk;
-        case TBitBtnKind::bkCancel: return mrCancel;
-        case TBitBtnKind::bkAbort: return mrAbort;
-        case TBitBtnKind::bkCustom: break;
+        case TBitBtnKind::bkOK:
+            return mrOk;
+        case TBitBtnKind::bkCancel:
+            return mrCancel;
+        case TBitBtnKind::bkAbort:
+            return mrAbort;
+        case TBitBtnKind::bkCustom:
+            break;
     }
     return mrNone;
 }
@@ -113,12 +126,11 @@ TGlyphCaptionLayout LayoutGlyphAndCaption(TSize button, TSize caption, bool hasG
 }
 
 const TClassInfo& TBitBtn::StaticClass() {
-    static const TClassInfo info =
-        TClassBuilder<TBitBtn>("TBitBtn", &TButton::StaticClass())
-            .Creatable()
-            .Enum<TBitBtnKind>("Kind", "TBitBtnKind", &TBitBtn::SetKind, kKinds)
-            .Reads(&TBitBtn::Kind)
-            .Build();
+    static const TClassInfo info = TClassBuilder<TBitBtn>("TBitBtn", &TButton::StaticClass())
+                                       .Creatable()
+                                       .Enum<TBitBtnKind>("Kind", "TBitBtnKind", &TBitBtn::SetKind, kKinds)
+                                       .Reads(&TBitBtn::Kind)
+                                       .Build();
     return info;
 }
 

@@ -79,7 +79,9 @@ void TEdit::SetSelLength(int32_t length) {
     MoveCaret(std::min(text_.size(), from + static_cast<size_t>(std::max(length, 0))), true);
 }
 
-std::string TEdit::SelText() const { return base::EncodeUtf8(std::u32string_view(text_).substr(SelFrom(), SelTo() - SelFrom())); }
+std::string TEdit::SelText() const {
+    return base::EncodeUtf8(std::u32string_view(text_).substr(SelFrom(), SelTo() - SelFrom()));
+}
 
 void TEdit::SelectAll() {
     anchor_ = 0;
@@ -210,8 +212,12 @@ void TEdit::KeyDown(uint16_t& key, TShiftState shift) {
             if (extend) MoveCaret(std::min(caret_ + 1, text_.size()), true);
             else MoveCaret(SelTo() > SelFrom() ? SelTo() : std::min(caret_ + 1, text_.size()), false);
             break;
-        case VK_HOME: MoveCaret(0, extend); break;
-        case VK_END: MoveCaret(text_.size(), extend); break;
+        case VK_HOME:
+            MoveCaret(0, extend);
+            break;
+        case VK_END:
+            MoveCaret(text_.size(), extend);
+            break;
         case VK_DELETE:
             if (extend && plain) CutToClipboard();
             else if (SelTo() > SelFrom()) ClearSelection();
@@ -230,7 +236,8 @@ void TEdit::KeyDown(uint16_t& key, TShiftState shift) {
             else if (key == kKeyX) CutToClipboard();
             else PasteFromClipboard();
             break;
-        default: return;
+        default:
+            return;
     }
     key = 0;
 }

@@ -36,7 +36,8 @@ std::vector<std::string> WrapText(TCanvas& c, const std::string& text, int32_t m
         size_t pos = 0;
         do {
             size_t blank = paragraph.find(' ', pos);
-            const std::string word = paragraph.substr(pos, blank == std::string::npos ? std::string::npos : blank - pos);
+            const std::string word =
+                paragraph.substr(pos, blank == std::string::npos ? std::string::npos : blank - pos);
             const std::string longer = line.empty() ? word : line + " " + word;
             if (!line.empty() && c.TextExtent(longer).cx > maxWidth) {
                 lines.push_back(line);

@@ -11,28 +11,28 @@ namespace forms {
 
 // What a node is to a screen reader. Each backend maps these to its own roles.
 enum class AccessibleRole : uint8_t {
-    Frame,        // a main window
-    Dialog,       // any other window
-    Alert,        // the message form
+    Frame,   // a main window
+    Dialog,  // any other window
+    Alert,   // the message form
     PushButton,
     EditableText,  // with AccessibleState::Protected, a password field
-    StaticText,   // a label
+    StaticText,    // a label
     Graphic,
     ProgressBar,
-    LevelBar      // a level meter
+    LevelBar  // a level meter
 };
 
 // State bits of a node.
 enum class AccessibleState : uint32_t {
     Focusable = 1,
     Focused = 2,
-    Default = 4,      // the button Enter presses
-    Cancel = 8,       // the button Escape presses
+    Default = 4,       // the button Enter presses
+    Cancel = 8,        // the button Escape presses
     Unavailable = 16,  // disabled
-    Invisible = 32,   // hidden, or inside something hidden
+    Invisible = 32,    // hidden, or inside something hidden
     Pressed = 64,
     ReadOnly = 128,
-    Protected = 256   // its value is a secret: Value stays empty
+    Protected = 256  // its value is a secret: Value stays empty
 };
 
 // A node's States hold these bits: a set is added to, tested and joined with them.
@@ -59,10 +59,10 @@ struct AccessibleNode {
     bool HasRange = false;
     double Min = 0, Max = 0, Current = 0;
     uint32_t States = 0;
-    TRect Bounds;  // in the window's client coordinates
+    TRect Bounds;                   // in the window's client coordinates
     std::vector<int32_t> Children;  // in painting order, bottom first
-    int32_t LabelledBy = kNoNode;  // the label that names this node
-    int32_t LabelFor = kNoNode;    // the node this label names
+    int32_t LabelledBy = kNoNode;   // the label that names this node
+    int32_t LabelFor = kNoNode;     // the node this label names
 };
 
 // A window's description. Nodes[0] is the window; every node comes after its parent.

@@ -39,7 +39,8 @@ public:
     explicit Sink(TApplication& app) : app_(app) {}
 
     void Paint(WindowId w, const TRect& dirty) override {
-        Guard(w, [&](TForm& f) { f.PaintRect(dirty); }, false);
+        Guard(
+            w, [&](TForm& f) { f.PaintRect(dirty); }, false);
     }
     void MouseDown(WindowId w, TMouseButton b, TShiftState s, int32_t x, int32_t y) override {
         Guard(w, [&](TForm& f) { f.HandleMouseDown(b, s, x, y); });
@@ -63,12 +64,16 @@ public:
         Guard(w, [&](TForm& f) { f.Close(); });
     }
     void Activated(WindowId w, bool active) override {
-        Guard(w, [&](TForm& f) {
-            if (active && f.Visible() && f.Enabled()) app_.SetActiveForm(&f);
-        }, false);
+        Guard(
+            w,
+            [&](TForm& f) {
+                if (active && f.Visible() && f.Enabled()) app_.SetActiveForm(&f);
+            },
+            false);
     }
     void Moved(WindowId w, int32_t left, int32_t top) override {
-        Guard(w, [&](TForm& f) { f.HandleMoved(left, top); }, false);
+        Guard(
+            w, [&](TForm& f) { f.HandleMoved(left, top); }, false);
     }
     void DoDefaultAction(WindowId w, int32_t id) override {
         Guard(w, [&](TForm& f) { f.DoDefaultAction(id); });
@@ -215,8 +220,7 @@ void TApplication::AddForm(TForm* f) { forms_.push_back(f); }
 
 void TApplication::RemoveForm(TForm* f) {
     forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
-    for (auto it = windows_.begin(); it != windows_.end();)
-        it = it->second == f ? windows_.erase(it) : std::next(it);
+    for (auto it = windows_.begin(); it != windows_.end();) it = it->second == f ? windows_.erase(it) : std::next(it);
     pendingPaint_.erase(f);
     if (activeForm_ == f) activeForm_ = nullptr;
     if (mainForm_ == f) mainForm_ = nullptr;

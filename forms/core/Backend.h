@@ -31,15 +31,21 @@ struct WindowParams {
     int32_t ClientWidth = 0;
     int32_t ClientHeight = 0;
     WindowStyle Style;
-    WindowId Owner = 0;  // owned windows stay above their owner
-    bool HasIcon = false;  // show the program's own icon
+    WindowId Owner = 0;     // owned windows stay above their owner
+    bool HasIcon = false;   // show the program's own icon
     std::string_view Icon;  // the icon as an .ico file's bytes, when the backend draws it itself
 };
 
 enum class ShowMode : uint8_t { Hide, Normal, Minimized };
 
 // Message box style flags and answers, with Windows' values.
-enum : uint32_t { MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ICONERROR = 0x10, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40 };
+enum : uint32_t {
+    MB_OK = 0x0,
+    MB_OKCANCEL = 0x1,
+    MB_ICONERROR = 0x10,
+    MB_ICONWARNING = 0x30,
+    MB_ICONINFORMATION = 0x40
+};
 enum : int32_t { IDOK = 1, IDCANCEL = 2 };
 
 // Shell request, as ShellExecute takes it.

@@ -35,7 +35,7 @@ struct TPropInfo {
     // holding it. Empty for a property that declares none (NoDefault, events, data).
     std::string Default;
     bool NoDefault = false;  // always stored, whatever it holds
-    bool Readable = true;  // write-only properties are never saved with a layout
+    bool Readable = true;    // write-only properties are never saved with a layout
     // The current value as a layout would write it; empty for write-only properties.
     std::function<std::string(const TObject& self)> Read;
     // Applies a layout value through the write accessor; EPropertyError on a bad value.
@@ -124,22 +124,19 @@ public:
     TClassBuilder& Int(const std::string& name, void (C::*set)(T), const char* type = "Integer") {
         format_ = [](int64_t v) { return std::to_string(v); };
         return AddValue(name, type, [set](TObject& o, const LayoutValue& v, TObject*) {
-            (static_cast<C&>(o).*set)(static_cast<T>(
-                ToInteger(v, static_cast<int64_t>(std::numeric_limits<T>::min()),
-                          static_cast<int64_t>(std::numeric_limits<T>::max()))));
+            (static_cast<C&>(o).*set)(static_cast<T>(ToInteger(v, static_cast<int64_t>(std::numeric_limits<T>::min()),
+                                                               static_cast<int64_t>(std::numeric_limits<T>::max()))));
         });
     }
     TClassBuilder& Bool(const std::string& name, void (C::*set)(bool)) {
         format_ = [](int64_t v) { return std::string(v ? "True" : "False"); };
-        return AddValue(name, "Boolean", [set](TObject& o, const LayoutValue& v, TObject*) {
-            (static_cast<C&>(o).*set)(ToBool(v));
-        });
+        return AddValue(name, "Boolean",
+                        [set](TObject& o, const LayoutValue& v, TObject*) { (static_cast<C&>(o).*set)(ToBool(v)); });
     }
     TClassBuilder& Color(const std::string& name, void (C::*set)(TColor)) {
         format_ = [](int64_t v) { return ColorToName(static_cast<TColor>(v)); };
-        return AddValue(name, "TColor", [set](TObject& o, const LayoutValue& v, TObject*) {
-            (static_cast<C&>(o).*set)(ToColor(v));
-        });
+        return AddValue(name, "TColor",
+                        [set](TObject& o, const LayoutValue& v, TObject*) { (static_cast<C&>(o).*set)(ToColor(v)); });
     }
     template <class S, class A>
     TClassBuilder& String(const std::string& name, void (C::*set)(A)) {
@@ -310,25 +307,22 @@ private:
         return info_.Properties.back();
     }
     static std::unique_ptr<C> Fresh() {
-        if constexpr (std::is_constructible_v<C, TComponent*>)
-            return std::make_unique<C>(nullptr);
-        else if constexpr (std::is_default_constructible_v<C>)
-            return std::make_unique<C>();
-        else
-            throw std::logic_error("a class without a plain constructor cannot derive defaults");
+        if constexpr (std::is_constructible_v<C, TComponent*>) return std::make_unique<C>(nullptr);
+        else if constexpr (std::is_default_constructible_v<C>) return std::make_unique<C>();
+        else throw std::logic_error("a class without a plain constructor cannot derive defaults");
     }
     static const TMethodInfo& BindHandler(const LayoutValue& v, TObject* owner, const std::string& event);
 
     TClassInfo info_;
     std::function<std::string(int64_t)> format_;  // the last property's value as layout text
-    bool undecided_ = false;  // the last property holds a value and has neither getter nor declared default
+    bool undecided_ = false;       // the last property holds a value and has neither getter nor declared default
     std::vector<size_t> derived_;  // properties whose default a fresh object gives
 };
 
 // Declares the class information accessors of a library class.
-#define FORMS_CLASS(Name)                                                     \
-public:                                                                       \
-    static const ::forms::TClassInfo& StaticClass();                          \
+#define FORMS_CLASS(Name)                            \
+public:                                              \
+    static const ::forms::TClassInfo& StaticClass(); \
     const ::forms::TClassInfo& ClassType() const override { return StaticClass(); }
 
 }  // namespace forms

@@ -55,32 +55,31 @@ const NameTable& CursorNames() {
 const TPropInfo& TControl::Protected(const std::string& name) { return ProtectedCatalogue().at(name); }
 
 const TClassInfo& TControl::StaticClass() {
-    static const TClassInfo info =
-        TClassBuilder<TControl>("TControl", &TComponent::StaticClass())
-            // The bounds declare no default: every class sizes itself, a layout stores them.
-            .Int<int32_t>("Left", &TControl::SetLeft)
-            .Reads(&TControl::Left)
-            .NoDefault()
-            .Int<int32_t>("Top", &TControl::SetTop)
-            .Reads(&TControl::Top)
-            .NoDefault()
-            .Int<int32_t>("Width", &TControl::SetWidth)
-            .Reads(&TControl::Width)
-            .NoDefault()
-            .Int<int32_t>("Height", &TControl::SetHeight)
-            .Reads(&TControl::Height)
-            .NoDefault()
-            .Enum<int32_t>("Cursor", "TCursor", &TControl::SetCursor, CursorNames())
-            .Reads(&TControl::Cursor)
-            .String("Hint", &TControl::SetHint)
-            .Reads(&TControl::Hint)
-            .Enum<THelpType>("HelpType", "THelpType", &TControl::SetHelpType, kHelpType)
-            .Reads(&TControl::HelpType)
-            .String("HelpKeyword", &TControl::SetHelpKeyword)
-            .Reads(&TControl::HelpKeyword)
-            .Int<int32_t>("HelpContext", &TControl::SetHelpContext)
-            .Reads(&TControl::HelpContext)
-            .Build();
+    static const TClassInfo info = TClassBuilder<TControl>("TControl", &TComponent::StaticClass())
+                                       // The bounds declare no default: every class sizes itself, a layout stores them.
+                                       .Int<int32_t>("Left", &TControl::SetLeft)
+                                       .Reads(&TControl::Left)
+                                       .NoDefault()
+                                       .Int<int32_t>("Top", &TControl::SetTop)
+                                       .Reads(&TControl::Top)
+                                       .NoDefault()
+                                       .Int<int32_t>("Width", &TControl::SetWidth)
+                                       .Reads(&TControl::Width)
+                                       .NoDefault()
+                                       .Int<int32_t>("Height", &TControl::SetHeight)
+                                       .Reads(&TControl::Height)
+                                       .NoDefault()
+                                       .Enum<int32_t>("Cursor", "TCursor", &TControl::SetCursor, CursorNames())
+                                       .Reads(&TControl::Cursor)
+                                       .String("Hint", &TControl::SetHint)
+                                       .Reads(&TControl::Hint)
+                                       .Enum<THelpType>("HelpType", "THelpType", &TControl::SetHelpType, kHelpType)
+                                       .Reads(&TControl::HelpType)
+                                       .String("HelpKeyword", &TControl::SetHelpKeyword)
+                                       .Reads(&TControl::HelpKeyword)
+                                       .Int<int32_t>("HelpContext", &TControl::SetHelpContext)
+                                       .Reads(&TControl::HelpContext)
+                                       .Build();
     return info;
 }
 

@@ -15,8 +15,13 @@ class TWinControl;
 class TForm;
 
 enum TControlStyleFlag : uint32_t {
-    csAcceptsControls = 1, csCaptureMouse = 2, csClickEvents = 4, csFramed = 8,
-    csSetCaption = 16, csOpaque = 32, csDoubleClicks = 64
+    csAcceptsControls = 1,
+    csCaptureMouse = 2,
+    csClickEvents = 4,
+    csFramed = 8,
+    csSetCaption = 16,
+    csOpaque = 32,
+    csDoubleClicks = 64
 };
 using TControlStyle = uint32_t;
 
@@ -87,7 +92,10 @@ public:
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& h) { hint_ = h; }
     bool ShowHint() const { return showHint_; }
-    void SetShowHint(bool v) { showHint_ = v; parentShowHint_ = false; }
+    void SetShowHint(bool v) {
+        showHint_ = v;
+        parentShowHint_ = false;
+    }
     bool ParentShowHint() const { return parentShowHint_; }
     void SetParentShowHint(bool v);
     TAlign Align() const { return align_; }

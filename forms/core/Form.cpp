@@ -10,11 +10,11 @@ namespace forms {
 namespace {
 const NameTable kBorderStyles = {{"bsNone", 0},   {"bsSingle", 1},     {"bsSizeable", 2},
                                  {"bsDialog", 3}, {"bsToolWindow", 4}, {"bsSizeToolWin", 5}};
-const NameTable kBorderIcons = {{"biSystemMenu", biSystemMenu}, {"biMinimize", biMinimize},
-                                {"biMaximize", biMaximize}, {"biHelp", biHelp}};
+const NameTable kBorderIcons = {
+    {"biSystemMenu", biSystemMenu}, {"biMinimize", biMinimize}, {"biMaximize", biMaximize}, {"biHelp", biHelp}};
 const NameTable kFormStyles = {{"fsNormal", 0}, {"fsMDIChild", 1}, {"fsMDIForm", 2}, {"fsStayOnTop", 3}};
-const NameTable kPositions = {{"poDesigned", 0},       {"poDefault", 1},       {"poDefaultPosOnly", 2},
-                              {"poDefaultSizeOnly", 3}, {"poScreenCenter", 4},  {"poDesktopCenter", 5},
+const NameTable kPositions = {{"poDesigned", 0},        {"poDefault", 1},        {"poDefaultPosOnly", 2},
+                              {"poDefaultSizeOnly", 3}, {"poScreenCenter", 4},   {"poDesktopCenter", 5},
                               {"poMainFormCenter", 6},  {"poOwnerFormCenter", 7}};
 }  // namespace
 

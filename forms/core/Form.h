@@ -9,8 +9,14 @@ namespace forms {
 
 enum class TFormStyle : uint8_t { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum class TPosition : uint8_t {
-    poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
-    poMainFormCenter, poOwnerFormCenter
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
 };
 enum TBorderIcon : uint8_t { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 using TBorderIcons = uint8_t;
@@ -90,7 +96,7 @@ public:
     // Painting (FormPainting.cpp): the form composes its client area on one surface
     // and presents it.
     void InvalidateRect(const TRect& r);
-    void Update();  // paints what is invalid now
+    void Update();                   // paints what is invalid now
     void PaintRect(const TRect& r);  // paints r now, whatever is invalid
     void PaintControlNow(TControl& c);
     TBitmap& Surface();

@@ -130,7 +130,8 @@ void TForm::DoDefaultAction(int32_t id) {
     if (!c) return;
     const AccessibleTree tree = DescribeTree();
     const AccessibleNode* n = tree.Find(id);
-    if (!n || n->DefaultAction.empty() || (n->States & (AccessibleState::Invisible | AccessibleState::Unavailable))) return;
+    if (!n || n->DefaultAction.empty() || (n->States & (AccessibleState::Invisible | AccessibleState::Unavailable)))
+        return;
     c->Click();
 }
 

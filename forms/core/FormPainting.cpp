@@ -6,9 +6,7 @@
 
 namespace forms {
 
-bool TForm::SurfaceFits() const {
-    return surface_ && surface_->Width() == Width() && surface_->Height() == Height();
-}
+bool TForm::SurfaceFits() const { return surface_ && surface_->Width() == Width() && surface_->Height() == Height(); }
 
 TBitmap& TForm::Surface() {
     if (!surface_) surface_ = CreateBitmap();

@@ -12,9 +12,23 @@ enum class TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 
 // Virtual-key codes, with Windows' values.
 enum VirtualKey : uint16_t {
-    VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12,
-    VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26,
-    VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_F4 = 0x73
+    VK_BACK = 0x08,
+    VK_TAB = 0x09,
+    VK_RETURN = 0x0D,
+    VK_SHIFT = 0x10,
+    VK_CONTROL = 0x11,
+    VK_MENU = 0x12,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_END = 0x23,
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_UP = 0x26,
+    VK_RIGHT = 0x27,
+    VK_DOWN = 0x28,
+    VK_INSERT = 0x2D,
+    VK_DELETE = 0x2E,
+    VK_F4 = 0x73
 };
 
 // The control character Windows types for a key with this shift state, or 0: Ctrl
@@ -30,11 +44,16 @@ constexpr char32_t ControlCharacter(uint16_t key, TShiftState shift) {
         return 0;
     }
     switch (key) {
-        case VK_RETURN: return U'\r';
-        case VK_ESCAPE: return U'\x1b';
-        case VK_BACK: return U'\b';
-        case VK_TAB: return U'\t';
-        default: return 0;
+        case VK_RETURN:
+            return U'\r';
+        case VK_ESCAPE:
+            return U'\x1b';
+        case VK_BACK:
+            return U'\b';
+        case VK_TAB:
+            return U'\t';
+        default:
+            return 0;
     }
 }
 

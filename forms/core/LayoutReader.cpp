@@ -129,7 +129,8 @@ private:
             if (pos_ < text_.size() && text_[pos_] == '+') {
                 ++pos_;
                 SkipSpace();
-                if (pos_ >= text_.size() || (text_[pos_] != '\'' && text_[pos_] != '#')) Fail("string expected after +");
+                if (pos_ >= text_.size() || (text_[pos_] != '\'' && text_[pos_] != '#'))
+                    Fail("string expected after +");
             }
         }
         return out;
@@ -139,7 +140,8 @@ private:
         if (pos_ >= text_.size()) Fail("value expected");
         const char c = text_[pos_];
         if (c == '\'' || c == '#') return LayoutValue::Str(ParseString());
-        if (c == '-' || c == '$' || std::isdigit(static_cast<unsigned char>(c))) return LayoutValue::Int(ParseInteger());
+        if (c == '-' || c == '$' || std::isdigit(static_cast<unsigned char>(c)))
+            return LayoutValue::Int(ParseInteger());
         if (c == '[') return ParseSet();
         if (c == '{') return ParseBinary();
         if (IdentStart(c)) return LayoutValue::Ident(Ident(false));
@@ -210,8 +212,9 @@ private:
             const char c = text_[pos_++];
             if (c == '}') break;
             if (!std::isxdigit(static_cast<unsigned char>(c))) Fail("hex digit expected in binary data");
-            const int v = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                                                                        : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+            const int v = std::isdigit(static_cast<unsigned char>(c))
+                              ? c - '0'
+                              : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
             if (half < 0) {
                 half = v;
             } else {

@@ -17,8 +17,7 @@ const std::string kRetry = "\n\nQuando hai fatto, premi di nuovo \u00abCoverti A
 const std::string kNothing = "Non ho spostato nessun file: ";
 const std::string kNotMade = kNothing + "non ho potuto creare la cartella di lavoro tdata perch\u00e9 ";
 const std::string kTaken = "gi\u00e0 presente nell'archivio e non ";
-const std::string kCompare =
-    " ed elimina quella che non vuoi tenere (o spostala fuori dalle cartelle Data e tdata).";
+const std::string kCompare = " ed elimina quella che non vuoi tenere (o spostala fuori dalle cartelle Data e tdata).";
 
 ConversionOutcome Refusal(Obstacle obstacle, std::vector<std::string> names, Cause cause = Cause::DiskError) {
     ConversionOutcome o;
@@ -61,100 +60,152 @@ TEST(ConversionReport, Texts) {
     };
     const Case cases[] = {
         {"one in use", With(Cause::InUse, {"Data/a.kar"}),
-         kHead + "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma:\nData/a.kar\n"
-                 "Chiudi il programma che lo usa." + kAgain},
-        {"four in use, names on lines, a fourth name in place of one more", With(Cause::InUse, {"d", "b", "c", "a"}, true),
-         kHead + "4 file non sono stati spostati perch\u00e9 sono in uso da un altro programma:\na\nb\nc\nd\n"
-                 "Chiudi i programmi che li usano." + kWaiting + kAgain},
+         kHead +
+             "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma:\nData/a.kar\n"
+             "Chiudi il programma che lo usa." +
+             kAgain},
+        {"four in use, names on lines, a fourth name in place of one more",
+         With(Cause::InUse, {"d", "b", "c", "a"}, true),
+         kHead +
+             "4 file non sono stati spostati perch\u00e9 sono in uso da un altro programma:\na\nb\nc\nd\n"
+             "Chiudi i programmi che li usano." +
+             kWaiting + kAgain},
         {"counts in thousands", With(Cause::DiskError, thousands),
-         kHead + "23.456 file non sono stati spostati per un errore del disco:\nData/10000\nData/10001\nData/10002\n"
-                 "e altri 23.453\nControlla che il disco, o la rete, funzioni e che i file ci siano ancora." + kAgain},
+         kHead +
+             "23.456 file non sono stati spostati per un errore del disco:\nData/10000\nData/10001\nData/10002\n"
+             "e altri 23.453\nControlla che il disco, o la rete, funzioni e che i file ci siano ancora." +
+             kAgain},
         {"no permission", With(Cause::NoPermission, {"Data/a", "Data/b"}),
-         kHead + "2 file non sono stati spostati perch\u00e9 non hai il permesso di spostarli:\nData/a\nData/b\n"
-                 "Chiedi il permesso a chi amministra il computer." + kAgain},
+         kHead +
+             "2 file non sono stati spostati perch\u00e9 non hai il permesso di spostarli:\nData/a\nData/b\n"
+             "Chiedi il permesso a chi amministra il computer." +
+             kAgain},
         {"in use or no permission", With(Cause::InUseOrNoPermission, {"Data/a"}),
-         kHead + "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma oppure non hai "
-                 "il permesso di spostarlo:\nData/a\nChiudi il programma che lo usa e riprova; se non basta, chiedi "
-                 "il permesso a chi amministra il computer." + kAgain},
+         kHead +
+             "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma oppure non hai "
+             "il permesso di spostarlo:\nData/a\nChiudi il programma che lo usa e riprova; se non basta, chiedi "
+             "il permesso a chi amministra il computer." +
+             kAgain},
         {"write-protected", With(Cause::ReadOnlyDrive, {"Data/a"}),
-         kHead + "Un file non \u00e8 stato spostato perch\u00e9 il disco \u00e8 protetto da scrittura:\nData/a\n"
-                 "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di "
-                 "blocco)." + kAgain},
+         kHead +
+             "Un file non \u00e8 stato spostato perch\u00e9 il disco \u00e8 protetto da scrittura:\nData/a\n"
+             "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di "
+             "blocco)." +
+             kAgain},
         {"disk full", With(Cause::DiskFull, {"Data/a", "Data/b"}),
-         kHead + "2 file non sono stati spostati perch\u00e9 il disco \u00e8 pieno:\nData/a\nData/b\nLibera spazio "
-                 "sul disco." + kAgain},
+         kHead +
+             "2 file non sono stati spostati perch\u00e9 il disco \u00e8 pieno:\nData/a\nData/b\nLibera spazio "
+             "sul disco." +
+             kAgain},
         {"one duplicate", Copies({{"Data/abc", "tdata/0a/0abc"}}),
-         kHead + "Un brano ha un nome " + kTaken + "\u00e8 stato spostato; nessun file \u00e8 stato sovrascritto. "
-                 "Le due copie sono:\nData/abc\ntdata/0a/0abc\nConfrontale" + kCompare + kAgain},
+         kHead + "Un brano ha un nome " + kTaken +
+             "\u00e8 stato spostato; nessun file \u00e8 stato sovrascritto. "
+             "Le due copie sono:\nData/abc\ntdata/0a/0abc\nConfrontale" +
+             kCompare + kAgain},
         {"five duplicates", Copies({{"e", "0e"}, {"d", "0d"}, {"c", "0c"}, {"b", "0b"}, {"a", "0a"}}),
-         kHead + "5 brani hanno un nome " + kTaken + "sono stati spostati; nessun file \u00e8 stato sovrascritto. "
-                 "Le copie, a due a due, sono:\na\n0a\nb\n0b\nc\n0c\ne altre 2 coppie\nConfronta le due copie di "
-                 "ogni coppia" + kCompare + kAgain},
+         kHead + "5 brani hanno un nome " + kTaken +
+             "sono stati spostati; nessun file \u00e8 stato sovrascritto. "
+             "Le copie, a due a due, sono:\na\n0a\nb\n0b\nc\n0c\ne altre 2 coppie\nConfronta le due copie di "
+             "ogni coppia" +
+             kCompare + kAgain},
         {"one foreign folder", With(Cause::ForeignFolder, {"Data/Backup"}),
-         kHead + "Una sottocartella non fa parte dell'archivio e blocca tutta la conversione:\nData/Backup\n"
-                 "Spostala fuori dalla cartella Data." + kAgain},
+         kHead +
+             "Una sottocartella non fa parte dell'archivio e blocca tutta la conversione:\nData/Backup\n"
+             "Spostala fuori dalla cartella Data." +
+             kAgain},
         {"five foreign folders", With(Cause::ForeignFolder, {"e", "d", "c", "b", "a"}),
-         kHead + "5 sottocartelle non fanno parte dell'archivio e bloccano tutta la conversione:\na\nb\nc\ne altre 2\n"
-                 "Spostale fuori dalla cartella Data." + kAgain},
+         kHead +
+             "5 sottocartelle non fanno parte dell'archivio e bloccano tutta la conversione:\na\nb\nc\ne altre 2\n"
+             "Spostale fuori dalla cartella Data." +
+             kAgain},
         {"a name the drive cannot hold", With(Cause::BadName, {"Data/a?b"}),
-         kHead + "Un file ha un nome che nel nuovo formato questo disco non accetta:\nData/a?b\nRinominalo togliendo "
-                 "i caratteri speciali (come ? * : \" < > |)." + kAgain},
+         kHead +
+             "Un file ha un nome che nel nuovo formato questo disco non accetta:\nData/a?b\nRinominalo togliendo "
+             "i caratteri speciali (come ? * : \" < > |)." +
+             kAgain},
         {"a long path loses its first folders", With(Cause::TooLong, {longFolder + "a.kar"}),
-         kHead + "Un file ha un nome troppo lungo per il nuovo formato:\n\u2026/Data/a.kar\nRinominalo con un nome "
-                 "pi\u00f9 corto." + kAgain},
+         kHead +
+             "Un file ha un nome troppo lungo per il nuovo formato:\n\u2026/Data/a.kar\nRinominalo con un nome "
+             "pi\u00f9 corto." +
+             kAgain},
         {"a long song's name loses its middle", With(Cause::TooLong, {longFolder + longSong, "Data/b"}),
          kHead + "2 file hanno un nome troppo lungo per il nuovo formato:\nData/b\n" + std::string(22, 's') + "\u2026" +
-             std::string(17, 't') + "\u00e8.kar\nRinominali con nomi "
-             "pi\u00f9 corti." + kAgain},
+             std::string(17, 't') +
+             "\u00e8.kar\nRinominali con nomi "
+             "pi\u00f9 corti." +
+             kAgain},
         {"one on another device", With(Cause::OtherDevice, {"Data/m"}),
-         kHead + "Un file si trova su un disco diverso da quello della cartella tdata:\nData/m\nLa conversione "
-                 "sposta i brani e non li copia: portalo sul disco di tdata." + kAgain},
+         kHead +
+             "Un file si trova su un disco diverso da quello della cartella tdata:\nData/m\nLa conversione "
+             "sposta i brani e non li copia: portalo sul disco di tdata." +
+             kAgain},
         {"swap failed, songs waiting said once", With(Cause::SwapFailed, {"Data"}, true),
-         kHead + "Tutti i brani sono gi\u00e0 nella cartella tdata, ma non ho potuto metterla al posto della "
-                 "cartella Data: non cancellare e non rinominare tdata.\nChiudi i programmi e le finestre aperte "
-                 "sulla cartella Data (per esempio in Esplora file)." + kAgain},
+         kHead +
+             "Tutti i brani sono gi\u00e0 nella cartella tdata, ma non ho potuto metterla al posto della "
+             "cartella Data: non cancellare e non rinominare tdata.\nChiudi i programmi e le finestre aperte "
+             "sulla cartella Data (per esempio in Esplora file)." +
+             kAgain},
         {"four causes, in a fixed order", mixed,
-         kHead + "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma:\nData/a\n"
-                 "Chiudi il programma che lo usa.\n\nUn brano ha un nome " + kTaken + "\u00e8 stato spostato; "
-                 "nessun file \u00e8 stato sovrascritto. Le due copie sono:\nData/b\ntdata/0b/0b\nConfrontale" +
-             kCompare + "\n\nUna sottocartella non fa parte dell'archivio e blocca tutta la conversione:\n"
+         kHead +
+             "Un file non \u00e8 stato spostato perch\u00e9 \u00e8 in uso da un altro programma:\nData/a\n"
+             "Chiudi il programma che lo usa.\n\nUn brano ha un nome " +
+             kTaken +
+             "\u00e8 stato spostato; "
+             "nessun file \u00e8 stato sovrascritto. Le due copie sono:\nData/b\ntdata/0b/0b\nConfrontale" +
+             kCompare +
+             "\n\nUna sottocartella non fa parte dell'archivio e blocca tutta la conversione:\n"
              "Data/Backup\nSpostala fuori dalla cartella Data.\n\nUn elemento nella cartella tdata non fa parte "
-             "dell'archivio:\ntdata/x.kar\nSpostalo fuori da tdata." + kWaiting + kAgain},
+             "dell'archivio:\ntdata/x.kar\nSpostalo fuori da tdata." +
+             kWaiting + kAgain},
         {"tdata is no folder", Refusal(Obstacle::StagingNotAFolder, {"tdata"}),
-         kNothing + "tdata non \u00e8 una cartella ma un file o un collegamento, e la conversione ha bisogno di "
-                    "quel nome per la sua cartella di lavoro.\nSpostalo o rinominalo." + kRetry},
+         kNothing +
+             "tdata non \u00e8 una cartella ma un file o un collegamento, e la conversione ha bisogno di "
+             "quel nome per la sua cartella di lavoro.\nSpostalo o rinominalo." +
+             kRetry},
         {"tdata cannot be made: full", Refusal(Obstacle::StagingNotMade, {"tdata"}, Cause::DiskFull),
          kNotMade + "il disco \u00e8 pieno.\nLibera spazio sul disco." + kRetry},
         {"tdata cannot be made: in use", Refusal(Obstacle::StagingNotMade, {"tdata"}, Cause::InUse),
-         kNotMade + "la cartella in cui va creata \u00e8 in uso da un altro programma.\nChiudi il programma che "
-                    "la usa." + kRetry},
-        {"tdata cannot be made: write-protected",
-         Refusal(Obstacle::StagingNotMade, {"tdata"}, Cause::ReadOnlyDrive),
-         kNotMade + "il disco \u00e8 protetto da scrittura.\nTogli la protezione da scrittura (su una chiavetta o "
-                    "una scheda di memoria, con la levetta di blocco)." + kRetry},
+         kNotMade +
+             "la cartella in cui va creata \u00e8 in uso da un altro programma.\nChiudi il programma che "
+             "la usa." +
+             kRetry},
+        {"tdata cannot be made: write-protected", Refusal(Obstacle::StagingNotMade, {"tdata"}, Cause::ReadOnlyDrive),
+         kNotMade +
+             "il disco \u00e8 protetto da scrittura.\nTogli la protezione da scrittura (su una chiavetta o "
+             "una scheda di memoria, con la levetta di blocco)." +
+             kRetry},
         {"tdata cannot be made: no permission", Refusal(Obstacle::StagingNotMade, {"tdata"}, Cause::NoPermission),
-         kNotMade + "non hai il permesso di scrivere nella cartella in cui va creata.\nChiedi il permesso a chi "
-                    "amministra il computer, oppure sposta la cartella del karaoke, con Data, in una cartella tua "
-                    "(non in Programmi)." + kRetry},
+         kNotMade +
+             "non hai il permesso di scrivere nella cartella in cui va creata.\nChiedi il permesso a chi "
+             "amministra il computer, oppure sposta la cartella del karaoke, con Data, in una cartella tua "
+             "(non in Programmi)." +
+             kRetry},
         {"tdata cannot be made: a cause with no reason of its own",
          Refusal(Obstacle::StagingNotMade, {"tdata"}, Cause::BadName),
          kNotMade + "c'\u00e8 stato un errore del disco.\nControlla che il disco, o la rete, funzioni." + kRetry},
         {"another device", Refusal(Obstacle::OtherDevice, {"tdata"}),
-         kNothing + "la cartella Data si trova su un disco diverso da quello della cartella che la contiene, dove "
-                    "va creata la cartella di lavoro tdata, e i brani si possono solo spostare, mai copiare.\nSposta "
-                    "i brani in una cartella Data sullo stesso disco della cartella del programma di karaoke." +
+         kNothing +
+             "la cartella Data si trova su un disco diverso da quello della cartella che la contiene, dove "
+             "va creata la cartella di lavoro tdata, e i brani si possono solo spostare, mai copiare.\nSposta "
+             "i brani in una cartella Data sullo stesso disco della cartella del programma di karaoke." +
              kRetry},
         {"Data is a whole drive", Refusal(Obstacle::DataIsDrive, {"E:\\"}),
-         kNothing + "Data \u00e8 un collegamento all'intero disco E:\\, e la cartella di lavoro tdata va creata "
-                    "accanto a Data, sullo stesso disco.\nSposta i brani in una cartella Data dentro E:\\ e fai "
-                    "portare il collegamento Data a quella cartella." + kRetry},
+         kNothing +
+             "Data \u00e8 un collegamento all'intero disco E:\\, e la cartella di lavoro tdata va creata "
+             "accanto a Data, sullo stesso disco.\nSposta i brani in una cartella Data dentro E:\\ e fai "
+             "portare il collegamento Data a quella cartella." +
+             kRetry},
         {"the drive stopped answering", stopped,
-         kHead + "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\u00e0 "
-                 "spostato resta dov'\u00e8.\nControlla il collegamento con il disco o con il NAS.\n\n2 file non "
-                 "sono ancora stati spostati:\nData/a\nData/b" + kAgain},
+         kHead +
+             "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\u00e0 "
+             "spostato resta dov'\u00e8.\nControlla il collegamento con il disco o con il NAS.\n\n2 file non "
+             "sono ancora stati spostati:\nData/a\nData/b" +
+             kAgain},
         {"Data leads nowhere", Refusal(Obstacle::DataLinkBroken, {"Data"}),
-         kNothing + "Data \u00e8 un collegamento a una cartella che non esiste pi\u00f9 o non \u00e8 raggiungibile.\n"
-                    "Se l'archivio si trova su un disco esterno o di rete, collegalo." + kRetry},
+         kNothing +
+             "Data \u00e8 un collegamento a una cartella che non esiste pi\u00f9 o non \u00e8 raggiungibile.\n"
+             "Se l'archivio si trova su un disco esterno o di rete, collegalo." +
+             kRetry},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

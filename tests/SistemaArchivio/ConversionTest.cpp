@@ -98,11 +98,26 @@ TEST(ConversionLayout, Table) {
 #ifndef _WIN32
         // Linux names are bytes: one that starts no UTF-8 sequence is a character of its own.
         {"invalid UTF-8",
-         {{"Data/\xFF" "bad", "ff"}, {"Data/\x80" "cont", "80"}, {"Data/\xE6\x97", "cut"}, {"Data/\xC0\xAF" "o", "overlong"}},
-         {{"Data/0\xFF/0\xFF" "bad", "ff"},
-          {"Data/0\x80/0\x80" "cont", "80"},
+         {{"Data/\xFF"
+           "bad",
+           "ff"},
+          {"Data/\x80"
+           "cont",
+           "80"},
+          {"Data/\xE6\x97", "cut"},
+          {"Data/\xC0\xAF"
+           "o",
+           "overlong"}},
+         {{"Data/0\xFF/0\xFF"
+           "bad",
+           "ff"},
+          {"Data/0\x80/0\x80"
+           "cont",
+           "80"},
           {"Data/0\xE6/0\xE6\x97", "cut"},
-          {"Data/0\xC0/0\xC0\xAF" "o", "overlong"}}},
+          {"Data/0\xC0/0\xC0\xAF"
+           "o",
+           "overlong"}}},
         {"letter cases are distinct buckets",
          {{"Data/Abc", "upper"}, {"Data/abc", "lower"}},
          {{"Data/0A/0Abc", "upper"}, {"Data/0a/0abc", "lower"}}},
@@ -205,7 +220,8 @@ TEST(ConversionSafety, WorksInAFolderBeyondTheOrdinaryPathLimit) {
     RecordingBox box;
     ConvertArchive(workFolder, box);
     EXPECT_EQ(box.shown, Messages{kDone});
-    EXPECT_EQ(temp.Read(), WithFolders({{relative + "Data/01/01234.kar", "1234"}, {relative + "Data/0日/0日本.kar", "jp"}}));
+    EXPECT_EQ(temp.Read(),
+              WithFolders({{relative + "Data/01/01234.kar", "1234"}, {relative + "Data/0日/0日本.kar", "jp"}}));
 }
 
 TEST(ConversionSafety, WithoutAWorkFolderNothingIsTouched) {
@@ -263,7 +279,8 @@ TEST(ConversionOutcome, AFolderWithOtherAttributeBitsIsNotMoved) {
     ASSERT_NE(attributes, platform::kAttributeDirectory);
     ASSERT_TRUE(attributes & platform::kAttributeDirectory);
     EXPECT_EQ(Convert(temp), Messages{Warning(Cause::ForeignFolder, {"Data/other", "Data/sub"})});
-    EXPECT_EQ(temp.Read(), WithFolders({{"Data/sub/inner.kar", "inner"}, {"Data/other/", ""}, {"tdata/0a/0a.kar", "a"}}));
+    EXPECT_EQ(temp.Read(),
+              WithFolders({{"Data/sub/inner.kar", "inner"}, {"Data/other/", ""}, {"tdata/0a/0a.kar", "a"}}));
 }
 
 #ifndef _WIN32

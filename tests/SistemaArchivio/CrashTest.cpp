@@ -93,10 +93,10 @@ int RunChild(const std::string& workFolder, long k) {
 #endif
 
 struct Archive {
-    Tree before;             // the flat archive
-    Tree after;              // the converted one
+    Tree before;  // the flat archive
+    Tree after;   // the converted one
     std::vector<std::string> readOnly;
-    long writesAtLeast;      // a pass that completed earlier never met the hook
+    long writesAtLeast;  // a pass that completed earlier never met the hook
 };
 
 struct First {
@@ -113,7 +113,7 @@ const First kFirsts[] = {
 #endif
 };
 // For SMB shares, which cannot hold a folder named "0.": its songs go to Windows' "0".
-const First kSmbFirsts[] = {{"1", "01"}, {"2", "02"}, {"a", "0a"}, {"B", "0B"},
+const First kSmbFirsts[] = {{"1", "01"},   {"2", "02"}, {"a", "0a"}, {"B", "0B"},
                             {"日", "0日"}, {"Ω", "0Ω"}, {"0", "00"}, {".", "0"}};
 // For drives whose driver takes no names outside ASCII.
 const First kAsciiFirsts[] = {{"1", "01"}, {"2", "02"}, {"a", "0a"}, {"B", "0B"},
@@ -191,15 +191,13 @@ void ExpectEverySongOnce(const Tree& tree, const Archive& archive) {
 // Any other ending is a death outside the pass (under load wine has been seen to lose a
 // process); such a run is one more crash at an unknown point and is run again, on the
 // record: a line for each run again, and their total at the end.
-bool EndedNormally(int code) {
-    return code == kChildDone || code == kChildKilled || code == kChildOtherMessage;
-}
+bool EndedNormally(int code) { return code == kChildDone || code == kChildKilled || code == kChildOtherMessage; }
 
 constexpr int kAttempts = 3;
 
 void RunAgain(const char* run, long k, int ended, int& retries) {
-    std::printf("RETRY %d: write %ld: the %s ended with %d (0x%08X) outside the pass; run again\n", ++retries, k,
-                run, ended, static_cast<unsigned>(ended));
+    std::printf("RETRY %d: write %ld: the %s ended with %d (0x%08X) outside the pass; run again\n", ++retries, k, run,
+                ended, static_cast<unsigned>(ended));
 }
 
 // Ends a pass over `archive` after each write in turn, in folders below `root`; then
@@ -265,8 +263,12 @@ TEST(ConversionCrash, TheWorkIsFlushedAfterTheLastMoveAndBeforeTheMessage) {
     const std::unique_ptr<TempFolder> temp = Lay(base.Path(), MakeArchive(8, false));
     const std::string trace = base / "trace", child = ChildPath(), folder = temp->Path();
     // The leak checker cannot run under ptrace.
-    const char* argv[] = {"strace", "-f", "-o", trace.c_str(), "-e", "trace=rename,renameat,renameat2,syncfs,fsync,write",
-                          "-E", "ASAN_OPTIONS=detect_leaks=0", child.c_str(), folder.c_str(), "0", nullptr};
+    const char* argv[] = {"strace",      "-f",
+                          "-o",          trace.c_str(),
+                          "-e",          "trace=rename,renameat,renameat2,syncfs,fsync,write",
+                          "-E",          "ASAN_OPTIONS=detect_leaks=0",
+                          child.c_str(), folder.c_str(),
+                          "0",           nullptr};
     pid_t pid;
     ASSERT_EQ(posix_spawnp(&pid, "strace", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0);
     int status = 0;
@@ -298,7 +300,10 @@ TEST_P(ConversionCrashOnFuse, EveryWriteInTurn) {
         SCOPED_TRACE(grown ? "grown archive" : "flat archive");
         const testtree::FuseKind kind = GetParam();
         const bool fat = kind == testtree::FuseKind::Fat;
-        Archive archive = MakeArchive(16, grown, fat ? kAsciiFirsts : Mount().IsSmbShare() ? kSmbFirsts : kFirsts,
+        Archive archive = MakeArchive(16, grown,
+                                      fat                    ? kAsciiFirsts
+                                      : Mount().IsSmbShare() ? kSmbFirsts
+                                                             : kFirsts,
                                       kind == testtree::FuseKind::Ntfs);
         if (fat || kind == testtree::FuseKind::Gvfs) archive.readOnly.clear();  // no permissions kept
         EveryWriteInTurn(Drive(), archive);

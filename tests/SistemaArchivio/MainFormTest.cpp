@@ -27,8 +27,9 @@ namespace {
 class InTemporaryFolder {
 public:
     InTemporaryFolder() : previous_(fs::current_path()) {
-        path_ = fs::temp_directory_path() / ("sa-main-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        path_ = fs::temp_directory_path() /
+                ("sa-main-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(path_);
         fs::create_directories(path_);
         fs::current_path(path_);
@@ -45,9 +46,7 @@ private:
     fs::path path_;
 };
 
-void WriteFile(const fs::path& p, const std::string& content) {
-    std::ofstream(p, std::ios::binary) << content;
-}
+void WriteFile(const fs::path& p, const std::string& content) { std::ofstream(p, std::ios::binary) << content; }
 
 std::string ReadFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -140,11 +139,16 @@ TEST_F(MainWindow, AScreenReaderFindsItsButtonAndItsDefaultActionConvertsAsTheKe
         {"default action", [&] { backend.DoDefaultAction(MainForm->Handle(), MainForm->Button1->AccessibleId()); }},
         {"enter", [&] { backend.PressKey(VK_RETURN); }},
         {"space", [&] { backend.PressKey(VK_SPACE); }},
-        {"tab, then space", [&] { backend.PressKey(VK_TAB); backend.PressKey(VK_SPACE); }},
+        {"tab, then space",
+         [&] {
+             backend.PressKey(VK_TAB);
+             backend.PressKey(VK_SPACE);
+         }},
     };
     MainForm->Show();
-    EXPECT_EQ(AccessibleRows(backend, MainForm->Handle()),
-              (std::vector<std::string>{"frame 'Lyrimat to Vocarium'", "push button 'Coverti Archivio' focusable focused"}));
+    EXPECT_EQ(
+        AccessibleRows(backend, MainForm->Handle()),
+        (std::vector<std::string>{"frame 'Lyrimat to Vocarium'", "push button 'Coverti Archivio' focusable focused"}));
     for (const auto& [label, press] : presses) {
         fs::create_directory("Data");
         WriteFile("Data/1234.kar", label);

@@ -31,7 +31,7 @@ public:
     std::map<std::string, int> timesToFail;                   // by source path: then it moves
     std::map<std::string, platform::Failure> failingFolders;  // by path
     bool diskFull = false;                                    // no folder can be made
-    std::vector<std::string> writes;  // "remove <path>", "writable <path>", ..., "flush", "box"
+    std::vector<std::string> writes;                          // "remove <path>", "writable <path>", ..., "flush", "box"
 
     std::uint32_t Attributes(const std::string& path) override {
         const std::uint32_t attributes = FileSystemPort::Attributes(path == junction ? junctionTarget : path);
@@ -190,8 +190,8 @@ TEST(WindowsRules, EachFailureIsReportedByItsCause) {
     expected.songsWaiting = true;
     RecordingBox box;
     ConvertArchive(temp.Path(), box, rules);
-    EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{
-                             {ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));
+    EXPECT_EQ(box.shown,
+              (std::vector<RecordingBox::Message>{{ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));
     EXPECT_EQ(temp.Read(), WithFolders(after));
 }
 
@@ -224,8 +224,8 @@ TEST(WindowsRules, AStagingFolderThatCannotBeMadeMovesNothing) {
     expected.obstacle = Obstacle::StagingNotMade;
     expected.obstacleCause = Cause::DiskFull;
     expected.obstacleNames = {"tdata"};
-    EXPECT_EQ(box.shown, (std::vector<RecordingBox::Message>{
-                             {ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));
+    EXPECT_EQ(box.shown,
+              (std::vector<RecordingBox::Message>{{ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));
     EXPECT_EQ(rules.writes, std::vector<std::string>{"make " + (temp / "tdata")});
     EXPECT_EQ(temp.Read(), WithFolders({{"Data/a.kar", "a"}}));
 }

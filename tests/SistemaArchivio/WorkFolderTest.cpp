@@ -63,8 +63,9 @@ TEST(PosixWorkFolder, IsAbsoluteWithASlashOnlyAtTheRoot) {
         std::optional<std::string> folder;
     };
     const Case cases[] = {
-        {"/srv/karaoke", "/srv/karaoke"}, {"/", "/"}, {"/srv/karaoke/", "/srv/karaoke"},
-        {"relative/folder", std::nullopt}, {"(unreachable)/x", std::nullopt}, {"", std::nullopt},
+        {"/srv/karaoke", "/srv/karaoke"},  {"/", "/"},
+        {"/srv/karaoke/", "/srv/karaoke"}, {"relative/folder", std::nullopt},
+        {"(unreachable)/x", std::nullopt}, {"", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.current);

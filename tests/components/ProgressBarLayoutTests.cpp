@@ -18,13 +18,14 @@ protected:
     // Loads a form holding one bar named PBar, with the given property lines.
     TOrloExtProgressBar& Load(const std::string& properties) {
         form = new TBarForm(&app);
-        const std::string text = "object BarForm: TBarForm\n"
-                                 "  ClientWidth = 417\n"
-                                 "  ClientHeight = 25\n"
-                                 "  object PBar: TOrloExtProgressBar\n" +
-                                 properties +
-                                 "  end\n"
-                                 "end\n";
+        const std::string text =
+            "object BarForm: TBarForm\n"
+            "  ClientWidth = 417\n"
+            "  ClientHeight = 25\n"
+            "  object PBar: TOrloExtProgressBar\n" +
+            properties +
+            "  end\n"
+            "end\n";
         ReadLayoutText(*form, text, "test.layout");
         EXPECT_NE(form->PBar, nullptr);
         return *form->PBar;
@@ -114,13 +115,9 @@ TEST_F(BarLayout, EnumerationsAndInt64ValuesLoadByName) {
     EXPECT_FALSE(bar.ParentFont());
 }
 
-TEST_F(BarLayout, PercentAtIsReadOnly) {
-    EXPECT_THROW(Load("    PercentAt = 5\n"), ELayoutError);
-}
+TEST_F(BarLayout, PercentAtIsReadOnly) { EXPECT_THROW(Load("    PercentAt = 5\n"), ELayoutError); }
 
-TEST_F(BarLayout, UnknownStyleNameIsAnError) {
-    EXPECT_THROW(Load("    Border = gbGroove\n"), ELayoutError);
-}
+TEST_F(BarLayout, UnknownStyleNameIsAnError) { EXPECT_THROW(Load("    Border = gbGroove\n"), ELayoutError); }
 
 // Declaration order is what a layout writer lists; declared defaults are what it may
 // leave out.
@@ -165,8 +162,8 @@ TEST(ProgressBarClass, PublishesItsPropertiesInDeclarationOrderWithTheirDefaults
     const TPropInfo* percentAt = info.FindProperty("PercentAt");
     ASSERT_NE(percentAt, nullptr);
     EXPECT_FALSE(percentAt->Write) << "read-only";
-    for (const char* inherited : {"Name", "Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint", "HelpType",
-                                  "HelpKeyword", "HelpContext"})
+    for (const char* inherited :
+         {"Name", "Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint", "HelpType", "HelpKeyword", "HelpContext"})
         EXPECT_NE(info.FindProperty(inherited), nullptr) << inherited;
 }
 

@@ -66,13 +66,11 @@ TEST(ProgressBarCaption, PlaceholderExpansion) {
         const char* caption;
     };
     const Case cases[] = {
-        {"$p%", 37.5f, "37%"},          {"$p", 37.9f, "37"},
-        {"$p and $p", 37.9f, "37 and 37"}, {"$p$p", 5.0f, "55"},
-        {"$P%", 50.0f, "$P%"},          {"no placeholder", 50.0f, "no placeholder"},
-        {"", 50.0f, ""},                {"$$pp", 37.0f, "$37p"},
-        {"$", 37.0f, "$"},              {"p$", 37.0f, "p$"},
-        {"$p", 99.99f, "99"},           {"$p", 100.0f, "100"},
-        {"$p", 0.0f, "0"},              {"$p", 0.5f, "0"},
+        {"$p%", 37.5f, "37%"}, {"$p", 37.9f, "37"},     {"$p and $p", 37.9f, "37 and 37"},
+        {"$p$p", 5.0f, "55"},  {"$P%", 50.0f, "$P%"},   {"no placeholder", 50.0f, "no placeholder"},
+        {"", 50.0f, ""},       {"$$pp", 37.0f, "$37p"}, {"$", 37.0f, "$"},
+        {"p$", 37.0f, "p$"},   {"$p", 99.99f, "99"},    {"$p", 100.0f, "100"},
+        {"$p", 0.0f, "0"},     {"$p", 0.5f, "0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -91,9 +89,9 @@ TEST(ProgressBarPaint, FillStyles) {
         int64_t pixelWidth;
     };
     const Case cases[] = {
-        {"smooth", gsSmooth, 417, 37, 154},  {"smooth, empty", gsSmooth, 417, 0, 0},
+        {"smooth", gsSmooth, 417, 37, 154},        {"smooth, empty", gsSmooth, 417, 0, 0},
         {"smooth, full", gsSmooth, 417, 100, 417}, {"none", gsNone, 417, 50, 208},
-        {"none, full", gsNone, 100, 100, 100}, {"dashed", gsDashed, 417, 37, 154},
+        {"none, full", gsNone, 100, 100, 100},     {"dashed", gsDashed, 417, 37, 154},
         {"dashed, full", gsDashed, 100, 100, 100}, {"dashed, empty", gsDashed, 100, 0, 0},
     };
     for (const Case& c : cases) {
@@ -295,7 +293,7 @@ struct CaptionCase {
     int64_t min, max, progress;
     TAlignment align;
     int64_t inner;
-    const char* caption;  // the text the canvas must show
+    const char* caption;     // the text the canvas must show
     int32_t fontHeight = 0;  // 0: the control's default font
 };
 
@@ -321,15 +319,14 @@ TEST(ProgressBarPaint, CaptionTextAndPlacement) {
         {"empty range shows 100", 200, 25, "$p%", 7, 7, 7, TAlignment::taCenter, 0, "100%"},
         {"left, no inner border", 200, 25, "$p%", 0, 100, 37, TAlignment::taLeftJustify, 0, "37%"},
         {"right, no inner border", 200, 25, "$p%", 0, 100, 37, TAlignment::taRightJustify, 0, "37%"},
-        {"left keeps the inner border's margin without rings", 200, 25, "$p%", 0, 100, 37,
-         TAlignment::taLeftJustify, 3, "37%"},
+        {"left keeps the inner border's margin without rings", 200, 25, "$p%", 0, 100, 37, TAlignment::taLeftJustify, 3,
+         "37%"},
         {"right keeps it too", 200, 25, "$p%", 0, 100, 37, TAlignment::taRightJustify, 3, "37%"},
-        {"negative inner border moves left text further left", 200, 25, "$p%", 0, 100, 37,
-         TAlignment::taLeftJustify, -4, "37%"},
+        {"negative inner border moves left text further left", 200, 25, "$p%", 0, 100, 37, TAlignment::taLeftJustify,
+         -4, "37%"},
         {"wider than the control: cut on both sides", 30, 25, "$p$p$p$p$p", 0, 100, 88, TAlignment::taCenter, 0,
          "8888888888"},
-        {"taller than the control: starts one row above", 60, tall, "$p%", 0, 100, 88, TAlignment::taCenter, 0,
-         "88%"},
+        {"taller than the control: starts one row above", 60, tall, "$p%", 0, 100, 88, TAlignment::taCenter, 0, "88%"},
         {"in the control's own font", 200, 25, "$p%", 0, 100, 37, TAlignment::taRightJustify, 0, "37%", -13},
     };
     for (const CaptionCase& c : cases) {
@@ -346,7 +343,8 @@ TEST(ProgressBarPaint, CaptionTextAndPlacement) {
         bar.SetInnerBorderSize(c.inner);
         if (c.fontHeight != 0) {
             bar.Font()->SetHeight(c.fontHeight);
-            ASSERT_FALSE(pbtest::MeasureText(bar.Font()->Spec(), c.caption) == pbtest::MeasureText(TFontSpec{}, c.caption));
+            ASSERT_FALSE(pbtest::MeasureText(bar.Font()->Spec(), c.caption) ==
+                         pbtest::MeasureText(TFontSpec{}, c.caption));
         }
         const auto image = PaintBar(bar);
         const TPoint o = ExpectedOrigin(c, bar.Font()->Spec());

@@ -72,9 +72,18 @@ std::optional<TColor> EdgeColor(const TOrloExtProgressBar& bar, int32_t w, int32
     Ring rings[2] = {};
     int32_t count = 0;
     switch (bar.Border()) {
-        case gbSingle: rings[0] = {bar.SingleBorderColor(), bar.SingleBorderColor()}; count = 1; break;
-        case gbSunken: rings[0] = {clBtnShadow, clBtnHighlight}; count = 1; break;
-        case gbRaised: rings[0] = {clBtnHighlight, clBtnShadow}; count = 1; break;
+        case gbSingle:
+            rings[0] = {bar.SingleBorderColor(), bar.SingleBorderColor()};
+            count = 1;
+            break;
+        case gbSunken:
+            rings[0] = {clBtnShadow, clBtnHighlight};
+            count = 1;
+            break;
+        case gbRaised:
+            rings[0] = {clBtnHighlight, clBtnShadow};
+            count = 1;
+            break;
         case gbDeepSunken:
             rings[0] = {clBtnShadow, clBtnHighlight};
             rings[1] = {cl3DDkShadow, clBtnFace};
@@ -85,7 +94,8 @@ std::optional<TColor> EdgeColor(const TOrloExtProgressBar& bar, int32_t w, int32
             rings[1] = {clBtnFace, cl3DDkShadow};
             count = 2;
             break;
-        default: break;
+        default:
+            break;
     }
     for (int32_t d = 0; d < count; ++d) {
         const bool top = y == d && x >= d && x <= w - 1 - d;

@@ -76,8 +76,8 @@ struct ModelCheck {
     int glyphsLeft = 0;
     int glyphsRight = 0;
 };
-ModelCheck CheckAgainstModel(const TOrloExtProgressBar& bar, const forms::TBitmap& image,
-                             const forms::TRect& textCell, int32_t originX = 0, int32_t originY = 0);
+ModelCheck CheckAgainstModel(const TOrloExtProgressBar& bar, const forms::TBitmap& image, const forms::TRect& textCell,
+                             int32_t originX = 0, int32_t originY = 0);
 
 std::string ColorText(TColor c);
 

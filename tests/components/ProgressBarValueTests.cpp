@@ -76,8 +76,8 @@ TEST(ProgressBarValues, PercentageAndFilledWidth) {
         {"at the lower bound", 0, 100, 0, 417, 0.0f, 0},
         // The range wraps to -1 and the progress to INT64_MIN: 2^65 * 25 percent, and a
         // width beyond 64 bits, which truncates to the processor's INT64_MIN.
-        {"a range beyond int64 wraps", std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max(), 0,
-         150, 922337203685477580800.0f, std::numeric_limits<int64_t>::min()},
+        {"a range beyond int64 wraps", std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max(), 0, 150,
+         922337203685477580800.0f, std::numeric_limits<int64_t>::min()},
     };
     for (const ArithmeticCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -146,33 +146,95 @@ TEST(ProgressBarValues, BoundsAndProgressAreClamped) {
     const int64_t top = std::numeric_limits<int64_t>::max();
     const ClampCase cases[] = {
         {"lower bound above the upper one becomes the upper one",
-         [](TOrloExtProgressBar& b) { b.SetProgress(40); b.SetMinValue(150); }, 100, 100, 100},
+         [](TOrloExtProgressBar& b) {
+             b.SetProgress(40);
+             b.SetMinValue(150);
+         },
+         100, 100, 100},
         {"upper bound below the lower one becomes the lower one",
-         [](TOrloExtProgressBar& b) { b.SetProgress(40); b.SetMaxValue(-5); }, 0, 0, 0},
+         [](TOrloExtProgressBar& b) {
+             b.SetProgress(40);
+             b.SetMaxValue(-5);
+         },
+         0, 0, 0},
         {"and a later upper bound is taken as given",
-         [](TOrloExtProgressBar& b) { b.SetProgress(40); b.SetMaxValue(-5); b.SetMaxValue(80); }, 0, 80, 0},
+         [](TOrloExtProgressBar& b) {
+             b.SetProgress(40);
+             b.SetMaxValue(-5);
+             b.SetMaxValue(80);
+         },
+         0, 80, 0},
         {"lowering the upper bound pulls the progress down",
-         [](TOrloExtProgressBar& b) { b.SetProgress(80); b.SetMaxValue(50); }, 0, 50, 50},
+         [](TOrloExtProgressBar& b) {
+             b.SetProgress(80);
+             b.SetMaxValue(50);
+         },
+         0, 50, 50},
         {"raising the lower bound pulls the progress up",
-         [](TOrloExtProgressBar& b) { b.SetProgress(10); b.SetMinValue(30); }, 30, 100, 30},
+         [](TOrloExtProgressBar& b) {
+             b.SetProgress(10);
+             b.SetMinValue(30);
+         },
+         30, 100, 30},
         {"raising both bounds needs the upper one first",
-         [](TOrloExtProgressBar& b) { b.SetMaxValue(1000); b.SetMinValue(200); }, 200, 1000, 200},
+         [](TOrloExtProgressBar& b) {
+             b.SetMaxValue(1000);
+             b.SetMinValue(200);
+         },
+         200, 1000, 200},
         {"progress above the range", [](TOrloExtProgressBar& b) { b.SetProgress(1000); }, 0, 100, 100},
         {"progress below the range", [](TOrloExtProgressBar& b) { b.SetProgress(-1); }, 0, 100, 0},
         {"progress at the extremes of int64",
          [](TOrloExtProgressBar& b) { b.SetProgress(std::numeric_limits<int64_t>::min()); }, 0, 100, 0},
         {"StepIt stops at the upper bound",
-         [](TOrloExtProgressBar& b) { b.SetProgress(95); b.SetStepValue(10); b.StepIt(); }, 0, 100, 100},
+         [](TOrloExtProgressBar& b) {
+             b.SetProgress(95);
+             b.SetStepValue(10);
+             b.StepIt();
+         },
+         0, 100, 100},
         {"and stays there",
-         [](TOrloExtProgressBar& b) { b.SetProgress(95); b.SetStepValue(10); b.StepIt(); b.StepIt(); }, 0, 100, 100},
+         [](TOrloExtProgressBar& b) {
+             b.SetProgress(95);
+             b.SetStepValue(10);
+             b.StepIt();
+             b.StepIt();
+         },
+         0, 100, 100},
         {"a negative step goes down and stops at the lower bound",
-         [](TOrloExtProgressBar& b) { b.SetProgress(20); b.SetStepValue(-30); b.StepIt(); }, 0, 100, 0},
-        {"StepIt adds Step", [](TOrloExtProgressBar& b) { b.SetStepValue(7); b.StepIt(); b.StepIt(); }, 0, 100, 14},
-        {"StepBy adds its amount", [](TOrloExtProgressBar& b) { b.SetProgress(50); b.StepBy(-8); }, 0, 100, 42},
-        {"StepBy(0) leaves the progress", [](TOrloExtProgressBar& b) { b.SetProgress(50); b.StepBy(0); }, 0, 100, 50},
+         [](TOrloExtProgressBar& b) {
+             b.SetProgress(20);
+             b.SetStepValue(-30);
+             b.StepIt();
+         },
+         0, 100, 0},
+        {"StepIt adds Step",
+         [](TOrloExtProgressBar& b) {
+             b.SetStepValue(7);
+             b.StepIt();
+             b.StepIt();
+         },
+         0, 100, 14},
+        {"StepBy adds its amount",
+         [](TOrloExtProgressBar& b) {
+             b.SetProgress(50);
+             b.StepBy(-8);
+         },
+         0, 100, 42},
+        {"StepBy(0) leaves the progress",
+         [](TOrloExtProgressBar& b) {
+             b.SetProgress(50);
+             b.StepBy(0);
+         },
+         0, 100, 50},
         // The sum wraps to a large negative number, which is below the lower bound.
         {"a sum beyond int64 wraps before it is clamped",
-         [top](TOrloExtProgressBar& b) { b.SetMaxValue(top); b.SetProgress(top - 1); b.StepBy(10); }, 0, top, 0},
+         [top](TOrloExtProgressBar& b) {
+             b.SetMaxValue(top);
+             b.SetProgress(top - 1);
+             b.StepBy(10);
+         },
+         0, top, 0},
     };
     for (const ClampCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -248,21 +310,35 @@ TEST_F(ShownBar, WhichOperationsRepaintAtOnce) {
         {"SetMinValue, changed", [](TOrloExtProgressBar& b) { b.SetMinValue(10); }, 1},
         // The argument differs, so it repaints although the clamped bound stays 100.
         {"SetMinValue, clamped to an unchanged bound",
-         [](TOrloExtProgressBar& b) { b.SetMinValue(100); b.SetMinValue(150); }, 2},
+         [](TOrloExtProgressBar& b) {
+             b.SetMinValue(100);
+             b.SetMinValue(150);
+         },
+         2},
         {"SetMaxValue, same", [](TOrloExtProgressBar& b) { b.SetMaxValue(100); }, 0},
         {"SetMaxValue, changed", [](TOrloExtProgressBar& b) { b.SetMaxValue(90); }, 1},
         {"SetProgress, same", [](TOrloExtProgressBar& b) { b.SetProgress(0); }, 1},
         {"SetProgress, changed", [](TOrloExtProgressBar& b) { b.SetProgress(30); }, 1},
         {"SetStepValue", [](TOrloExtProgressBar& b) { b.SetStepValue(5); }, 0},
         {"StepIt with Step 0", [](TOrloExtProgressBar& b) { b.StepIt(); }, 1},
-        {"StepIt at the upper bound", [](TOrloExtProgressBar& b) { b.SetStepValue(5); b.SetProgress(100); b.StepIt(); }, 2},
+        {"StepIt at the upper bound",
+         [](TOrloExtProgressBar& b) {
+             b.SetStepValue(5);
+             b.SetProgress(100);
+             b.StepIt();
+         },
+         2},
         {"StepBy(0)", [](TOrloExtProgressBar& b) { b.StepBy(0); }, 1},
         {"SetText, same", [](TOrloExtProgressBar& b) { b.SetText("$p%"); }, 1},
         {"SetSingleBorderColor, same", [](TOrloExtProgressBar& b) { b.SetSingleBorderColor(clWindowFrame); }, 1},
         {"SetInnerBorderSize, same", [](TOrloExtProgressBar& b) { b.SetInnerBorderSize(0); }, 1},
         {"SetTextAlign, same", [](TOrloExtProgressBar& b) { b.SetTextAlign(TAlignment::taCenter); }, 1},
         {"CalculatePercentDone and CalculatePixelWidth",
-         [](TOrloExtProgressBar& b) { b.CalculatePercentDone(); b.CalculatePixelWidth(); }, 0},
+         [](TOrloExtProgressBar& b) {
+             b.CalculatePercentDone();
+             b.CalculatePixelWidth();
+         },
+         0},
     };
     for (const RepaintCase& c : cases) {
         SCOPED_TRACE(c.label);

@@ -37,7 +37,8 @@ std::string AsLayoutText(const TPropInfo& p, const std::string& value) {
 }
 
 LayoutValue ParseValue(const TPropInfo& p, const std::string& value) {
-    const LayoutNode node = ParseLayout("object X: TX\n  " + p.Name + " = " + AsLayoutText(p, value) + "\nend\n", "probe");
+    const LayoutNode node =
+        ParseLayout("object X: TX\n  " + p.Name + " = " + AsLayoutText(p, value) + "\nend\n", "probe");
     return node.Properties.at(0).Value;
 }
 
@@ -62,8 +63,8 @@ bool StatesItsOwnDefault(const TClassInfo& info, const TPropInfo& p) {
 }
 
 // `ownDefault`: the default was read from a fresh object of the class being visited.
-using Visit = std::function<void(const TPropInfo& p, TObject& object, TObject& other, const std::string& path,
-                                 bool ownDefault)>;
+using Visit =
+    std::function<void(const TPropInfo& p, TObject& object, TObject& other, const std::string& path, bool ownDefault)>;
 
 // Calls `visit` for every readable property of `object`, with `other` a second
 // fresh object of the same class. The objects of nested properties belong to their
@@ -127,7 +128,8 @@ TEST_F(EveryClass, WhatAPropertyReadsALayoutWritesBack) {
         if (!p.Write || !p.Readable) return;
         std::string value = p.Read(fresh);
         for (const auto& [type, text] : changed)
-            if (p.TypeName == type && p.Name != kNeedsAParent) value = text == "!" ? (value == "True" ? "False" : "True") : text;
+            if (p.TypeName == type && p.Name != kNeedsAParent)
+                value = text == "!" ? (value == "True" ? "False" : "True") : text;
         p.Write(other, ParseValue(p, value), nullptr);
         EXPECT_EQ(p.Read(other), value) << path;
         ++written;

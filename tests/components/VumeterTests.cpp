@@ -24,8 +24,11 @@ TEST(VumeterGeometry, ZoneColoursChangeAtTheBorders) {
     struct {
         int segment;
         TColor colour;
-    } const cases[] = {{0, Vumeter::kGreenColor},   {9, Vumeter::kGreenColor},   {10, Vumeter::kYellowColor},
-                       {13, Vumeter::kYellowColor}, {14, Vumeter::kRedColor}};
+    } const cases[] = {{0, Vumeter::kGreenColor},
+                       {9, Vumeter::kGreenColor},
+                       {10, Vumeter::kYellowColor},
+                       {13, Vumeter::kYellowColor},
+                       {14, Vumeter::kRedColor}};
     for (const auto& c : cases) EXPECT_EQ(Vumeter::ZoneColor(c.segment), c.colour) << "segment " << c.segment;
     EXPECT_EQ(Vumeter::kGreenColor, RGB(128, 255, 128));
     EXPECT_EQ(Vumeter::kYellowColor, RGB(255, 255, 128));
@@ -191,8 +194,8 @@ TEST(VumeterClass, RefrAndValueArePublishedWriteOnly) {
     const TClassInfo& info = TVumeter::StaticClass();
     std::vector<std::string> names;
     for (const TPropInfo& p : info.Properties) names.push_back(p.Name);
-    EXPECT_EQ(names, (std::vector<std::string>{"Refr", "Anchors", "ParentShowHint", "ShowHint", "Visible", "Value",
-                                               "Align"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Refr", "Anchors", "ParentShowHint", "ShowHint", "Visible", "Value", "Align"}));
     for (const TPropInfo& p : info.Properties) {
         const bool writeOnly = p.Name == "Refr" || p.Name == "Value";
         EXPECT_EQ(p.Readable, !writeOnly) << p.Name;

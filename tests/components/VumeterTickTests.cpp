@@ -66,10 +66,7 @@ TEST_F(VumeterTest, APeakStepCanComeOnTheTickAfterTheRiseCompletes) {
     RunTo(34);
     EXPECT_EQ(V::Peak(*meter), 1);
     // Later peak steps come every 25 ticks: the marker reaches 0 at tick 59.
-    ExpectFrames({{36, "gg............."},
-                  {39, ".g............."},
-                  {57, ".g............."},
-                  {60, "..............."}});
+    ExpectFrames({{36, "gg............."}, {39, ".g............."}, {57, ".g............."}, {60, "..............."}});
     EXPECT_EQ(V::FallPeriod(*meter), 0);
     RunTo(83);
     EXPECT_FALSE(Idle());
@@ -115,10 +112,7 @@ TEST_F(VumeterTest, AValueWrittenDuringARiseChangesOnlyItsTarget) {
     meter->SetValue(9);
     RunTo(7);
     EXPECT_EQ(V::Level(*meter), 6);  // climbs from where the fall left it
-    ExpectFrames({{8, "ggggggg........"},
-                  {9, "ggggggg........"},
-                  {10, "gggggggg......."},
-                  {11, "ggggggggg......"}});
+    ExpectFrames({{8, "ggggggg........"}, {9, "ggggggg........"}, {10, "gggggggg......."}, {11, "ggggggggg......"}});
     EXPECT_EQ(V::Peak(*meter), 8);
 }
 

@@ -26,10 +26,10 @@ TEST_F(DialogAccessible, PinCodeHidesThePinAndNamesItsFieldByItsCaption) {
     app.ProcessMessages();
     EXPECT_EQ(FrmPinCode->EdPinCode->Text(), "1234");
     EXPECT_EQ(AccessibleRows(backend, FrmPinCode->Handle()), rows) << "typing shows nothing of the PIN";
-    EXPECT_EQ(rows, (Rows{"dialog 'Modifica Codice PIN'",
-                          "text 'Inserisci il nuovo Codice PIN' focusable focused protected",
-                          "push button 'OK' focusable default", "push button 'Annulla' focusable cancel",
-                          "static text 'Inserisci il nuovo Codice PIN' read-only"}));
+    EXPECT_EQ(rows,
+              (Rows{"dialog 'Modifica Codice PIN'", "text 'Inserisci il nuovo Codice PIN' focusable focused protected",
+                    "push button 'OK' focusable default", "push button 'Annulla' focusable cancel",
+                    "static text 'Inserisci il nuovo Codice PIN' read-only"}));
 }
 
 TEST_F(DialogAccessible, EachDialogAsAScreenReaderFindsIt) {
@@ -42,10 +42,10 @@ TEST_F(DialogAccessible, EachDialogAsAScreenReaderFindsIt) {
                                       "static text 'Realizzato dagli autori del programma' read-only",
                                       "static text 'Supporto al programma Vocarium' read-only",
                                       "static text 'leggere' read-only", "static text 'per informazioni' read-only"}));
-    EXPECT_EQ(Shown(FrmPrint), (Rows{"dialog 'Stampa in corso di tutta la lista...'", "static text '1' read-only",
-                                     "progress bar '' = 100% 100 of 0..100 read-only",
-                                     "push button 'Annulla Stampa' focusable focused",
-                                     "static text 'Preparazione in corso per la stampa della pagina' read-only"}));
+    EXPECT_EQ(Shown(FrmPrint),
+              (Rows{"dialog 'Stampa in corso di tutta la lista...'", "static text '1' read-only",
+                    "progress bar '' = 100% 100 of 0..100 read-only", "push button 'Annulla Stampa' focusable focused",
+                    "static text 'Preparazione in corso per la stampa della pagina' read-only"}));
 }
 
 }  // namespace

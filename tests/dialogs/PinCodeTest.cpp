@@ -58,8 +58,12 @@ TEST_F(PinCodeDialog, EnterTakenByTheKeyHandlerEndsTheSameWayAsByTheDefaultButto
 
 TEST_F(PinCodeDialog, AnyCharactersPassUnchanged) {
     const char* pins[] = {
-        "Ab3!", " ,.;", "a b ", "0000", "#@?-",
-        "\xC3\xA8\xE2\x82\xAC\xF0\x9F\x8E\xA4x",  // è € 🎤 x: 2, 3 and 4 bytes
+        "Ab3!",
+        " ,.;",
+        "a b ",
+        "0000",
+        "#@?-",
+        "\xC3\xA8\xE2\x82\xAC\xF0\x9F\x8E\xA4x",                             // è € 🎤 x: 2, 3 and 4 bytes
         "\xF0\x9F\x8E\xB5\xF0\x9F\x8E\xB6\xF0\x9F\x8E\xA4\xF0\x9F\x8E\xB8",  // four 4-byte characters fill the buffer
     };
     for (const char* pin : pins) {

@@ -42,7 +42,8 @@ TEST_F(Win32Test, MessageBoxIsTheSystemsOwnedAndModal) {
     const WindowId w = Shown(120, 50);
     BoxAnswer seen;
     std::thread answer = Answer(L"Titolo \u00e8", IDCANCEL, seen);
-    const int32_t result = backend.MessageBox(w, "Ho Finito! \xC3\xA8", "Titolo \xC3\xA8", MB_OKCANCEL | MB_ICONWARNING);
+    const int32_t result =
+        backend.MessageBox(w, "Ho Finito! \xC3\xA8", "Titolo \xC3\xA8", MB_OKCANCEL | MB_ICONWARNING);
     answer.join();
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(result, IDCANCEL);

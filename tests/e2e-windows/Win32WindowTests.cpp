@@ -167,8 +167,7 @@ TEST_F(Win32Test, FirstPaintIsAskedOfTheSink) {
     EXPECT_LE(paint.C, 30);
     EXPECT_LE(paint.D, 20);
     EXPECT_LT(paint.A, paint.C);
-    EXPECT_EQ(ScreenPixel(H(w), static_cast<int>(paint.A), static_cast<int>(paint.B)),
-              static_cast<COLORREF>(clYellow));
+    EXPECT_EQ(ScreenPixel(H(w), static_cast<int>(paint.A), static_cast<int>(paint.B)), static_cast<COLORREF>(clYellow));
 }
 
 TEST_F(Win32Test, MouseInClientCoordinatesCapturedWhileHeld) {

@@ -40,10 +40,13 @@ protected:
     void TearDown() override { backend.reset(); }
 
     bool Pump(const std::function<bool()>& pred) { return backend_tests::PumpUntil(*backend, pred); }
-    bool PumpFor(const std::string& line) { return Pump([&] { return rec.Has(line); }); }
+    bool PumpFor(const std::string& line) {
+        return Pump([&] { return rec.Has(line); });
+    }
 
-    forms::WindowId Shown(int32_t left, int32_t top, int32_t width, int32_t height, const std::string& caption = "probe",
-                   forms::TBorderStyle border = forms::TBorderStyle::bsSingle) {
+    forms::WindowId Shown(int32_t left, int32_t top, int32_t width, int32_t height,
+                          const std::string& caption = "probe",
+                          forms::TBorderStyle border = forms::TBorderStyle::bsSingle) {
         forms::WindowParams p;
         p.Caption = caption;
         p.Left = left;
@@ -61,8 +64,8 @@ protected:
     }
 
     // A form of the application's, not shown yet, with a button that counts its clicks.
-    static forms::TForm* FormWithButton(forms::TApplication& app, const forms::TRect& bounds, const forms::TRect& button,
-                                       int& clicks) {
+    static forms::TForm* FormWithButton(forms::TApplication& app, const forms::TRect& bounds,
+                                        const forms::TRect& button, int& clicks) {
         forms::TForm* form = nullptr;
         app.CreateForm(form);
         form->SetBorderStyle(forms::TBorderStyle::bsSingle);

@@ -67,9 +67,7 @@ TEST_F(SdlDisplayTest, BorderlessWindowsHaveNoFrame) {
     EXPECT_EQ(g->Y, 30);
 }
 
-TEST_F(SdlDisplayTest, ScreenRectIsTheDisplay) {
-    EXPECT_EQ(backend->ScreenRect(), (TRect{0, 0, 1024, 768}));
-}
+TEST_F(SdlDisplayTest, ScreenRectIsTheDisplay) { EXPECT_EQ(backend->ScreenRect(), (TRect{0, 0, 1024, 768})); }
 
 TEST_F(SdlDisplayTest, PresentPutsTheDirtyPartOfTheImageOnScreen) {
     const WindowId w = Shown(10, 10, 64, 48);
@@ -110,8 +108,8 @@ TEST_F(SdlDisplayTest, MouseArrivesInClientCoordinatesWithItsButtons) {
     ASSERT_TRUE(PumpFor("MouseUp w" + id + " b1 s0 31,41")) << rec.Dump();
     EXPECT_TRUE(rec.Has("MouseDown w" + id + " b1 s16 31,41")) << rec.Dump();
 
-    ASSERT_TRUE(e2e::Xdotool(*server, {"mousemove", "--window", X(w), "5", "6", "mousedown", "1", "mousemove", "--window",
-                                      X(w), "7", "8", "mouseup", "1"})
+    ASSERT_TRUE(e2e::Xdotool(*server, {"mousemove", "--window", X(w), "5", "6", "mousedown", "1", "mousemove",
+                                       "--window", X(w), "7", "8", "mouseup", "1"})
                     .Succeeded());
     ASSERT_TRUE(PumpFor("MouseUp w" + id + " b0 s0 7,8")) << rec.Dump();
     EXPECT_TRUE(rec.Has("MouseMove w" + id + " s8 7,8")) << "a drag holds the button: " << rec.Dump();
@@ -132,7 +130,7 @@ TEST_F(SdlDisplayTest, KeysArriveAsVirtualKeysAndEachCharacterOnce) {
     ASSERT_TRUE(e2e::Xdotool(*server, {"key", "--window", X(w), "Escape", "BackSpace", "Tab", "space"}).Succeeded());
     ASSERT_TRUE(PumpFor("KeyUp w" + id + " 20 s0")) << rec.Dump();
     EXPECT_EQ(rec.Starting("Char"), (std::vector<std::string>{"Char w" + id + " 1b", "Char w" + id + " 8",
-                                                               "Char w" + id + " 9", "Char w" + id + " 20"}))
+                                                              "Char w" + id + " 9", "Char w" + id + " 20"}))
         << rec.Dump();
 
     rec.Log.clear();
@@ -142,9 +140,9 @@ TEST_F(SdlDisplayTest, KeysArriveAsVirtualKeysAndEachCharacterOnce) {
     ASSERT_TRUE(PumpFor("KeyUp w" + id + " 51 s0")) << rec.Dump();
     EXPECT_TRUE(rec.Has("KeyDown w" + id + " 41 s0")) << rec.Dump();
     EXPECT_TRUE(rec.Has("KeyDown w" + id + " 5a s1")) << rec.Dump();
-    EXPECT_EQ(rec.Starting("Char"), (std::vector<std::string>{"Char w" + id + " 61", "Char w" + id + " 5a",
-                                                               "Char w" + id + " e9", "Char w" + id + " 416",
-                                                               "Char w" + id + " 71"}))
+    EXPECT_EQ(rec.Starting("Char"),
+              (std::vector<std::string>{"Char w" + id + " 61", "Char w" + id + " 5a", "Char w" + id + " e9",
+                                        "Char w" + id + " 416", "Char w" + id + " 71"}))
         << rec.Dump();
 
     rec.Log.clear();

@@ -173,9 +173,10 @@ TEST_P(MessageBoxOnScreen, AnswersKeysCentredOverTheMainWindowThatTakesNoClicks)
     // Separate xdotool runs: keys sent within one run go to the window by its id, and
     // the release then finds the box already gone.
     e2e::TempFolder out;
-    std::string script = "set -e; box=$(" SA_XDOTOOL " search --sync --onlyvisible --name '^Domanda$' | head -n 1); " SA_XDOTOOL
-                         " getwindowgeometry $box; " SA_XDOTOOL " mousemove --window " +
-                         std::to_string(mainX) + " 140 32 click 1; " SA_XDOTOOL " windowfocus --sync $box; " SA_XDOTOOL " key";
+    std::string script =
+        "set -e; box=$(" SA_XDOTOOL " search --sync --onlyvisible --name '^Domanda$' | head -n 1); " SA_XDOTOOL
+        " getwindowgeometry $box; " SA_XDOTOOL " mousemove --window " +
+        std::to_string(mainX) + " 140 32 click 1; " SA_XDOTOOL " windowfocus --sync $box; " SA_XDOTOOL " key";
     for (const std::string& k : c.keys) script += " " + k;
     e2e::Child helper = e2e::Child::Start({"/bin/sh", "-c", script}, {server->Env()}, {}, out / "geometry");
 
@@ -218,6 +219,5 @@ INSTANTIATE_TEST_SUITE_P(Keys, MessageBoxOnScreen,
                                            BoxCase{"TabEnterCancels", MB_OKCANCEL, {"Tab", "Return"}, IDCANCEL},
                                            BoxCase{"EnterConfirms", MB_OKCANCEL, {"Return"}, IDOK}),
                          [](const ::testing::TestParamInfo<BoxCase>& i) { return std::string(i.param.label); });
-
 
 }  // namespace

@@ -147,10 +147,12 @@ TEST_F(ToolOnAHighDpiScreen, ShowsThePictureTwiceAsLargeAndTakesClicksThere) {
         const unsigned long main = MainWindow();
         const auto geometry = e2e::WindowGeometry(server, main);
         ASSERT_TRUE(geometry && geometry->Width == 296 * n && geometry->Height == 63 * n) << ReadAll(logs / "tool.log");
-        ASSERT_TRUE(e2e::WaitUntil([&, &p = picture[n]] {  // drawn once it holds more than one colour
-            p = e2e::WindowPixels(server, main, 0, 0, 296 * n, 63 * n);
-            return !p.empty() && std::count(p.begin(), p.end(), p.front()) < static_cast<long>(p.size());
-        }, 20000));
+        ASSERT_TRUE(e2e::WaitUntil(
+            [&, &p = picture[n]] {  // drawn once it holds more than one colour
+                p = e2e::WindowPixels(server, main, 0, 0, 296 * n, 63 * n);
+                return !p.empty() && std::count(p.begin(), p.end(), p.front()) < static_cast<long>(p.size());
+            },
+            20000));
         if (n == 2) {
             const std::string window = std::to_string(main);
             ASSERT_TRUE(e2e::Xdotool(server, {"mousemove", "--window", window, "288", "64", "click", "1"}).Succeeded());

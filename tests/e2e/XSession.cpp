@@ -170,9 +170,7 @@ Xvfb::Xvfb(int width, int height, bool abstractSocket, const std::vector<std::st
     display_ = ":" + number.substr(0, number.find('\n'));
 }
 
-Xvfb::~Xvfb() {
-    server_.Stop(SIGTERM);
-}
+Xvfb::~Xvfb() { server_.Stop(SIGTERM); }
 
 RunResult Xdotool(const Xvfb& x, const std::vector<std::string>& args, int timeoutMs) {
     std::vector<std::string> argv{SA_XDOTOOL};
@@ -197,8 +195,7 @@ std::vector<unsigned long> VisibleWindows(const Xvfb& x, pid_t pid, const std::s
         Xdotool(x, {"search", "--onlyvisible", "--pid", std::to_string(pid), "--name", "^" + name + "$"});
     std::vector<unsigned long> out;
     for (const std::string& line : Lines(r.Out))
-        if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos)
-            out.push_back(std::stoul(line));
+        if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos) out.push_back(std::stoul(line));
     return out;
 }
 
@@ -251,8 +248,8 @@ std::vector<std::pair<int, int>> WindowIconSizes(const Xvfb& x, unsigned long wi
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_ICON", False), 0, 1 << 20, False, AnyPropertyType,
-                           &type, &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_ICON", False), 0, 1 << 20, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data) == Success &&
         data && format == 32) {
         // CARDINALs come as longs: width, height, then width * height pixels, repeated.
         const auto* v = reinterpret_cast<const long*>(data);
@@ -274,7 +271,8 @@ std::vector<uint32_t> WindowPixels(const Xvfb& x, unsigned long window, int left
     if (XImage* image = XGetImage(d, window, left, top, static_cast<unsigned>(width), static_cast<unsigned>(height),
                                   AllPlanes, ZPixmap)) {
         for (int y = 0; y < height; ++y)
-            for (int xx = 0; xx < width; ++xx) out.push_back(static_cast<uint32_t>(XGetPixel(image, xx, y)) & 0xFFFFFFu);
+            for (int xx = 0; xx < width; ++xx)
+                out.push_back(static_cast<uint32_t>(XGetPixel(image, xx, y)) & 0xFFFFFFu);
         XDestroyImage(image);
     }
     return out;

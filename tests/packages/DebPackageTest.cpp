@@ -56,7 +56,8 @@ class DebPackage : public e2e::ToolOnScreen {
 protected:
     void SetUp() override {
         if (::geteuid() != 0) GTEST_SKIP() << "installing a package needs root";
-        if (!fs::exists(SA_DEB)) GTEST_SKIP() << SA_DEB << " is not built (cmake --build --preset release --target package)";
+        if (!fs::exists(SA_DEB))
+            GTEST_SKIP() << SA_DEB << " is not built (cmake --build --preset release --target package)";
         const std::string status = Status();
         if (!status.empty() && status != "not-installed")
             GTEST_SKIP() << kPackage << " is " << status << " here: the test would remove it";

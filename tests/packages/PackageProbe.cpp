@@ -86,7 +86,8 @@ BOOL CALLBACK CountName(HMODULE, LPCWSTR, LPWSTR, LONG_PTR param) {
 }
 
 int Manifest(const char* exe) {
-    HMODULE module = LoadLibraryExW(Wide(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE module =
+        LoadLibraryExW(Wide(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module) return 1;
     // Windows reads the manifest with the id CREATEPROCESS_MANIFEST_RESOURCE_ID; any
     // other would only confuse whoever reads the file.
@@ -116,8 +117,8 @@ int Version(const char* exe) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     if (!VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length)) return 1;
-    std::string out = "FILEVERSION " + Quad(fixed->dwFileVersionMS, fixed->dwFileVersionLS) + "\n" +
-                      "PRODUCTVERSION " + Quad(fixed->dwProductVersionMS, fixed->dwProductVersionLS) + "\n";
+    std::string out = "FILEVERSION " + Quad(fixed->dwFileVersionMS, fixed->dwFileVersionLS) + "\n" + "PRODUCTVERSION " +
+                      Quad(fixed->dwProductVersionMS, fixed->dwProductVersionLS) + "\n";
     WORD* translation = nullptr;
     if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
         length < 4)
@@ -126,7 +127,8 @@ int Version(const char* exe) {
     std::swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
     for (const wchar_t* name : {L"FileDescription", L"FileVersion", L"OriginalFilename", L"ProductVersion"}) {
         wchar_t* value = nullptr;
-        if (VerQueryValueW(info.data(), (std::wstring(block) + name).c_str(), reinterpret_cast<void**>(&value), &length))
+        if (VerQueryValueW(info.data(), (std::wstring(block) + name).c_str(), reinterpret_cast<void**>(&value),
+                           &length))
             out += Utf8(name) + "=" + Utf8(value) + "\n";
     }
     Write(out);

@@ -47,8 +47,9 @@ std::string LongFolder(const TempFolder& temp) {
 TEST(FolderListing, YieldsEveryNameWithTheDotEntries) {
     TempFolder temp;
     temp.Build({{"a.kar", "a"}, {"\xE6\x97\xA5\xE6\x9C\xAC\xE3\x81\xAE\xE6\xAD\x8C.kar", "j"}, {"sub/", ""}});
-    EXPECT_EQ(List(temp.Path()),
-              (std::set<std::string>{".", "..", "a.kar", "\xE6\x97\xA5\xE6\x9C\xAC\xE3\x81\xAE\xE6\xAD\x8C.kar", "sub"}));
+    EXPECT_EQ(
+        List(temp.Path()),
+        (std::set<std::string>{".", "..", "a.kar", "\xE6\x97\xA5\xE6\x9C\xAC\xE3\x81\xAE\xE6\xAD\x8C.kar", "sub"}));
 }
 
 TEST(FolderListing, AnEmptyFolderHoldsOnlyTheDotEntries) {
@@ -130,8 +131,8 @@ TEST(MakeWritable, AddsOnlyTheOwnersWritePermission) {
     struct Case {
         unsigned before, after;
     };
-    const Case cases[] = {{0444, 0644}, {0440, 0640}, {0400, 0600}, {0555, 0755}, {0000, 0200},
-                          {0604, 0604}, {0666, 0666}, {04555, 04755}};
+    const Case cases[] = {{0444, 0644}, {0440, 0640}, {0400, 0600}, {0555, 0755},
+                          {0000, 0200}, {0604, 0604}, {0666, 0666}, {04555, 04755}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.before));
         TempFolder temp;
@@ -222,12 +223,9 @@ TEST(MoveWithoutRenameFlag, MovesFilesAndFoldersWithoutReplacing) {
     EXPECT_TRUE(platform::MoveWithoutRenameFlag(temp / "dir", temp / "dir-moved"));
     EXPECT_FALSE(platform::MoveWithoutRenameFlag(temp / "dir2", temp / "emptydir"));
     EXPECT_FALSE(platform::MoveWithoutRenameFlag(temp / "b", temp / "missing/b"));
-    EXPECT_EQ(temp.Read(), WithFolders({{"a2", "A"},
-                                        {"b", "B"},
-                                        {"taken", "T"},
-                                        {"dir-moved/x", "X"},
-                                        {"emptydir/", ""},
-                                        {"dir2/y", "Y"}}));
+    EXPECT_EQ(temp.Read(),
+              WithFolders(
+                  {{"a2", "A"}, {"b", "B"}, {"taken", "T"}, {"dir-moved/x", "X"}, {"emptydir/", ""}, {"dir2/y", "Y"}}));
 }
 
 TEST(MoveWithoutRenameFlag, LeavesNothingBehindWhenTheRenameFails) {
@@ -253,7 +251,8 @@ TEST(LastFailure, NamesTheCause) {
         {"a taken name", [&] { return platform::Move(temp / "a", temp / "b"); }, Failure::Taken},
         {"a missing source", [&] { return platform::Move(temp / "missing", temp / "c"); }, Failure::Missing},
         {"a missing folder", [&] { return platform::Move(temp / "a", temp / "missing/a"); }, Failure::Missing},
-        {"a name too long", [&] { return platform::Move(temp / "a", temp / std::string(300, 'n')); }, Failure::NameTooLong},
+        {"a name too long", [&] { return platform::Move(temp / "a", temp / std::string(300, 'n')); },
+         Failure::NameTooLong},
         {"a folder not empty", [&] { return platform::RemoveEmptyFolder(temp / "full"); }, Failure::Taken},
         {"a taken folder name", [&] { return platform::MakeFolder(temp / "full"); }, Failure::Taken},
         {"a success after failures", [&] { return platform::Move(temp / "a", temp / "c"); }, Failure::None},
@@ -299,8 +298,12 @@ TEST(IsLink, LinksAndWhereTheyLead) {
         std::string target;
     };
     const Case cases[] = {
-        {"toFolder", true, real}, {"chain", true, real}, {"dangling", true, ""}, {"real", false, real},
-        {"file", false, platform::LinkTarget(temp / "file")}, {"missing", false, ""},
+        {"toFolder", true, real},
+        {"chain", true, real},
+        {"dangling", true, ""},
+        {"real", false, real},
+        {"file", false, platform::LinkTarget(temp / "file")},
+        {"missing", false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -353,9 +356,7 @@ TEST(CurrentFolder, IsTheFolderTheProcessIsIn) {
 
 namespace {
 int writes = 0;
-void CountWrite() {
-    ++writes;
-}
+void CountWrite() { ++writes; }
 }  // namespace
 
 TEST(WriteObserver, SeesEveryWriteAttemptAndNoRead) {

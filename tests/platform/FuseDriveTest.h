@@ -33,8 +33,6 @@ inline auto FuseDrives() {
                              FuseKind::Sshfs);
 }
 
-inline std::string FuseDriveName(const ::testing::TestParamInfo<FuseKind>& info) {
-    return FuseKindName(info.param);
-}
+inline std::string FuseDriveName(const ::testing::TestParamInfo<FuseKind>& info) { return FuseKindName(info.param); }
 
 }  // namespace testtree

@@ -55,19 +55,23 @@ bool IsMountPoint(const std::string& path) {
 
 const char* FuseKindName(FuseKind kind) {
     switch (kind) {
-    case FuseKind::Exfat: return "exFAT";
-    case FuseKind::Ntfs: return "NTFS";
-    case FuseKind::Fat: return "FAT";
-    case FuseKind::Smbnetfs: return "SambaThroughSmbnetfs";
-    case FuseKind::Gvfs: return "SambaThroughGvfs";
-    case FuseKind::Sshfs: return "SftpThroughSshfs";
+        case FuseKind::Exfat:
+            return "exFAT";
+        case FuseKind::Ntfs:
+            return "NTFS";
+        case FuseKind::Fat:
+            return "FAT";
+        case FuseKind::Smbnetfs:
+            return "SambaThroughSmbnetfs";
+        case FuseKind::Gvfs:
+            return "SambaThroughGvfs";
+        case FuseKind::Sshfs:
+            return "SftpThroughSshfs";
     }
     return "?";
 }
 
-bool FuseMountsRequired() {
-    return std::getenv("CI") != nullptr;
-}
+bool FuseMountsRequired() { return std::getenv("CI") != nullptr; }
 
 FuseMount::FuseMount(FuseKind kind) : kind_(kind) {
     char pattern[] = "/tmp/sa-fuse-XXXXXX";
@@ -112,24 +116,25 @@ bool FuseMount::Mount(FuseKind kind) {
 
     std::vector<std::string> driver;
     switch (kind) {
-    case FuseKind::Exfat: {
-        if (!Run({"mkfs.exfat", image_})) return Fail("mkfs.exfat failed");
-        // As root the exFAT driver mounts block devices only.
-        const std::string name = folder_ + "/loop";
-        if (!Run({"losetup", "--find", "--show", image_}, name)) return Fail("losetup failed");
-        std::ifstream(name) >> loopDevice_;
-        driver = {"mount.exfat-fuse", "-d", loopDevice_, mountPoint_};  // -d: foreground
-        break;
-    }
-    case FuseKind::Ntfs:
-        if (!Run({"mkfs.ntfs", "--quick", "--force", image_})) return Fail("mkfs.ntfs failed");
-        driver = {"ntfs-3g", "-o", "no_detach", image_, mountPoint_};
-        break;
-    case FuseKind::Fat:
-        if (!Run({"mkfs.fat", image_})) return Fail("mkfs.fat failed");
-        driver = {"fusefat", "-f", "-o", "rw+", image_, mountPoint_};
-        break;
-    default: return Fail("no image for a share");
+        case FuseKind::Exfat: {
+            if (!Run({"mkfs.exfat", image_})) return Fail("mkfs.exfat failed");
+            // As root the exFAT driver mounts block devices only.
+            const std::string name = folder_ + "/loop";
+            if (!Run({"losetup", "--find", "--show", image_}, name)) return Fail("losetup failed");
+            std::ifstream(name) >> loopDevice_;
+            driver = {"mount.exfat-fuse", "-d", loopDevice_, mountPoint_};  // -d: foreground
+            break;
+        }
+        case FuseKind::Ntfs:
+            if (!Run({"mkfs.ntfs", "--quick", "--force", image_})) return Fail("mkfs.ntfs failed");
+            driver = {"ntfs-3g", "-o", "no_detach", image_, mountPoint_};
+            break;
+        case FuseKind::Fat:
+            if (!Run({"mkfs.fat", image_})) return Fail("mkfs.fat failed");
+            driver = {"fusefat", "-f", "-o", "rw+", image_, mountPoint_};
+            break;
+        default:
+            return Fail("no image for a share");
     }
     driver_ = Start(driver);
     if (driver_ <= 0) return Fail("cannot start " + driver[0]);
@@ -145,15 +150,12 @@ bool FuseMount::Mount(FuseKind kind) {
     return Fail(driver[0] + " did not mount in time");
 }
 
-bool FuseMount::Share(const char* command) const {
-    return Run({"bash", SA_SHARE_SCRIPT, command, folder_});
-}
+bool FuseMount::Share(const char* command) const { return Run({"bash", SA_SHARE_SCRIPT, command, folder_}); }
 
 void FuseMount::Unmount() {
     if (IsShare() && !folder_.empty()) {
         Share("stop");
-        while (waitpid(-1, nullptr, WNOHANG) > 0) {
-        }
+        while (waitpid(-1, nullptr, WNOHANG) > 0) {}
     }
     if (!mountPoint_.empty() && IsMountPoint(mountPoint_) && !Run({"umount", mountPoint_}))
         Run({"umount", "--lazy", mountPoint_});

@@ -21,7 +21,7 @@ public:
     FuseMount& operator=(const FuseMount&) = delete;
 
     bool Mounted() const { return mounted_; }
-    const std::string& Why() const { return why_; }  // what failed, when not mounted
+    const std::string& Why() const { return why_; }    // what failed, when not mounted
     const std::string& Path() const { return root_; }  // for a share, the share's folder
 
     // Shares: Path() on the server; share.sh's other commands ("stop-server", ...).

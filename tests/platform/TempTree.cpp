@@ -26,13 +26,9 @@ namespace {
 #ifdef _WIN32
 constexpr char kSeparator = '\\';
 
-std::wstring Wide(const std::string& path) {
-    return Native(path).wstring();
-}
+std::wstring Wide(const std::string& path) { return Native(path).wstring(); }
 
-std::string Utf8(const std::wstring& text) {
-    return fs::path(text).u8string();
-}
+std::string Utf8(const std::wstring& text) { return fs::path(text).u8string(); }
 
 bool IsFolder(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
@@ -59,7 +55,8 @@ std::vector<std::string> Children(const std::string& folder) {
 }
 
 void WriteBytes(const std::string& path, const std::string& content) {
-    const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     const bool ok = file != INVALID_HANDLE_VALUE &&
                     ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
@@ -69,8 +66,8 @@ void WriteBytes(const std::string& path, const std::string& content) {
 }
 
 std::string ReadBytes(const std::string& path) {
-    const HANDLE file =
-        CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + path);
     std::string content;
     char buffer[4096];
@@ -92,9 +89,7 @@ void RemoveTree(const std::string& path) {
     }
 }
 
-unsigned long ProcessId() {
-    return GetCurrentProcessId();
-}
+unsigned long ProcessId() { return GetCurrentProcessId(); }
 #else
 constexpr char kSeparator = '/';
 
@@ -148,9 +143,7 @@ void RemoveTree(const std::string& path) {
     }
 }
 
-unsigned long ProcessId() {
-    return static_cast<unsigned long>(getpid());
-}
+unsigned long ProcessId() { return static_cast<unsigned long>(getpid()); }
 #endif
 
 #ifdef _WIN32
@@ -221,9 +214,7 @@ std::string Join(const std::string& folder, const std::string& relative) {
     return path;
 }
 
-void WriteFile(const std::string& path, const std::string& content) {
-    WriteBytes(path, content);
-}
+void WriteFile(const std::string& path, const std::string& content) { WriteBytes(path, content); }
 
 void MakeFolders(const std::string& path) {
     // Every prefix that ends before a separator, past the root.
@@ -233,9 +224,7 @@ void MakeFolders(const std::string& path) {
     MakeOneFolder(path);
 }
 
-std::string ReadFile(const std::string& path) {
-    return ReadBytes(path);
-}
+std::string ReadFile(const std::string& path) { return ReadBytes(path); }
 
 bool Exists(const std::string& path) {
 #ifdef _WIN32
@@ -252,7 +241,8 @@ void SetReadOnly(const std::string& path, bool readOnly) {
     DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) throw std::runtime_error("no attributes: " + path);
     attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY);
-    attributes = readOnly ? attributes | FILE_ATTRIBUTE_READONLY : attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    attributes =
+        readOnly ? attributes | FILE_ATTRIBUTE_READONLY : attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     if (!SetFileAttributesW(wide.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
         throw std::runtime_error("cannot set attributes: " + path);
 #else
@@ -328,8 +318,6 @@ Tree ReadTree(const std::string& folder) {
     return tree;
 }
 
-Tree TempFolder::Read() const {
-    return ReadTree(path_);
-}
+Tree TempFolder::Read() const { return ReadTree(path_); }
 
 }  // namespace testtree

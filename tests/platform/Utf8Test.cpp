@@ -73,15 +73,23 @@ TEST(Utf16, UnpairedSurrogatesSurviveTheRoundTrip) {
     const Utf16Case cases[] = {
         {"lone high between letters", {u'a', char16_t(0xD800), u'b'}, {U'a', 0xD800, U'b'}, U"a\uFFFDb"},
         {"lone low", {char16_t(0xDC00)}, {0xDC00}, U"\uFFFD"},
-        {"reversed pair: two units, not one character", {char16_t(0xDC00), char16_t(0xD800)}, {0xDC00, 0xD800},
+        {"reversed pair: two units, not one character",
+         {char16_t(0xDC00), char16_t(0xD800)},
+         {0xDC00, 0xD800},
          U"\uFFFD\uFFFD"},
         {"high surrogate at the end", {u'x', char16_t(0xD83C)}, {U'x', 0xD83C}, U"x\uFFFD"},
         {"pair", {char16_t(0xD83C), char16_t(0xDFB5)}, U"\U0001F3B5", U"\U0001F3B5"},
-        {"two highs, the second paired", {char16_t(0xD800), char16_t(0xD83C), char16_t(0xDFB5)},
-         {0xD800, 0x1F3B5}, U"\uFFFD\U0001F3B5"},
-        {"pair, then a lone low", {char16_t(0xD83C), char16_t(0xDFB5), char16_t(0xDFB5)}, {0x1F3B5, 0xDFB5},
+        {"two highs, the second paired",
+         {char16_t(0xD800), char16_t(0xD83C), char16_t(0xDFB5)},
+         {0xD800, 0x1F3B5},
+         U"\uFFFD\U0001F3B5"},
+        {"pair, then a lone low",
+         {char16_t(0xD83C), char16_t(0xDFB5), char16_t(0xDFB5)},
+         {0x1F3B5, 0xDFB5},
          U"\U0001F3B5\uFFFD"},
-        {"last unit before the surrogates, first after", {char16_t(0xD7FF), char16_t(0xE000)}, {0xD7FF, 0xE000},
+        {"last unit before the surrogates, first after",
+         {char16_t(0xD7FF), char16_t(0xE000)},
+         {0xD7FF, 0xE000},
          {0xD7FF, 0xE000}},
     };
     for (const Utf16Case& c : cases) {
@@ -92,9 +100,13 @@ TEST(Utf16, UnpairedSurrogatesSurviveTheRoundTrip) {
         EXPECT_EQ(Stepped(c.units, true), c.name);
         EXPECT_EQ(Stepped(c.units, false), c.typed);
     }
-    EXPECT_EQ(platform::Utf16ToUtf8(std::u16string{char16_t(0xD800), u'b'}), "\xED\xA0\x80" "b");
+    EXPECT_EQ(platform::Utf16ToUtf8(std::u16string{char16_t(0xD800), u'b'}),
+              "\xED\xA0\x80"
+              "b");
 }
 
 TEST(Utf16, BytesThatStartNoCharacterBecomeReplacementCharacters) {
-    EXPECT_EQ(platform::Utf8ToUtf16("a\xFF" "b\xE6\x97"), (std::u16string{u'a', 0xFFFD, u'b', 0xFFFD, 0xFFFD}));
+    EXPECT_EQ(platform::Utf8ToUtf16("a\xFF"
+                                    "b\xE6\x97"),
+              (std::u16string{u'a', 0xFFFD, u'b', 0xFFFD, 0xFFFD}));
 }

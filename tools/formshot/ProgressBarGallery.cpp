@@ -60,8 +60,7 @@ void RenderProgressBarGallery(const std::string& pngPath) {
     for (int32_t fill = 0; fill < 3; ++fill) {
         const int32_t groupLeft = gridLeft + fill * 3 * (kBarWidth + kGap);
         Label(c, groupLeft, kMargin, kFillNames[fill]);
-        for (int32_t v = 0; v < 3; ++v)
-            Label(c, groupLeft + v * (kBarWidth + kGap), kMargin + 16, kVariants[v].name);
+        for (int32_t v = 0; v < 3; ++v) Label(c, groupLeft + v * (kBarWidth + kGap), kMargin + 16, kVariants[v].name);
     }
     for (int32_t row = 0; row < kRows; ++row) {
         const int32_t y = kMargin + kHeaderHeight + row * (kBarHeight + kGap);

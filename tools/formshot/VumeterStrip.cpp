@@ -47,8 +47,9 @@ void RenderVumeterStrip(const std::string& pngPath) {
         backend.Advance(static_cast<uint32_t>(kTicks[f] - backend.Now()));
         for (int32_t y = 0; y < kFrameHeight * kScale; ++y)
             for (int32_t x = 0; x < kFrameWidth * kScale; ++x) {
-                const uint32_t pixel = image.Bits()[static_cast<size_t>(y / kScale) * static_cast<size_t>(image.Width()) +
-                                                    static_cast<size_t>(x / kScale)];
+                const uint32_t pixel =
+                    image.Bits()[static_cast<size_t>(y / kScale) * static_cast<size_t>(image.Width()) +
+                                 static_cast<size_t>(x / kScale)];
                 strip->Bits()[static_cast<size_t>(y) * static_cast<size_t>(strip->Width()) +
                               static_cast<size_t>(f * pitch * kScale + x)] = pixel;
             }

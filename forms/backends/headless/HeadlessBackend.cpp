@@ -67,7 +67,8 @@ void HeadlessBackend::Present(WindowId w, const TBitmap& image, const TRect& dir
     auto it = windows_.find(w);
     if (it == windows_.end()) return;
     TBitmap& target = *it->second.Image;
-    if (target.Width() != image.Width() || target.Height() != image.Height()) target.SetSize(image.Width(), image.Height());
+    if (target.Width() != image.Width() || target.Height() != image.Height())
+        target.SetSize(image.Width(), image.Height());
     const TRect r = dirty.Intersect({0, 0, image.Width(), image.Height()});
     for (int32_t y = r.Top; y < r.Bottom; ++y)
         for (int32_t x = r.Left; x < r.Right; ++x)
@@ -115,7 +116,8 @@ void HeadlessBackend::Advance(uint32_t ms) {
     }
 }
 
-int32_t HeadlessBackend::MessageBox(WindowId owner, const std::string& text, const std::string& caption, uint32_t flags) {
+int32_t HeadlessBackend::MessageBox(WindowId owner, const std::string& text, const std::string& caption,
+                                    uint32_t flags) {
     MessageBoxes.push_back({owner, text, caption, flags});
     return OnMessageBox ? OnMessageBox(MessageBoxes.back()) : IDOK;
 }

@@ -37,7 +37,7 @@ public:
         enum class Kind : uint8_t { Tree, Node, Focus };
         WindowId Window;
         Kind What;
-        int32_t Id;  // the changed node or the focus; kWindowNode for a tree
+        int32_t Id;               // the changed node or the focus; kWindowNode for a tree
         AccessibleChange Change;  // for Kind::Node
     };
     struct MessageBoxCall {

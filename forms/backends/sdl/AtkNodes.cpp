@@ -221,8 +221,8 @@ GType NodeType() {
 }
 
 GType Subtype(const char* name, GType iface, GInterfaceInitFunc init) {
-    const GType t = g_type_register_static_simple(NodeType(), name, sizeof(AtkObjectClass), nullptr,
-                                                  sizeof(AtkNode), nullptr, GTypeFlags(0));
+    const GType t = g_type_register_static_simple(NodeType(), name, sizeof(AtkObjectClass), nullptr, sizeof(AtkNode),
+                                                  nullptr, GTypeFlags(0));
     const GInterfaceInfo info{init, nullptr, nullptr};
     g_type_add_interface_static(t, iface, &info);
     return t;
@@ -241,12 +241,16 @@ GType TypeFor(const AccessibleNode* node) {
     static const GType value = Subtype("FormsAtkValueNode", ATK_TYPE_VALUE, ValueInit);
     if (!node) return NodeType();
     switch (node->Role) {
-        case AccessibleRole::PushButton: return action;
+        case AccessibleRole::PushButton:
+            return action;
         case AccessibleRole::StaticText:
-        case AccessibleRole::EditableText: return text;
+        case AccessibleRole::EditableText:
+            return text;
         case AccessibleRole::ProgressBar:
-        case AccessibleRole::LevelBar: return value;
-        default: return NodeType();
+        case AccessibleRole::LevelBar:
+            return value;
+        default:
+            return NodeType();
     }
 }
 
@@ -277,16 +281,24 @@ void ReleaseAtkNode(AtkObject* o) {
 
 AtkRole AtkRoleOf(const AccessibleNode& node) {
     switch (node.Role) {
-        case AccessibleRole::Frame: return ATK_ROLE_FRAME;
-        case AccessibleRole::Dialog: return ATK_ROLE_DIALOG;
-        case AccessibleRole::Alert: return ATK_ROLE_ALERT;
-        case AccessibleRole::PushButton: return ATK_ROLE_PUSH_BUTTON;
+        case AccessibleRole::Frame:
+            return ATK_ROLE_FRAME;
+        case AccessibleRole::Dialog:
+            return ATK_ROLE_DIALOG;
+        case AccessibleRole::Alert:
+            return ATK_ROLE_ALERT;
+        case AccessibleRole::PushButton:
+            return ATK_ROLE_PUSH_BUTTON;
         case AccessibleRole::EditableText:
             return node.States & AccessibleState::Protected ? ATK_ROLE_PASSWORD_TEXT : ATK_ROLE_ENTRY;
-        case AccessibleRole::StaticText: return ATK_ROLE_LABEL;
-        case AccessibleRole::Graphic: return ATK_ROLE_IMAGE;
-        case AccessibleRole::ProgressBar: return ATK_ROLE_PROGRESS_BAR;
-        case AccessibleRole::LevelBar: return ATK_ROLE_LEVEL_BAR;
+        case AccessibleRole::StaticText:
+            return ATK_ROLE_LABEL;
+        case AccessibleRole::Graphic:
+            return ATK_ROLE_IMAGE;
+        case AccessibleRole::ProgressBar:
+            return ATK_ROLE_PROGRESS_BAR;
+        case AccessibleRole::LevelBar:
+            return ATK_ROLE_LEVEL_BAR;
     }
     return ATK_ROLE_UNKNOWN;
 }
@@ -301,10 +313,10 @@ struct StateMapping {
     bool WhileClear;
 };
 constexpr StateMapping kStates[] = {
-    {AccessibleState::Unavailable, ATK_STATE_ENABLED, true}, {AccessibleState::Unavailable, ATK_STATE_SENSITIVE, true},
-    {AccessibleState::Invisible, ATK_STATE_VISIBLE, true},   {AccessibleState::Invisible, ATK_STATE_SHOWING, true},
+    {AccessibleState::Unavailable, ATK_STATE_ENABLED, true},  {AccessibleState::Unavailable, ATK_STATE_SENSITIVE, true},
+    {AccessibleState::Invisible, ATK_STATE_VISIBLE, true},    {AccessibleState::Invisible, ATK_STATE_SHOWING, true},
     {AccessibleState::Focusable, ATK_STATE_FOCUSABLE, false}, {AccessibleState::Focused, ATK_STATE_FOCUSED, false},
-    {AccessibleState::Default, ATK_STATE_DEFAULT, false},    {AccessibleState::Pressed, ATK_STATE_PRESSED, false},
+    {AccessibleState::Default, ATK_STATE_DEFAULT, false},     {AccessibleState::Pressed, ATK_STATE_PRESSED, false},
     {AccessibleState::ReadOnly, ATK_STATE_READ_ONLY, false}};
 // The states that follow from the role and the window rather than from a bit, and
 // change with them.

@@ -95,9 +95,9 @@ guint AddKeyListener(AtkKeySnoopFunc listener, gpointer data) {
 }
 
 void RemoveKeyListener(guint id) {
-    g_keyListeners.erase(std::remove_if(g_keyListeners.begin(), g_keyListeners.end(),
-                                        [id](const KeyListener& l) { return l.Id == id; }),
-                         g_keyListeners.end());
+    g_keyListeners.erase(
+        std::remove_if(g_keyListeners.begin(), g_keyListeners.end(), [id](const KeyListener& l) { return l.Id == id; }),
+        g_keyListeners.end());
 }
 
 void AppendChar(std::string& s, gunichar c) {
@@ -173,7 +173,8 @@ public:
         for (const int32_t id : gone) {
             AtkObject* o = win.Objects[id];
             win.Objects.erase(id);
-            if (AtkObject* parent = atk_object_get_parent(o)) g_signal_emit_by_name(parent, "children-changed::remove", -1, o);
+            if (AtkObject* parent = atk_object_get_parent(o))
+                g_signal_emit_by_name(parent, "children-changed::remove", -1, o);
             ReleaseAtkNode(o);
         }
         std::vector<const AccessibleNode*> added;

@@ -43,8 +43,7 @@ Frame BackendState::FrameFor(const WindowStyle& s) const {
 
 void BackendState::EnsureEvents() {
     if (eventsReady) return;
-    if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0)
-        throw Exception(std::string("SDL events: ") + SDL_GetError());
+    if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) throw Exception(std::string("SDL events: ") + SDL_GetError());
     eventsReady = true;
     if (userEvent == 0) {
         userEvent = SDL_RegisterEvents(1);
@@ -78,8 +77,7 @@ void BackendState::EnsureVideo() {
     constexpr int kAttempts = 5;
     constexpr Uint32 kPauseMs = 100;
     for (int attempt = 1; SDL_InitSubSystem(SDL_INIT_VIDEO) != 0; ++attempt) {
-        if (!x11 || attempt == kAttempts)
-            throw Exception(std::string("Cannot open the display: ") + SDL_GetError());
+        if (!x11 || attempt == kAttempts) throw Exception(std::string("Cannot open the display: ") + SDL_GetError());
         SDL_Delay(kPauseMs);
     }
     videoReady = true;
@@ -168,11 +166,13 @@ using sdl::Window;
 
 SdlBackend::SdlBackend()
     : s_(std::make_unique<sdl::BackendState>()),
-      access_(std::make_unique<sdl::SdlAccessible>([this](WindowId id) {
-          int x = 0, y = 0;
-          if (const Window* w = s_->Find(id); w && w->Sdl) SDL_GetWindowPosition(w->Sdl, &x, &y);
-          return TPoint{x, y};
-      }, [this] { return s_->scale; })) {
+      access_(std::make_unique<sdl::SdlAccessible>(
+          [this](WindowId id) {
+              int x = 0, y = 0;
+              if (const Window* w = s_->Find(id); w && w->Sdl) SDL_GetWindowPosition(w->Sdl, &x, &y);
+              return TPoint{x, y};
+          },
+          [this] { return s_->scale; })) {
     // A display that closes its connection while we write to it (as an X server
     // starting afresh does) fails that write; the display code then tries again, where
     // SIGPIPE would have ended the process. The backend owns that connection, so the

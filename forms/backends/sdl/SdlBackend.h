@@ -63,7 +63,7 @@ namespace forms {
 namespace sdl {
 struct BackendState;
 class SdlAccessible;
-}
+}  // namespace sdl
 
 class SdlBackend : public Backend {
 public:

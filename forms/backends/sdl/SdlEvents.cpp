@@ -32,10 +32,14 @@ TShiftState ModifierShift() { return KeyShift(static_cast<Uint16>(SDL_GetModStat
 
 uint8_t ButtonFlag(Uint8 button) {
     switch (button) {
-        case SDL_BUTTON_LEFT: return ssLeft;
-        case SDL_BUTTON_RIGHT: return ssRight;
-        case SDL_BUTTON_MIDDLE: return ssMiddle;
-        default: return 0;
+        case SDL_BUTTON_LEFT:
+            return ssLeft;
+        case SDL_BUTTON_RIGHT:
+            return ssRight;
+        case SDL_BUTTON_MIDDLE:
+            return ssMiddle;
+        default:
+            return 0;
     }
 }
 
@@ -166,15 +170,23 @@ void OnText(const BackendState& s, EventSink* sink, const SDL_TextInputEvent& e)
 void Dispatch(BackendState& s, EventSink* sink, const SDL_Event& e) {
     if (e.type == s.userEvent) return OnUserEvent(sink, e.user);
     switch (e.type) {
-        case SDL_QUIT: s.quit = true; return;
-        case SDL_WINDOWEVENT: return OnWindowEvent(s, sink, e.window);
-        case SDL_MOUSEMOTION: return OnMouseMotion(s, sink, e.motion);
+        case SDL_QUIT:
+            s.quit = true;
+            return;
+        case SDL_WINDOWEVENT:
+            return OnWindowEvent(s, sink, e.window);
+        case SDL_MOUSEMOTION:
+            return OnMouseMotion(s, sink, e.motion);
         case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: return OnMouseButton(s, sink, e.button);
+        case SDL_MOUSEBUTTONUP:
+            return OnMouseButton(s, sink, e.button);
         case SDL_KEYDOWN:
-        case SDL_KEYUP: return s.keyTaken ? void() : OnKey(s, sink, e.key);
-        case SDL_TEXTINPUT: return s.keyTaken ? void() : OnText(s, sink, e.text);
-        default: return;
+        case SDL_KEYUP:
+            return s.keyTaken ? void() : OnKey(s, sink, e.key);
+        case SDL_TEXTINPUT:
+            return s.keyTaken ? void() : OnText(s, sink, e.text);
+        default:
+            return;
     }
 }
 

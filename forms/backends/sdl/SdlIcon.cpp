@@ -49,7 +49,8 @@ IconImage DecodeDib(std::string_view d) {
                 argb = Le32(d, row + ux * 4);
                 if (argb >> 24) anyAlpha = true;
             } else if (bpp == 24) {
-                argb = Le16(d, row + ux * 3) | static_cast<uint32_t>(static_cast<unsigned char>(d[row + ux * 3 + 2])) << 16;
+                argb = Le16(d, row + ux * 3) | static_cast<uint32_t>(static_cast<unsigned char>(d[row + ux * 3 + 2]))
+                                                   << 16;
             } else {
                 const auto byte = static_cast<unsigned char>(d[row + ux * bpp / 8]);
                 const uint32_t shift = 8 - bpp - static_cast<uint32_t>((ux * bpp) % 8);

@@ -26,10 +26,13 @@ constexpr std::size_t kDecorations = 3;
 
 constexpr Decoration DecorationOf(const WindowStyle& s) {
     switch (s.Border) {
-        case TBorderStyle::bsNone: return Decoration::Frameless;
+        case TBorderStyle::bsNone:
+            return Decoration::Frameless;
         case TBorderStyle::bsToolWindow:
-        case TBorderStyle::bsSizeToolWin: return Decoration::Tool;
-        default: return Decoration::Plain;
+        case TBorderStyle::bsSizeToolWin:
+            return Decoration::Tool;
+        default:
+            return Decoration::Plain;
     }
 }
 
@@ -59,7 +62,7 @@ struct BackendState {
     std::map<WindowId, Window> windows;
     std::unordered_map<uint32_t, WindowId> bySdl;
     WindowId nextWindow = 1;
-    WindowId focus = 0;  // the window that last gained the keyboard focus
+    WindowId focus = 0;                // the window that last gained the keyboard focus
     std::vector<WindowId> shownOrder;  // most recently shown last
 
     Frame measured[kDecorations];

@@ -9,7 +9,8 @@ namespace forms::sdl {
 
 void CopyToSurface(const TBitmap& image, const TRect& r, SDL_Surface* surface, int32_t scale) {
     const SDL_PixelFormat* fmt = surface->format;
-    if (fmt->BytesPerPixel == 4 && fmt->Rmask == 0x00FF0000u && fmt->Gmask == 0x0000FF00u && fmt->Bmask == 0x000000FFu) {
+    if (fmt->BytesPerPixel == 4 && fmt->Rmask == 0x00FF0000u && fmt->Gmask == 0x0000FF00u &&
+        fmt->Bmask == 0x000000FFu) {
         // The window's own layout: rows copied as they are, opaque where it has alpha,
         // each row once per row of its blocks.
         const uint32_t alpha = fmt->Amask;
@@ -33,9 +34,9 @@ void CopyToSurface(const TBitmap& image, const TRect& r, SDL_Surface* surface, i
         if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
         return;
     }
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(image.Bits()), image.Width(),
-                                                             image.Height(), 32, image.Width() * 4,
-                                                             SDL_PIXELFORMAT_RGB888);
+    SDL_Surface* source =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(image.Bits()), image.Width(), image.Height(), 32,
+                                           image.Width() * 4, SDL_PIXELFORMAT_RGB888);
     if (!source) return;
     SDL_Rect from{r.Left, r.Top, r.Width(), r.Height()};
     SDL_Rect to{r.Left * scale, r.Top * scale, r.Width() * scale, r.Height() * scale};

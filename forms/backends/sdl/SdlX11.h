@@ -32,7 +32,7 @@ int32_t ScaleFor(const char* gdkScale, const char* xftDpi);
 // of it.
 struct X11Key {
     bool Press = false;
-    uint32_t State = 0;    // the modifiers and buttons held before the event
+    uint32_t State = 0;  // the modifiers and buttons held before the event
     uint32_t Keysym = 0;
     uint32_t Keycode = 0;  // the server's code of the key itself
     uint32_t Time = 0;     // the server's milliseconds

@@ -90,15 +90,24 @@ HRESULT Nothing(VARIANT* out) {
 
 LONG RoleOf(AccessibleRole role) {
     switch (role) {
-        case AccessibleRole::Frame: return ROLE_SYSTEM_CLIENT;  // the frame is the window object's
-        case AccessibleRole::Dialog: return ROLE_SYSTEM_DIALOG;
-        case AccessibleRole::Alert: return ROLE_SYSTEM_ALERT;
-        case AccessibleRole::PushButton: return ROLE_SYSTEM_PUSHBUTTON;
-        case AccessibleRole::EditableText: return ROLE_SYSTEM_TEXT;
-        case AccessibleRole::StaticText: return ROLE_SYSTEM_STATICTEXT;
-        case AccessibleRole::Graphic: return ROLE_SYSTEM_GRAPHIC;
-        case AccessibleRole::ProgressBar: return ROLE_SYSTEM_PROGRESSBAR;
-        case AccessibleRole::LevelBar: return ROLE_SYSTEM_PROGRESSBAR;
+        case AccessibleRole::Frame:
+            return ROLE_SYSTEM_CLIENT;  // the frame is the window object's
+        case AccessibleRole::Dialog:
+            return ROLE_SYSTEM_DIALOG;
+        case AccessibleRole::Alert:
+            return ROLE_SYSTEM_ALERT;
+        case AccessibleRole::PushButton:
+            return ROLE_SYSTEM_PUSHBUTTON;
+        case AccessibleRole::EditableText:
+            return ROLE_SYSTEM_TEXT;
+        case AccessibleRole::StaticText:
+            return ROLE_SYSTEM_STATICTEXT;
+        case AccessibleRole::Graphic:
+            return ROLE_SYSTEM_GRAPHIC;
+        case AccessibleRole::ProgressBar:
+            return ROLE_SYSTEM_PROGRESSBAR;
+        case AccessibleRole::LevelBar:
+            return ROLE_SYSTEM_PROGRESSBAR;
     }
     return ROLE_SYSTEM_CLIENT;
 }
@@ -107,10 +116,11 @@ LONG StateOf(uint32_t states) {
     static constexpr struct {
         AccessibleState Ours;
         LONG Theirs;
-    } kStates[] = {{AccessibleState::Focusable, STATE_SYSTEM_FOCUSABLE},   {AccessibleState::Focused, STATE_SYSTEM_FOCUSED},
-                   {AccessibleState::Default, STATE_SYSTEM_DEFAULT},       {AccessibleState::Unavailable, STATE_SYSTEM_UNAVAILABLE},
-                   {AccessibleState::Invisible, STATE_SYSTEM_INVISIBLE},   {AccessibleState::Pressed, STATE_SYSTEM_PRESSED},
-                   {AccessibleState::ReadOnly, STATE_SYSTEM_READONLY},     {AccessibleState::Protected, STATE_SYSTEM_PROTECTED}};
+    } kStates[] = {
+        {AccessibleState::Focusable, STATE_SYSTEM_FOCUSABLE}, {AccessibleState::Focused, STATE_SYSTEM_FOCUSED},
+        {AccessibleState::Default, STATE_SYSTEM_DEFAULT},     {AccessibleState::Unavailable, STATE_SYSTEM_UNAVAILABLE},
+        {AccessibleState::Invisible, STATE_SYSTEM_INVISIBLE}, {AccessibleState::Pressed, STATE_SYSTEM_PRESSED},
+        {AccessibleState::ReadOnly, STATE_SYSTEM_READONLY},   {AccessibleState::Protected, STATE_SYSTEM_PROTECTED}};
     LONG result = 0;
     for (const auto& s : kStates)
         if (states & s.Ours) result |= s.Theirs;
@@ -250,11 +260,24 @@ public:
         const LONG from = start.lVal;
         LONG to = -1;
         switch (direction) {
-            case NAVDIR_FIRSTCHILD: to = from == CHILDID_SELF && last > 0 ? 1 : -1; break;
-            case NAVDIR_LASTCHILD: to = from == CHILDID_SELF && last > 0 ? last : -1; break;
-            case NAVDIR_NEXT: case NAVDIR_DOWN: case NAVDIR_RIGHT: to = from != CHILDID_SELF && from < last ? from + 1 : -1; break;
-            case NAVDIR_PREVIOUS: case NAVDIR_UP: case NAVDIR_LEFT: to = from > 1 ? from - 1 : -1; break;
-            default: return E_INVALIDARG;
+            case NAVDIR_FIRSTCHILD:
+                to = from == CHILDID_SELF && last > 0 ? 1 : -1;
+                break;
+            case NAVDIR_LASTCHILD:
+                to = from == CHILDID_SELF && last > 0 ? last : -1;
+                break;
+            case NAVDIR_NEXT:
+            case NAVDIR_DOWN:
+            case NAVDIR_RIGHT:
+                to = from != CHILDID_SELF && from < last ? from + 1 : -1;
+                break;
+            case NAVDIR_PREVIOUS:
+            case NAVDIR_UP:
+            case NAVDIR_LEFT:
+                to = from > 1 ? from - 1 : -1;
+                break;
+            default:
+                return E_INVALIDARG;
         }
         return to < 0 ? Nothing(out) : Child(to, out);
     }
@@ -270,7 +293,8 @@ public:
         const auto& nodes = shared_->Tree.Nodes;
         for (size_t i = nodes.size(); i-- > 1;) {
             const AccessibleNode& n = nodes[i];
-            if (!(n.States & AccessibleState::Invisible) && n.Bounds.Contains(p.x, p.y)) return Child(static_cast<LONG>(i), out);
+            if (!(n.States & AccessibleState::Invisible) && n.Bounds.Contains(p.x, p.y))
+                return Child(static_cast<LONG>(i), out);
         }
         return Child(CHILDID_SELF, out);
     }

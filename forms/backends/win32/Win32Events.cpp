@@ -32,10 +32,13 @@ TShiftState MouseShift(WPARAM keys) {
 TMouseButton ButtonOf(UINT m) {
     switch (m) {
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP: return TMouseButton::mbLeft;
+        case WM_LBUTTONUP:
+            return TMouseButton::mbLeft;
         case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP: return TMouseButton::mbRight;
-        default: return TMouseButton::mbMiddle;
+        case WM_RBUTTONUP:
+            return TMouseButton::mbRight;
+        default:
+            return TMouseButton::mbMiddle;
     }
 }
 
@@ -153,10 +156,8 @@ LRESULT Win32Backend::State::WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp)
             break;
         case kAccessibleActionMessage: {
             const auto id = static_cast<int32_t>(wp);
-            if (lp == kActionFocus)
-                Report([&](EventSink& s) { s.TakeFocus(w, id); });
-            else
-                Report([&](EventSink& s) { s.DoDefaultAction(w, id); });
+            if (lp == kActionFocus) Report([&](EventSink& s) { s.TakeFocus(w, id); });
+            else Report([&](EventSink& s) { s.DoDefaultAction(w, id); });
             return 0;
         }
         case WM_NCDESTROY:

@@ -24,7 +24,7 @@ std::string Lower(std::string_view s) {
 }
 
 StrikeChoice ChooseStrike(const std::vector<Strike>& strikes, const std::string& family, int32_t height, bool bold,
-                           bool italic) {
+                          bool italic) {
     StrikeChoice choice;
     auto size = [&](const Strike& s) { return height < 0 ? s.Em() : s.height; };
     const int32_t wanted = height < 0 ? -height : height;

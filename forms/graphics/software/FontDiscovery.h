@@ -34,7 +34,7 @@ struct StrikeChoice {
     const Strike* nearest = nullptr;
 };
 StrikeChoice ChooseStrike(const std::vector<Strike>& strikes, const std::string& family, int32_t height, bool bold,
-                           bool italic);
+                          bool italic);
 
 // A face as fontconfig matched it.
 struct FontMatch {

@@ -62,10 +62,14 @@ FaceUnits UnitsOf(FT_Face face) {
 
 glyphs::PixelMode ModeOf(const FT_Bitmap& bm) {
     switch (bm.pixel_mode) {
-        case FT_PIXEL_MODE_MONO: return glyphs::PixelMode::Mono;
-        case FT_PIXEL_MODE_GRAY: return glyphs::PixelMode::Gray;
-        case FT_PIXEL_MODE_BGRA: return glyphs::PixelMode::Bgra;
-        default: return glyphs::PixelMode::Other;
+        case FT_PIXEL_MODE_MONO:
+            return glyphs::PixelMode::Mono;
+        case FT_PIXEL_MODE_GRAY:
+            return glyphs::PixelMode::Gray;
+        case FT_PIXEL_MODE_BGRA:
+            return glyphs::PixelMode::Bgra;
+        default:
+            return glyphs::PixelMode::Other;
     }
 }
 
@@ -122,7 +126,7 @@ namespace {
 class FreeTypeFont final : public RasterFont {
 public:
     FreeTypeFont(TFontEngine::TImpl& engine, std::string family, bool bold, bool italic, int32_t em,
-                  GlyphSource primary, const TFontMetrics& metrics, std::string source)
+                 GlyphSource primary, const TFontMetrics& metrics, std::string source)
         : engine_(engine), family_(std::move(family)), bold_(bold), italic_(italic), em_(em), primary_(primary) {
         metrics_ = metrics;
         // Only bitmap glyphs are slanted by whole pixels (Shear); an obliqued outline
@@ -172,10 +176,8 @@ private:
         f.face = face;
         f.size = TFontEngine::TImpl::NewSize(face);
         if (!f.size) return nullptr;
-        if (FT_IS_SCALABLE(face))
-            FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(em_));
-        else if (face->num_fixed_sizes > 0)
-            FT_Select_Size(face, 0);
+        if (FT_IS_SCALABLE(face)) FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(em_));
+        else if (face->num_fixed_sizes > 0) FT_Select_Size(face, 0);
         f.synthBold = bold_ && !m->bold;
         f.synthItalic = italic_ && !m->italic;
         fallbacks_.push_back(f);
@@ -245,13 +247,12 @@ std::unique_ptr<RasterFont> TFontEngine::TImpl::FromStrike(const Strike& s, bool
     src.codePage1252 = true;
     src.synthBold = bold && !s.bold;
     src.synthItalic = italic && !s.italic;
-    return std::make_unique<FreeTypeFont>(*this, s.family, bold, italic, s.Em(), src, fontmetrics::StrikeMetrics(s),
-                                           s.path + "#" + std::to_string(s.index) + " (" +
-                                               std::to_string(s.height) + " px strike)");
+    return std::make_unique<FreeTypeFont>(
+        *this, s.family, bold, italic, s.Em(), src, fontmetrics::StrikeMetrics(s),
+        s.path + "#" + std::to_string(s.index) + " (" + std::to_string(s.height) + " px strike)");
 }
 
-std::unique_ptr<RasterFont> TFontEngine::TImpl::Substitute(const TFontSpec& spec, const Strike& nearest,
-                                                            int32_t em) {
+std::unique_ptr<RasterFont> TFontEngine::TImpl::Substitute(const TFontSpec& spec, const Strike& nearest, int32_t em) {
     const bool bold = (spec.Style & fsBold) != 0, italic = (spec.Style & fsItalic) != 0;
     const std::optional<FontMatch> match = Match(spec.Name, bold, italic, 0);
     FT_Face face = match ? OpenFace(match->path, match->index) : nullptr;
@@ -265,17 +266,15 @@ std::unique_ptr<RasterFont> TFontEngine::TImpl::Substitute(const TFontSpec& spec
     src.synthItalic = italic && !match->italic;
     const TFontMetrics m = fontmetrics::SubstituteMetrics(UnitsOf(face), spec.Height, em, nearest);
     return std::make_unique<FreeTypeFont>(*this, Lower(spec.Name), bold, italic, em, src, m,
-                                           match->path + "#" + std::to_string(match->index) + " (" +
-                                               std::to_string(em) + " ppem, in place of " + nearest.path + ")");
+                                          match->path + "#" + std::to_string(match->index) + " (" + std::to_string(em) +
+                                              " ppem, in place of " + nearest.path + ")");
 }
 
 std::unique_ptr<RasterFont> TFontEngine::TImpl::FromOutline(const TFontSpec& spec) {
     const bool bold = (spec.Style & fsBold) != 0, italic = (spec.Style & fsItalic) != 0;
     FontMatch match;
-    if (std::optional<FontMatch> m = Match(spec.Name, bold, italic, 0))
-        match = *m;
-    else
-        match.path = kLastResortFont;
+    if (std::optional<FontMatch> m = Match(spec.Name, bold, italic, 0)) match = *m;
+    else match.path = kLastResortFont;
     FT_Face face = OpenFace(match.path, match.index);
     GlyphSource src;
     TFontMetrics m;
@@ -326,8 +325,8 @@ TFontEngine& TFontEngine::Instance() {
 }
 
 RasterFont& TFontEngine::Font(const TFontSpec& spec) {
-    const std::string key = Lower(spec.Name) + '\n' + std::to_string(spec.Height) + '\n' +
-                            std::to_string(spec.Style & (fsBold | fsItalic));
+    const std::string key =
+        Lower(spec.Name) + '\n' + std::to_string(spec.Height) + '\n' + std::to_string(spec.Style & (fsBold | fsItalic));
     auto it = impl_->fonts.find(key);
     if (it == impl_->fonts.end()) it = impl_->fonts.emplace(key, impl_->Create(spec)).first;
     return *it->second;

@@ -97,5 +97,4 @@ private:
     std::unique_ptr<TImpl> impl_;
 };
 
-
 }  // namespace forms

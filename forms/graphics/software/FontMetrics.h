@@ -14,8 +14,8 @@ int32_t RoundDiv(int64_t a, int64_t b);
 // What an outline face declares about its vertical design, in font units.
 struct FaceUnits {
     int64_t unitsPerEm = 0;
-    int64_t ascent = 0;   // as Windows reads it: OS/2 usWinAscent, else hhea's ascender
-    int64_t descent = 0;  // likewise, positive below the baseline
+    int64_t ascent = 0;             // as Windows reads it: OS/2 usWinAscent, else hhea's ascender
+    int64_t descent = 0;            // likewise, positive below the baseline
     int64_t underlinePosition = 0;  // of the line's middle, up from the baseline
     int64_t underlineThickness = 0;
     int64_t strikeOutPosition = 0;  // up from the baseline

@@ -15,10 +15,18 @@ std::vector<uint8_t> MaskOf(const uint8_t* buffer, int32_t width, int32_t rows, 
         for (int32_t x = 0; x < w; ++x) {
             bool on = false;
             switch (mode) {
-                case PixelMode::Mono: on = (row[x >> 3] & (0x80 >> (x & 7))) != 0; break;
-                case PixelMode::Gray: on = row[x] >= 128; break;
-                case PixelMode::Bgra: on = row[4 * x + 3] >= 128; break;
-                case PixelMode::Other: on = false; break;
+                case PixelMode::Mono:
+                    on = (row[x >> 3] & (0x80 >> (x & 7))) != 0;
+                    break;
+                case PixelMode::Gray:
+                    on = row[x] >= 128;
+                    break;
+                case PixelMode::Bgra:
+                    on = row[4 * x + 3] >= 128;
+                    break;
+                case PixelMode::Other:
+                    on = false;
+                    break;
             }
             mask[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)] = on ? 1 : 0;
         }

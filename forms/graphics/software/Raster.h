@@ -28,11 +28,11 @@ inline uint32_t PixelOf(TColor rgb) {
            static_cast<uint32_t>(GetBValue(rgb));
 }
 
-inline int32_t ClampToInt32(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
+inline int32_t ClampToInt32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-inline uint32_t* Row(const TSurface& s, int32_t y) { return s.bits + static_cast<size_t>(y) * static_cast<size_t>(s.width); }
+inline uint32_t* Row(const TSurface& s, int32_t y) {
+    return s.bits + static_cast<size_t>(y) * static_cast<size_t>(s.width);
+}
 
 // Every pixel of the half-open rectangle (l, t, r, b).
 inline void SolidRect(const TSurface& s, const TRect& clip, int64_t l, int64_t t, int64_t r, int64_t b, uint32_t px) {
@@ -90,17 +90,15 @@ inline void SolidLine(const TSurface& s, const TRect& clip, int64_t x0, int64_t 
         const int64_t m = minorStart + minorStep * n;
         if (m < minorLo || m >= minorHi) continue;
         const int64_t a = majorStart + majorStep * k;
-        if (xMajor)
-            Row(s, static_cast<int32_t>(m))[a] = px;
-        else
-            Row(s, static_cast<int32_t>(a))[m] = px;
+        if (xMajor) Row(s, static_cast<int32_t>(m))[a] = px;
+        else Row(s, static_cast<int32_t>(a))[m] = px;
     }
 }
 
 // The set pixels of a coverage mask (one byte per pixel, non-zero = covered) whose
 // top-left corner lies at (x, y).
-inline void Mask(const TSurface& s, const TRect& clip, int64_t x, int64_t y, int32_t w, int32_t h,
-                 const uint8_t* mask, uint32_t px) {
+inline void Mask(const TSurface& s, const TRect& clip, int64_t x, int64_t y, int32_t w, int32_t h, const uint8_t* mask,
+                 uint32_t px) {
     const TRect c = CutRect(clip, x, y, x + w, y + h);
     for (int32_t row = c.Top; row < c.Bottom; ++row) {
         const uint8_t* m = mask + (row - y) * w;

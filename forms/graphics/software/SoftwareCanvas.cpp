@@ -4,9 +4,7 @@
 
 namespace forms {
 
-raster::TSurface TSoftwareCanvas::Surface() const {
-    return {bitmap_.Bits(), bitmap_.Width(), bitmap_.Height()};
-}
+raster::TSurface TSoftwareCanvas::Surface() const { return {bitmap_.Bits(), bitmap_.Width(), bitmap_.Height()}; }
 
 TRect TSoftwareCanvas::DeviceClip() const { return TCanvas::DeviceClip(bitmap_.Width(), bitmap_.Height()); }
 

@@ -178,9 +178,11 @@ TEST(SdlIcon, PicksThe32PixelImageAndReadsItTopDown) {
     auto gradient = [](int32_t x, int32_t y) {
         return 0x80000000u | static_cast<uint32_t>(x) << 16 | static_cast<uint32_t>(y) << 8 | 0x33u;
     };
-    const std::string ico = Ico({{16, Dib(16, 32, [](int32_t, int32_t) { return 0xFF0000FFu; }, kNoMask)},
+    const std::string ico = Ico({{16, Dib(
+                                          16, 32, [](int32_t, int32_t) { return 0xFF0000FFu; }, kNoMask)},
                                  {32, Dib(32, 32, gradient, kNoMask)},
-                                 {24, Dib(24, 32, [](int32_t, int32_t) { return 0xFF00FF00u; }, kNoMask)}});
+                                 {24, Dib(
+                                          24, 32, [](int32_t, int32_t) { return 0xFF00FF00u; }, kNoMask)}});
     const sdl::IconImage image = sdl::DecodeIcon(ico, 32);
     ASSERT_EQ(image.Width, 32);
     ASSERT_EQ(image.Height, 32);
@@ -193,8 +195,10 @@ TEST(SdlIcon, PicksThe32PixelImageAndReadsItTopDown) {
 
 TEST(SdlIcon, DeeperColoursWinAmongImagesOfTheSameSize) {
     const std::vector<uint32_t> palette = {0x00000000, 0x0000FF00};
-    const std::string ico = Ico({{32, Dib(32, 8, [](int32_t, int32_t) { return 1u; }, kNoMask, palette)},
-                                 {32, Dib(32, 32, [](int32_t, int32_t) { return 0xFF112233u; }, kNoMask)}});
+    const std::string ico = Ico({{32, Dib(
+                                          32, 8, [](int32_t, int32_t) { return 1u; }, kNoMask, palette)},
+                                 {32, Dib(
+                                          32, 32, [](int32_t, int32_t) { return 0xFF112233u; }, kNoMask)}});
     const sdl::IconImage image = sdl::DecodeIcon(ico, 32);
     ASSERT_EQ(image.Pixels.size(), 32u * 32u);
     EXPECT_EQ(image.Pixels[100], 0xFF112233u);
@@ -202,7 +206,8 @@ TEST(SdlIcon, DeeperColoursWinAmongImagesOfTheSameSize) {
 
 TEST(SdlIcon, WithoutAlphaTheAndMaskDecidesWhatShows) {
     auto masked = [](int32_t x, int32_t y) { return x < 4 && y == 2; };
-    const std::string ico = Ico({{32, Dib(32, 24, [](int32_t, int32_t) { return 0x00ABCDEFu; }, masked)}});
+    const std::string ico = Ico({{32, Dib(
+                                          32, 24, [](int32_t, int32_t) { return 0x00ABCDEFu; }, masked)}});
     const sdl::IconImage image = sdl::DecodeIcon(ico, 32);
     ASSERT_EQ(image.Pixels.size(), 32u * 32u);
     EXPECT_EQ(image.Pixels[2 * 32 + 0], 0u);
@@ -224,11 +229,12 @@ TEST(SdlIcon, PaletteImagesReadTheirColours) {
 }
 
 TEST(SdlIcon, BrokenFilesGiveNoImage) {
-    const std::string good = Ico({{32, Dib(32, 32, [](int32_t, int32_t) { return 0xFF000000u; }, kNoMask)}});
+    const std::string good = Ico({{32, Dib(
+                                           32, 32, [](int32_t, int32_t) { return 0xFF000000u; }, kNoMask)}});
     EXPECT_TRUE(sdl::DecodeIcon("", 32).Pixels.empty());
     EXPECT_TRUE(sdl::DecodeIcon(good.substr(0, 5), 32).Pixels.empty());
-    EXPECT_TRUE(sdl::DecodeIcon(good.substr(0, 22), 32).Pixels.empty());     // directory only
-    EXPECT_TRUE(sdl::DecodeIcon(good.substr(0, 200), 32).Pixels.empty());    // image cut short
+    EXPECT_TRUE(sdl::DecodeIcon(good.substr(0, 22), 32).Pixels.empty());   // directory only
+    EXPECT_TRUE(sdl::DecodeIcon(good.substr(0, 200), 32).Pixels.empty());  // image cut short
     std::string cursor = good;
     cursor[2] = 2;  // a cursor file, not an icon
     EXPECT_TRUE(sdl::DecodeIcon(cursor, 32).Pixels.empty());
@@ -244,8 +250,8 @@ TEST(SdlIcon, TheToolsOwnIconHasA32PixelImage) {
     const sdl::IconImage image = sdl::DecodeIcon(ico, 32);
     ASSERT_EQ(image.Width, 32);
     ASSERT_EQ(image.Height, 32);
-    const auto opaque = std::count_if(image.Pixels.begin(), image.Pixels.end(),
-                                      [](uint32_t p) { return (p >> 24) == 0xFF; });
+    const auto opaque =
+        std::count_if(image.Pixels.begin(), image.Pixels.end(), [](uint32_t p) { return (p >> 24) == 0xFF; });
     EXPECT_GT(opaque, 32 * 32 / 4);
 }
 

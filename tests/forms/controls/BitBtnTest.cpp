@@ -72,8 +72,12 @@ TEST(BitBtnGlyphs, TickAndCrossWithGreyedTwins) {
             for (TColor c : row) n += pred(c) ? 1 : 0;
         return n;
     };
-    auto green = [](TColor c) { return c != clNone && !IsSystemColor(c) && GetGValue(c) > GetRValue(c) && GetGValue(c) > GetBValue(c); };
-    auto red = [](TColor c) { return c != clNone && !IsSystemColor(c) && GetRValue(c) > GetGValue(c) && GetRValue(c) > GetBValue(c); };
+    auto green = [](TColor c) {
+        return c != clNone && !IsSystemColor(c) && GetGValue(c) > GetRValue(c) && GetGValue(c) > GetBValue(c);
+    };
+    auto red = [](TColor c) {
+        return c != clNone && !IsSystemColor(c) && GetRValue(c) > GetGValue(c) && GetRValue(c) > GetBValue(c);
+    };
     auto grey = [](TColor c) { return c == clBtnShadow || c == clBtnHighlight; };
     const GlyphImage* tick = KindGlyph(TBitBtnKind::bkOK, false);
     const GlyphImage* cross = KindGlyph(TBitBtnKind::bkCancel, false);
@@ -217,7 +221,8 @@ TEST_F(BitBtnOnForm, EnterAndEscapeFollowTheKindsRolesInAModalShowing) {
              backend.PressKey(VK_RETURN);
          },
          mrAbort, "Abort"},
-        {"Enter with Ctrl presses nothing; then Escape", [&] {
+        {"Enter with Ctrl presses nothing; then Escape",
+         [&] {
              backend.PressKey(VK_RETURN, ssCtrl);
              backend.PressKey(VK_ESCAPE);
          },

@@ -48,7 +48,8 @@ TEST_F(EditFixture, MaxLengthCountsCharactersOfAnyScript) {
     const std::pair<const char*, const char*> cases[] = {
         {"abcde", "abcd"},
         {"\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9Fx", "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F"},  // äöüß, 2 bytes each
-        {"\xE4\xB8\x80\xE4\xBA\x8C\xE4\xB8\x89\xE5\x9B\x9B\xE4\xBA\x94", "\xE4\xB8\x80\xE4\xBA\x8C\xE4\xB8\x89\xE5\x9B\x9B"},
+        {"\xE4\xB8\x80\xE4\xBA\x8C\xE4\xB8\x89\xE5\x9B\x9B\xE4\xBA\x94",
+         "\xE4\xB8\x80\xE4\xBA\x8C\xE4\xB8\x89\xE5\x9B\x9B"},
         {"\xF0\x9F\x98\x80\xF0\x9F\x98\x81\xF0\x9F\x98\x82\xF0\x9F\x98\x83\xF0\x9F\x98\x84",
          "\xF0\x9F\x98\x80\xF0\x9F\x98\x81\xF0\x9F\x98\x82\xF0\x9F\x98\x83"},  // 4 bytes each
         {"a1!, ", "a1!,"},
@@ -90,13 +91,23 @@ TEST_F(EditFixture, EditingKeysMoveTheCaretAndTheSelection) {
         {"shift+home selects to the start", {{VK_HOME, ssShift}}, "", "abcd", 0, 4},
         {"shift+home, type replaces", {{VK_HOME, ssShift}}, "Z", "Z", 1, 0},
         {"shift+left twice, backspace", {{VK_LEFT, ssShift}, {VK_LEFT, ssShift}, {VK_BACK, 0}}, "", "ab", 2, 0},
-        {"left collapses a selection to its start", {{VK_LEFT, ssShift}, {VK_LEFT, ssShift}, {VK_LEFT, 0}}, "", "abcd", 2, 0},
+        {"left collapses a selection to its start",
+         {{VK_LEFT, ssShift}, {VK_LEFT, ssShift}, {VK_LEFT, 0}},
+         "",
+         "abcd",
+         2,
+         0},
         {"right collapses to its end", {{VK_HOME, 0}, {VK_RIGHT, ssShift}, {VK_RIGHT, 0}}, "", "abcd", 1, 0},
         {"delete at the end does nothing", {{VK_DELETE, 0}}, "", "abcd", 4, 0},
         {"backspace at the start does nothing", {{VK_HOME, 0}, {VK_BACK, 0}}, "", "abcd", 0, 0},
         {"shift+end from the middle", {{VK_HOME, 0}, {VK_RIGHT, 0}, {VK_END, ssShift}}, "", "abcd", 1, 3},
         {"right past the end stays", {{VK_RIGHT, 0}, {VK_RIGHT, 0}}, "", "abcd", 4, 0},
-        {"delete removes the selection", {{VK_HOME, 0}, {VK_RIGHT, ssShift}, {VK_RIGHT, ssShift}, {VK_DELETE, 0}}, "", "cd", 0, 0},
+        {"delete removes the selection",
+         {{VK_HOME, 0}, {VK_RIGHT, ssShift}, {VK_RIGHT, ssShift}, {VK_DELETE, 0}},
+         "",
+         "cd",
+         0,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -264,9 +275,13 @@ TEST_F(EditFixture, ScrollsToKeepTheCaretInside) {
 
 TEST(EditText, MalformedUtf8BecomesReplacementCharacters) {
     TEdit e(nullptr);
-    e.SetText("a\xFF" "b\xC3");
+    e.SetText(
+        "a\xFF"
+        "b\xC3");
     EXPECT_EQ(e.Length(), 4);
-    EXPECT_EQ(e.Text(), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(e.Text(),
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
     e.SetText("\xED\xA0\x80");  // a UTF-16 surrogate is no character
     EXPECT_EQ(e.Length(), 3);
 }

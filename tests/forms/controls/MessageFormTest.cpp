@@ -76,10 +76,19 @@ TEST_F(MessageFormTest, EnterEscapeSpaceAndTheCloseBoxAnswerALoneOk) {
 TEST_F(MessageFormTest, OkCancelAnswersWithTheButtonPressed) {
     const std::pair<const char*, std::function<void()>> cancels[] = {
         {"escape", [&] { backend.PressKey(VK_ESCAPE); }},
-        {"tab, enter", [&] { backend.PressKey(VK_TAB); backend.PressKey(VK_RETURN); }},
-        {"tab, space", [&] { backend.PressKey(VK_TAB); backend.PressKey(VK_SPACE); }},
+        {"tab, enter",
+         [&] {
+             backend.PressKey(VK_TAB);
+             backend.PressKey(VK_RETURN);
+         }},
+        {"tab, space",
+         [&] {
+             backend.PressKey(VK_TAB);
+             backend.PressKey(VK_SPACE);
+         }},
         {"close box", [&] { backend.CloseBox(box); }},
-        {"cancel's default action", [&] { backend.DoDefaultAction(box, backend.Find(box)->Accessible.Nodes.back().Id); }},
+        {"cancel's default action",
+         [&] { backend.DoDefaultAction(box, backend.Find(box)->Accessible.Nodes.back().Id); }},
     };
     for (const auto& [label, act] : cancels) EXPECT_EQ(Run({}, "Continue?", MB_OKCANCEL, act), IDCANCEL) << label;
     EXPECT_EQ(Run({}, "Continue?", MB_OKCANCEL, [&] { backend.PressKey(VK_RETURN); }), IDOK);

@@ -10,7 +10,6 @@ class StandardClasses : public ::testing::Environment {
     void SetUp() override { forms::RegisterStandardClasses(); }
 };
 
-[[maybe_unused]] ::testing::Environment* const kRegistered =
-    ::testing::AddGlobalTestEnvironment(new StandardClasses);
+[[maybe_unused]] ::testing::Environment* const kRegistered = ::testing::AddGlobalTestEnvironment(new StandardClasses);
 
 }  // namespace

@@ -9,7 +9,7 @@
 inline std::string AccessibleRow(const forms::AccessibleNode& n) {
     static const char* const roles[] = {"frame",       "dialog",  "alert",        "push button", "text",
                                         "static text", "graphic", "progress bar", "level bar"};
-    static const char* const states[] = {"focusable", "focused",  "default",   "cancel",   "unavailable",
+    static const char* const states[] = {"focusable", "focused", "default",   "cancel",   "unavailable",
                                          "invisible", "pressed", "read-only", "protected"};
     std::string row = std::string(roles[static_cast<int>(n.Role)]) + " '" + n.Name + "'";
     if (!n.Value.empty()) row += " = " + n.Value;

@@ -56,8 +56,8 @@ struct LoopFixture : ::testing::Test {
 };
 
 TEST_F(LoopFixture, LibraryErrorsShowTheStandardErrorDisplayAndTheLoopGoesOn) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"", ""}, {"x", "x."}, {"x.", "x."}, {"x!", "x!"}, {"x ", "x "}, {"x,", "x,"}};
+    const std::pair<const char*, const char*> cases[] = {{"", ""},     {"x", "x."},  {"x.", "x."},
+                                                         {"x!", "x!"}, {"x ", "x "}, {"x,", "x,"}};
     for (const auto& [message, shown] : cases) {
         backend.MessageBoxes.clear();
         action = [m = std::string(message)] { throw Exception(m); };

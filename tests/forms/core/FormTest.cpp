@@ -174,13 +174,48 @@ TEST_F(FormFixture, TheBackendHearsOfEveryChangeAScreenReaderReads) {
     TButton *a, *b;
     TEdit* e;
     const std::tuple<const char*, std::function<TControl*()>, const char*, Kind> cases[] = {
-        {"caption", [&] { a->SetCaption("&Apri && chiudi"); return a; }, "push button 'Apri & chiudi' focusable focused", Kind::Node},
-        {"disabled", [&] { b->SetEnabled(false); return b; }, "push button '' focusable unavailable", Kind::Node},
-        {"hidden", [&] { b->SetVisible(false); return b; }, "push button '' focusable invisible", Kind::Node},
-        {"made default", [&] { b->SetDefault(true); return b; }, "push button '' focusable default", Kind::Node},
-        {"held down", [&] { backend.KeyDown(VK_SPACE); return a; }, "push button '' focusable focused pressed", Kind::Node},
-        {"edit text", [&] { e->SetText("abc"); return e; }, "text '' = abc focusable", Kind::Node},
-        {"focus moved", [&] { backend.PressKey(VK_TAB); return b; }, "push button '' focusable focused", Kind::Focus},
+        {"caption",
+         [&] {
+             a->SetCaption("&Apri && chiudi");
+             return a;
+         },
+         "push button 'Apri & chiudi' focusable focused", Kind::Node},
+        {"disabled",
+         [&] {
+             b->SetEnabled(false);
+             return b;
+         },
+         "push button '' focusable unavailable", Kind::Node},
+        {"hidden",
+         [&] {
+             b->SetVisible(false);
+             return b;
+         },
+         "push button '' focusable invisible", Kind::Node},
+        {"made default",
+         [&] {
+             b->SetDefault(true);
+             return b;
+         },
+         "push button '' focusable default", Kind::Node},
+        {"held down",
+         [&] {
+             backend.KeyDown(VK_SPACE);
+             return a;
+         },
+         "push button '' focusable focused pressed", Kind::Node},
+        {"edit text",
+         [&] {
+             e->SetText("abc");
+             return e;
+         },
+         "text '' = abc focusable", Kind::Node},
+        {"focus moved",
+         [&] {
+             backend.PressKey(VK_TAB);
+             return b;
+         },
+         "push button '' focusable focused", Kind::Focus},
     };
     main->Show();
     for (const auto& [label, change, after, event] : cases) {
@@ -275,7 +310,7 @@ TEST_F(FormFixture, PaintsTheBackgroundAndAButtonFaceIntoTheWindow) {
     const TBitmap& image = *backend.Find(main->Handle())->Image;
     EXPECT_EQ(image.Pixel(5, 5), clGray);
     EXPECT_EQ(image.Pixel(295, 62), clGray);
-    EXPECT_EQ(image.Pixel(40, 22), ColorToRGB(clBtnFace));  // the face
+    EXPECT_EQ(image.Pixel(40, 22), ColorToRGB(clBtnFace));     // the face
     EXPECT_EQ(image.Pixel(69, 34), ColorToRGB(cl3DDkShadow));  // bottom-right edge of a focused button
 }
 

@@ -13,7 +13,9 @@ using namespace canvastest;
 namespace {
 
 // Draw: one block copy of every pixel of the source, unscaled, cut by the clip.
-TColor SourceColor(int32_t x, int32_t y) { return RGB(static_cast<uint8_t>(10 + x), static_cast<uint8_t>(100 + y), 77); }
+TColor SourceColor(int32_t x, int32_t y) {
+    return RGB(static_cast<uint8_t>(10 + x), static_cast<uint8_t>(100 + y), 77);
+}
 
 std::unique_ptr<TBitmap> SourceBitmap(int32_t w = 4, int32_t h = 3) {
     std::unique_ptr<TBitmap> s = CreateBitmap(w, h);
@@ -36,8 +38,7 @@ TEST(CanvasDraw, Table) {
         {"inside", [=](TCanvas& c) { c.Draw(2, 3, *src); }, Copied(2, 3)},
         {"at the origin", [=](TCanvas& c) { c.Draw(0, 0, *src); }, Copied(0, 0)},
         {"partly outside left and top", [=](TCanvas& c) { c.Draw(-2, -1, *src); }, Copied(-2, -1)},
-        {"partly outside right and bottom", [=](TCanvas& c) { c.Draw(kW - 1, kH - 2, *src); },
-         Copied(kW - 1, kH - 2)},
+        {"partly outside right and bottom", [=](TCanvas& c) { c.Draw(kW - 1, kH - 2, *src); }, Copied(kW - 1, kH - 2)},
         {"entirely outside", [=](TCanvas& c) { c.Draw(kW, 0, *src); }, Nothing()},
         {"an empty bitmap copies nothing", [=](TCanvas& c) { c.Draw(1, 1, *none); }, Nothing()},
         {"cut by the clip, moved by the origin",
@@ -69,16 +70,18 @@ TEST(CanvasDraw, OntoItselfReadsThePixelsAsTheyWere) {
         const char* label;
         int32_t dx;
         int32_t dy;
-    } moves[] = {{"down and right", 2, 1}, {"up and left", -3, -2}, {"right along the rows", 1, 0}, {"onto itself", 0, 0}};
+    } moves[] = {
+        {"down and right", 2, 1}, {"up and left", -3, -2}, {"right along the rows", 1, 0}, {"onto itself", 0, 0}};
     for (const auto& m : moves) {
         std::unique_ptr<TBitmap> b = SourceBitmap(kW, kH);
         b->Canvas().Draw(m.dx, m.dy, *b);
-        ExpectPixels(*b,
-                     [&](int32_t x, int32_t y) {
-                         const int32_t sx = x - m.dx, sy = y - m.dy;
-                         return In(sx, sy, 0, 0, kW, kH) ? SourceColor(sx, sy) : SourceColor(x, y);
-                     },
-                     m.label);
+        ExpectPixels(
+            *b,
+            [&](int32_t x, int32_t y) {
+                const int32_t sx = x - m.dx, sy = y - m.dy;
+                return In(sx, sy, 0, 0, kW, kH) ? SourceColor(sx, sy) : SourceColor(x, y);
+            },
+            m.label);
     }
 }
 

@@ -33,7 +33,9 @@ struct TCase {
     Expected expected;
 };
 
-inline bool In(int32_t x, int32_t y, int32_t l, int32_t t, int32_t r, int32_t b) { return x >= l && x < r && y >= t && y < b; }
+inline bool In(int32_t x, int32_t y, int32_t l, int32_t t, int32_t r, int32_t b) {
+    return x >= l && x < r && y >= t && y < b;
+}
 
 inline Expected Nothing() {
     return [](int32_t, int32_t) { return kSentinel; };
@@ -88,7 +90,8 @@ inline void ExpectPixels(const TBitmap& b, const Expected& expected, const std::
             const TColor got = b.Pixel(x, y), want = expected(x, y);
             if (got == want) continue;
             if (++bad <= 6)
-                where += " (" + std::to_string(x) + "," + std::to_string(y) + ") is " + Hex(got) + " not " + Hex(want) + ";";
+                where +=
+                    " (" + std::to_string(x) + "," + std::to_string(y) + ") is " + Hex(got) + " not " + Hex(want) + ";";
         }
     EXPECT_EQ(bad, 0) << label << ":" << where;
 }

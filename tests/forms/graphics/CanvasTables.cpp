@@ -22,10 +22,8 @@ namespace {
 std::vector<TPoint> GdiLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     int32_t dx = x1 - x0, dy = y1 - y0;
     int octant;
-    if (dy > 0)
-        octant = dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3);
-    else
-        octant = dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7);
+    if (dy > 0) octant = dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3);
+    else octant = dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7);
     const int bias = (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? 1 : 0;
     const int32_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
     dx = std::abs(dx);
@@ -200,9 +198,10 @@ TEST(CanvasLines, ReverseCoversTheSamePixelsApartFromTheEnd) {
             forward->Canvas().SetPixel(bx, by, kPen);
             Line(bx, by, ax, ay)(backward->Canvas());
             backward->Canvas().SetPixel(ax, ay, kPen);
-            ExpectPixels(*forward, [&](int32_t x, int32_t y) { return backward->Pixel(x, y); },
-                         "(" + std::to_string(ax) + "," + std::to_string(ay) + ") <-> (" + std::to_string(bx) + "," +
-                             std::to_string(by) + ")");
+            ExpectPixels(
+                *forward, [&](int32_t x, int32_t y) { return backward->Pixel(x, y); },
+                "(" + std::to_string(ax) + "," + std::to_string(ay) + ") <-> (" + std::to_string(bx) + "," +
+                    std::to_string(by) + ")");
         }
 }
 
@@ -265,9 +264,7 @@ TEST(CanvasClip, Table) {
              c.Rectangle({0, 0, 6, 6});
              c.PopClip();
          },
-         [](int32_t x, int32_t y) {
-             return In(x, y, 4, 4, 8, 8) && (x == 4 || y == 4) ? kPen : kSentinel;
-         }},
+         [](int32_t x, int32_t y) { return In(x, y, 4, 4, 8, 8) && (x == 4 || y == 4) ? kPen : kSentinel; }},
         {"lines use the origin",
          [](TCanvas& c) {
              c.PushClip(2, 3, {-10, -10, 10, 10});

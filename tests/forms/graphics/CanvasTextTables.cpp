@@ -17,7 +17,7 @@ namespace {
 // A system colour source whose table the test switches between draws.
 uint32_t g_btnFace = RGB(1, 2, 3);
 uint32_t TestSystemColors(int index) {
-    if (index == 15) return g_btnFace;  // COLOR_BTNFACE
+    if (index == 15) return g_btnFace;     // COLOR_BTNFACE
     if (index == 16) return RGB(9, 9, 9);  // COLOR_BTNSHADOW
     return RGB(200, 200, 200);
 }
@@ -42,14 +42,15 @@ TEST(CanvasSystemColors, ResolvedAtTheMomentOfEachDraw) {
     c.MoveTo(0, 8);
     c.LineTo(8, 8);
     c.SetPixel(15, 11, clBtnShadow);
-    ExpectPixels(*b,
-                 [](int32_t x, int32_t y) {
-                     if (In(x, y, 0, 0, 4, 4) || In(x, y, 0, 6, 8, 7)) return RGB(10, 20, 30);
-                     if (In(x, y, 8, 0, 12, 4) || In(x, y, 0, 8, 8, 9)) return RGB(40, 50, 60);
-                     if (x == 15 && y == 11) return RGB(9, 9, 9);
-                     return kSentinel;
-                 },
-                 "fills, lines and pixels in clBtnFace before and after the change");
+    ExpectPixels(
+        *b,
+        [](int32_t x, int32_t y) {
+            if (In(x, y, 0, 0, 4, 4) || In(x, y, 0, 6, 8, 7)) return RGB(10, 20, 30);
+            if (In(x, y, 8, 0, 12, 4) || In(x, y, 0, 8, 8, 9)) return RGB(40, 50, 60);
+            if (x == 15 && y == 11) return RGB(9, 9, 9);
+            return kSentinel;
+        },
+        "fills, lines and pixels in clBtnFace before and after the change");
     EXPECT_EQ(c.BrushColor, clBtnFace);
     EXPECT_EQ(c.PenColor, clBtnFace);
 }
@@ -149,9 +150,9 @@ TEST(CanvasText, CoverageTable) {
         // Clipping only removes pixels: inside the clip, the clipped text is the
         // unclipped text.
         const std::unique_ptr<TBitmap> whole = DrawText({all, run.x, run.y, run.text, run.style}, w, h);
-        ExpectPixels(*b,
-                     [&](int32_t x, int32_t y) { return run.clip.Contains(x, y) ? whole->Pixel(x, y) : kSentinel; },
-                     "clipped equals unclipped inside the clip");
+        ExpectPixels(
+            *b, [&](int32_t x, int32_t y) { return run.clip.Contains(x, y) ? whole->Pixel(x, y) : kSentinel; },
+            "clipped equals unclipped inside the clip");
     }
 }
 
@@ -191,12 +192,13 @@ TEST(CanvasText, TwoPassesSplitAtAColumnFormOneText) {
     c.TextRect({0, 0, split, h}, run.x, run.y, run.text);
     c.Font.Color = kPen;
     c.TextRect({split, 0, w, h}, run.x, run.y, run.text);
-    ExpectPixels(*b,
-                 [&](int32_t x, int32_t y) {
-                     if (whole->Pixel(x, y) == kSentinel) return kSentinel;
-                     return x < split ? kBrush : kPen;
-                 },
-                 "first pass left of the split, second from it on");
+    ExpectPixels(
+        *b,
+        [&](int32_t x, int32_t y) {
+            if (whole->Pixel(x, y) == kSentinel) return kSentinel;
+            return x < split ? kBrush : kPen;
+        },
+        "first pass left of the split, second from it on");
     EXPECT_GT(CountInk(*b, kBrush), 0);
     EXPECT_GT(CountInk(*b, kPen), 0);
 }
@@ -248,11 +250,12 @@ TEST(CanvasClip, TextClippedByBothTheClipAndTheTextRect) {
     const std::unique_ptr<TBitmap> whole = DrawText({{0, 0, w, h}, 10, 3, "HHHH"}, w, h);
     std::unique_ptr<TBitmap> b = SentinelBitmap(w, h);
     TCanvas& c = b->Canvas();
-    c.PushClip(5, 0, {0, 0, 12, h});  // device columns 5 to 16
+    c.PushClip(5, 0, {0, 0, 12, h});          // device columns 5 to 16
     c.TextRect({7, 0, 40, h}, 5, 3, "HHHH");  // device columns 12 to 44; text at device 10
     c.PopClip();
-    ExpectPixels(*b, [&](int32_t x, int32_t y) { return x >= 12 && x < 17 ? whole->Pixel(x, y) : kSentinel; },
-                 "columns 12 to 16 of the unclipped text");
+    ExpectPixels(
+        *b, [&](int32_t x, int32_t y) { return x >= 12 && x < 17 ? whole->Pixel(x, y) : kSentinel; },
+        "columns 12 to 16 of the unclipped text");
     EXPECT_GT(CountInk(*b, kInk), 0);
 }
 

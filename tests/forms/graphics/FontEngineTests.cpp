@@ -151,8 +151,10 @@ TEST(FontEngine, BitmapGlyphsStayInsideTheirCell) {
                 for (int32_t y = 0; y < g.height; ++y)
                     for (int32_t x = 0; x < g.width; ++x) {
                         if (!g.mask[y * g.width + x]) continue;
-                        EXPECT_TRUE(g.left + x >= 0 && g.left + x < g.advance) << h << " U+" << std::hex << static_cast<unsigned>(c);
-                        EXPECT_TRUE(g.top + y >= 0 && g.top + y < font.Metrics().height) << h << " U+" << std::hex << static_cast<unsigned>(c);
+                        EXPECT_TRUE(g.left + x >= 0 && g.left + x < g.advance)
+                            << h << " U+" << std::hex << static_cast<unsigned>(c);
+                        EXPECT_TRUE(g.top + y >= 0 && g.top + y < font.Metrics().height)
+                            << h << " U+" << std::hex << static_cast<unsigned>(c);
                     }
             }
         }
@@ -232,12 +234,20 @@ TEST(FontEngine, DecodesUtf8) {
         {"two bytes", "\xC3\xA8", U"\u00E8"},
         {"three bytes", "\xE2\x82\xAC", U"\u20AC"},
         {"four bytes", "\xF0\x9F\x98\x80", U"\U0001F600"},
-        {"stray continuation byte", "a\x80" "b", U"a\uFFFD" "b"},
+        {"stray continuation byte",
+         "a\x80"
+         "b",
+         U"a\uFFFD"
+         "b"},
         {"truncated sequence", "a\xE2\x82", U"a\uFFFD\uFFFD"},
         {"overlong form", "\xC0\xAF", U"\uFFFD\uFFFD"},
         {"surrogate", "\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},
         {"beyond U+10FFFF", "\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},
-        {"invalid lead byte", "\xFF" "a", U"\uFFFD" "a"},
+        {"invalid lead byte",
+         "\xFF"
+         "a",
+         U"\uFFFD"
+         "a"},
     };
     for (const auto& row : table) {
         std::u32string got;
@@ -271,17 +281,27 @@ TEST(FontEngine, MetricsArithmetic) {
         std::function<TFontMetrics()> compute;
         TFontMetrics expected;  // height, ascent, underline top and size, strike-out top and size
     } table[] = {
-        {"8-point strike: the rows of BitmapFontDecorationRows", [] { return StrikeMetrics({13, 11, 2}); },
+        {"8-point strike: the rows of BitmapFontDecorationRows",
+         [] {
+             return StrikeMetrics({13, 11, 2});
+         },
          {13, 11, 11, 1, 6, 1}},
-        {"an ascent of 40 draws 3-row lines, centred", [] { return StrikeMetrics({48, 40, 8}); },
+        {"an ascent of 40 draws 3-row lines, centred",
+         [] {
+             return StrikeMetrics({48, 40, 8});
+         },
          {48, 40, 39, 3, 19, 3}},
-        {"outline at 11 ppem: ascent and descent rounded each", [] { return OutlineMetrics(Face(), -11, 11); },
+        {"outline at 11 ppem: ascent and descent rounded each",
+         [] { return OutlineMetrics(Face(), -11, 11); },
          {13, 10, 11, 1, 7, 1}},
         {"outline, positive height: the cell, at the em it implies",
-         [] { return OutlineMetrics(Face(), 20, OutlineEm(Face(), 20)); }, {20, 16, 17, 1, 12, 1}},
-        {"outline without a strike-out: the bitmap one", [] { return OutlineMetrics(Face(90, 0), -11, 11); },
+         [] { return OutlineMetrics(Face(), 20, OutlineEm(Face(), 20)); },
+         {20, 16, 17, 1, 12, 1}},
+        {"outline without a strike-out: the bitmap one",
+         [] { return OutlineMetrics(Face(90, 0), -11, 11); },
          {13, 10, 11, 1, 5, 1}},
-        {"outline without underline data: the bitmap rows", [] { return OutlineMetrics(Face(0), -11, 11); },
+        {"outline without underline data: the bitmap rows",
+         [] { return OutlineMetrics(Face(0), -11, 11); },
          {13, 10, 10, 1, 5, 1}},
         {"14-point stand-in keeps the 12-point strike's proportions",
          [&] { return SubstituteMetrics(Face(), -19, SubstituteEm(-19, twelvePoint), twelvePoint); },
@@ -290,7 +310,8 @@ TEST(FontEngine, MetricsArithmetic) {
          [&] { return SubstituteMetrics(Face(), 24, SubstituteEm(24, twelvePoint), twelvePoint); },
          {24, 19, 20, 1, 14, 1}},
         {"bitmap-only face: 26.6 ascender and descender rounded up",
-         [] { return BitmapFaceMetrics(10 * 64 + 1, -(2 * 64 + 10)); }, {14, 11, 11, 1, 6, 1}},
+         [] { return BitmapFaceMetrics(10 * 64 + 1, -(2 * 64 + 10)); },
+         {14, 11, 11, 1, 6, 1}},
         {"no font: a cell a fifth taller than the em", [] { return NoFontMetrics(11); }, {14, 11, 11, 1, 6, 1}},
     };
     for (const auto& row : table) {
@@ -323,11 +344,26 @@ TEST(FontEngine, GlyphSynthesis) {
         TGlyph expected;
     } table[] = {
         {"bold: drawn again one pixel right, one more advance",
-         [] { TGlyph g = GlyphOf(2, "X..X", 1, 2, 3); Embolden(g); return g; }, GlyphOf(3, "XX..XX", 1, 2, 4)},
+         [] {
+             TGlyph g = GlyphOf(2, "X..X", 1, 2, 3);
+             Embolden(g);
+             return g;
+         },
+         GlyphOf(3, "XX..XX", 1, 2, 4)},
         {"italic above the baseline: a pixel right per two rows",
-         [] { TGlyph g = GlyphOf(1, "XXXX", 0, 0, 2); Shear(g, 4); return g; }, GlyphOf(2, ".X.XX.X.", 0, 0, 2)},
+         [] {
+             TGlyph g = GlyphOf(1, "XXXX", 0, 0, 2);
+             Shear(g, 4);
+             return g;
+         },
+         GlyphOf(2, ".X.XX.X.", 0, 0, 2)},
         {"italic below the baseline leans left",
-         [] { TGlyph g = GlyphOf(1, "XXX", 0, 3, 2); Shear(g, 4); return g; }, GlyphOf(2, ".XX.X.", -1, 3, 2)},
+         [] {
+             TGlyph g = GlyphOf(1, "XXX", 0, 3, 2);
+             Shear(g, 4);
+             return g;
+         },
+         GlyphOf(2, ".XX.X.", -1, 3, 2)},
         {"mono rows, most significant bit first, stored bottom-up",
          [] {
              const uint8_t bits[] = {0x80, 0x40, 0x01, 0x00};
@@ -343,7 +379,9 @@ TEST(FontEngine, GlyphSynthesis) {
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.label);
-        const auto fields = [](const TGlyph& g) { return std::tuple(g.width, g.height, g.left, g.top, g.advance, g.mask); };
+        const auto fields = [](const TGlyph& g) {
+            return std::tuple(g.width, g.height, g.left, g.top, g.advance, g.mask);
+        };
         EXPECT_EQ(fields(row.compute()), fields(row.expected));
     }
     EXPECT_EQ(ToCp1252(U'\u20AC'), 0x80);
