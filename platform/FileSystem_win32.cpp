@@ -17,8 +17,6 @@ namespace platform {
 
 namespace {
 
-std::wstring Wide(std::string_view text) { return base::Utf8ToWide(text); }
-
 std::string Narrow(const wchar_t* text) {
     const std::wstring_view view(text);
     return Utf16ToUtf8(std::u16string(view.begin(), view.end()));
@@ -30,7 +28,7 @@ bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 // "\\server\share\…") get the `\\?\` prefix, which lifts the MAX_PATH limit and keeps
 // every component as written; relative paths keep the ordinary rules.
 std::wstring SystemPath(const std::string& path) {
-    std::wstring wide = Wide(path);
+    std::wstring wide = base::Utf8ToWide(path);
     if (wide.compare(0, 4, L"\\\\?\\") == 0) return wide;
     const bool drive = wide.size() >= 3 && wide[1] == L':' && IsSeparator(wide[2]) &&
                        ((wide[0] >= L'A' && wide[0] <= L'Z') || (wide[0] >= L'a' && wide[0] <= L'z'));
@@ -391,7 +389,7 @@ bool Relink(const std::string& from, const std::string& to, const std::string& t
         return Written(DeleteFileW(SystemPath(from).c_str()) != 0);  // made before the pass ended
     }
     constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-    const std::wstring link = SystemPath(to), target = Wide(text);
+    const std::wstring link = SystemPath(to), target = base::Utf8ToWide(text);
     bool made = CreateSymbolicLinkW(link.c_str(), target.c_str(), kUnprivileged) != 0;
     // Windows before 10 version 1703 refuses the flag as a whole; without it a user who
     // holds the privilege still makes the link.

@@ -10,7 +10,6 @@ namespace forms {
 
 using win32::Hwnd;
 using win32::Id;
-using win32::Wide;
 
 namespace {
 
@@ -111,7 +110,7 @@ WindowId Win32Backend::CreateWindow(const WindowParams& p) {
     State& s = *state_;
     const NativeStyle ns = StyleOf(p.Style);
     const SIZE outer = OuterOf(ns, p.ClientWidth, p.ClientHeight);
-    const std::wstring caption = Wide(p.Caption);
+    const std::wstring caption = base::Utf8ToWide(p.Caption);
     HWND h = CreateWindowExW(ns.ExStyle, kWindowClass, caption.c_str(), ns.Style, p.Left, p.Top, outer.cx, outer.cy,
                              Hwnd(p.Owner), nullptr, s.Instance, &s);
     if (!h) throw Exception("Cannot create a window");
@@ -131,7 +130,7 @@ void Win32Backend::DestroyWindow(WindowId w) {
 
 void Win32Backend::SetCaption(WindowId w, const std::string& caption) {
     if (!state_->Windows.count(Hwnd(w))) return;
-    SetWindowTextW(Hwnd(w), Wide(caption).c_str());
+    SetWindowTextW(Hwnd(w), base::Utf8ToWide(caption).c_str());
 }
 
 void Win32Backend::SetBounds(WindowId w, int32_t left, int32_t top, int32_t clientWidth, int32_t clientHeight) {
@@ -249,12 +248,12 @@ void Win32Backend::StopTimer(TimerId t) {
 }
 
 int32_t Win32Backend::MessageBox(WindowId owner, const std::string& text, const std::string& caption, uint32_t flags) {
-    return MessageBoxW(Hwnd(owner), Wide(text).c_str(), Wide(caption).c_str(), flags);
+    return MessageBoxW(Hwnd(owner), base::Utf8ToWide(text).c_str(), base::Utf8ToWide(caption).c_str(), flags);
 }
 
 bool Win32Backend::ShellExecute(const ShellRequest& r) {
-    const std::wstring verb = Wide(r.Verb), file = Wide(r.File), parameters = Wide(r.Parameters),
-                       directory = Wide(r.Directory);
+    const std::wstring verb = base::Utf8ToWide(r.Verb), file = base::Utf8ToWide(r.File),
+                       parameters = base::Utf8ToWide(r.Parameters), directory = base::Utf8ToWide(r.Directory);
     HINSTANCE result = ShellExecuteW(Hwnd(r.Owner), verb.empty() ? nullptr : verb.c_str(), file.c_str(),
                                      parameters.empty() ? nullptr : parameters.c_str(),
                                      directory.empty() ? nullptr : directory.c_str(), r.ShowCommand);

@@ -20,7 +20,7 @@ std::string Win32Backend::ClipboardText() {
 }
 
 void Win32Backend::SetClipboardText(const std::string& text) {
-    const std::wstring wide = win32::Wide(text);
+    const std::wstring wide = base::Utf8ToWide(text);
     HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     if (!data) return;
     if (auto* p = static_cast<wchar_t*>(GlobalLock(data))) {

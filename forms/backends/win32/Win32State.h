@@ -28,8 +28,6 @@ namespace win32 {
 inline HWND Hwnd(WindowId w) { return reinterpret_cast<HWND>(w); }
 inline WindowId Id(HWND h) { return reinterpret_cast<WindowId>(h); }
 
-inline std::wstring Wide(const std::string& text) { return base::Utf8ToWide(text); }
-
 // The window procedures of the form windows and of the timers' message-only window.
 LRESULT CALLBACK WindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp);
 LRESULT CALLBACK TimerProc(HWND h, UINT m, WPARAM wp, LPARAM lp);
