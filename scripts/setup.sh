@@ -1,44 +1,139 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on Debian 12, then builds once the
-# Windows-side libraries that Debian does not package for mingw-w64 (GoogleTest,
-# libjpeg-turbo) into the prefix that the `windows` preset searches. The Windows program
-# is a 32-bit one, so that it starts on 32-bit Windows too; the tests run it under the
-# 32-bit wine (an i386 package) as well as under the 64-bit one.
-# A machine that already has everything installs and builds nothing. With --native it
-# stops after the packages.
+# Installs from Debian's packages what is missing on Debian 12.
+#
+#   setup.sh --native   what building and running the Linux program needs, nothing more
+#   setup.sh            everything the tests need as well, then builds once the
+#                       Windows-side libraries that Debian does not package for mingw-w64
+#                       (GoogleTest, libjpeg-turbo) into the prefixes the Windows presets
+#                       search
+#
+# The Windows program is a 32-bit one, so that it starts on 32-bit Windows too; where the
+# kernel runs 32-bit programs the tests run it under the 32-bit wine (an i386 package).
+# Where it does not (scripts/machine.sh asks it), nothing of i386 is installed: the tests
+# run the same sources built as a 64-bit program under the 64-bit wine instead.
+#
+# A package mirror in the middle of a sync can serve an index that does not match its
+# Release file. apt-get update is tried again a few times; an index that still fails is
+# a warning, and the install then takes, from an archive that lacks an index for one of
+# the machine's architectures, only what no other archive has: libraries installed for
+# two architectures must be of one version, and an archive seen by one architecture
+# alone would split them. A package that cannot be had still stops setup, with apt's
+# own lines.
+# A machine that already has everything installs and builds nothing.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-prefix="$HOME/.cache/sistemaarchivio/i686-w64-mingw32"
+source "$root/scripts/machine.sh"
 jobs=$(nproc)
 
-packages=(
-  cmake ninja-build g++ libgtest-dev googletest
-  libsdl2-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev
-  fonts-wine mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-  wine64 wine wine32:i386 xvfb xdotool imagemagick clang clang-format libclang-rt-14-dev dpkg-dev
+native=(
+  cmake ninja-build g++ pkgconf
+  libsdl2-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libatk1.0-dev libatk-bridge2.0-dev
+  fonts-wine
+)
+tests=(
+  libgtest-dev googletest
+  mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+  wine64 wine xvfb xdotool imagemagick clang clang-format libclang-rt-14-dev dpkg-dev
   fuse3 exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
   samba smbnetfs gvfs-fuse gvfs-backends libglib2.0-bin openssh-server sshfs procps
   file lintian unzip strace
-  libatk1.0-dev libatk-bridge2.0-dev at-spi2-core python3-pyatspi dbus x11-xserver-utils
+  at-spi2-core python3-pyatspi dbus x11-xserver-utils
   orca speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins espeak-ng libao4
   openbox python3-gi gir1.2-gtk-3.0
 )
+# The Windows programs the tests build, by mingw-w64's name for each.
+triplets=(i686-w64-mingw32)
+if sa_runs_32bit; then
+  tests+=(wine32:i386)
+else
+  tests+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix)
+  triplets+=(x86_64-w64-mingw32)
+fi
+
+packages=("${native[@]}")
+if [ "${1:-}" != "--native" ]; then packages+=("${tests[@]}"); fi
 
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
 
+# apt-get update, tried again on failure; what still fails is named and left behind.
 apt_updated=0
 apt_update() {
-  if [ "$apt_updated" -eq 0 ]; then
-    "${sudo[@]}" apt-get update -q
-    apt_updated=1
-  fi
+  if [ "$apt_updated" -eq 1 ]; then return 0; fi
+  apt_updated=1
+  local log try tries=${SA_APT_TRIES:-4}
+  log=$(mktemp)
+  for ((try = 1; ; try++)); do
+    # After a failure, proxies are asked for fresh copies rather than the ones they keep.
+    local fresh=()
+    if [ "$try" -gt 1 ]; then fresh=(-o Acquire::http::No-Cache=true); fi
+    if "${sudo[@]}" apt-get update -q "${fresh[@]}" >"$log" 2>&1; then
+      rm -f "$log"
+      return 0
+    fi
+    if [ "$try" -ge "$tries" ]; then break; fi
+    echo "setup: apt-get update failed (try $try of $tries); trying again in ${SA_APT_PAUSE:-20}s:"
+    grep -E '^(E|W):' "$log" | sed 's/^/  /'
+    sleep "${SA_APT_PAUSE:-20}"
+  done
+  echo "setup: warning: after $tries tries apt-get update still fails; going on with the indexes it has:" >&2
+  grep -E '^(E|W):' "$log" | sed 's/^/  /' >&2
+  rm -f "$log"
 }
 
-# wine32 is a package of the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+# An apt preferences file for the install, where some archive has an index for some of
+# the machine's architectures and not for the others: such an archive gets priority 1,
+# every other one 1001, so that whatever the install touches takes the version that
+# every architecture has, back from a newer one if need be. Empty where there is no such
+# archive. Its comments name each archive and what it lacks.
+split_archives_pins() {
+  local archs
+  archs=$(
+    dpkg --print-architecture
+    dpkg --print-foreign-architectures
+  )
+  apt-get indextargets --format '$(SITE) $(RELEASE) $(COMPONENT)|$(ARCHITECTURE)|$(ORIGIN)|$(CODENAME)|$(FILENAME)' \
+    'Identifier: Packages' 2>/dev/null |
+    awk -F'|' -v archs="$archs" '
+      BEGIN { n = split(archs, list, "\n") }
+      system("test -e \"" $5 "\"") == 0 { has[$1, $2] = 1 }
+      { pin[$1] = "o=" $3 ",n=" $4; seen[$1] = 1 }
+      END {
+        for (a in seen) {
+          some = 0; missing = ""
+          for (i = 1; i <= n; i++)
+            if (list[i] != "") { if ((a, list[i]) in has) some = 1; else missing = missing " " list[i] }
+          if (some && missing != "") { split_found = 1; comment = comment "# " a ": no index for" missing "\n"; low[pin[a]] = 1 }
+          else if (some) high[pin[a]] = 1
+        }
+        if (!split_found) exit
+        printf "%s", comment
+        for (p in low) printf "\nPackage: *\nPin: release %s\nPin-Priority: 1\n", p
+        for (p in high) if (!(p in low)) printf "\nPackage: *\nPin: release %s\nPin-Priority: 1001\n", p
+      }'
+}
+
+# apt-get install; where an index is missing, with the pins above, taking versions back
+# where need be but never removing a package.
+apt_install() {
+  local pins split options=() status=0
+  split=$(split_archives_pins)
+  if [ -n "$split" ]; then
+    echo "setup: warning: installing the versions that every architecture has, as these lack an index:"
+    echo "$split" | sed -n 's/^# /  /p'
+    pins=$(mktemp)
+    if [ -f /etc/apt/preferences ]; then cat /etc/apt/preferences >"$pins"; fi
+    echo "$split" >>"$pins"
+    options=(-o "Dir::Etc::Preferences=$pins" --allow-downgrades --no-remove)
+  fi
+  "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=1200 "${options[@]}" install -y -q "$@" || status=$?
+  if [ -n "$split" ]; then rm -f "$pins"; fi
+  return "$status"
+}
+
+if [[ " ${packages[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo[@]}" dpkg --add-architecture i386
 fi
 
@@ -49,30 +144,18 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   apt_update
-  "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=1200 install -y -q "${missing[@]}"
+  apt_install "${missing[@]}"
 fi
 
 # --native: the packages alone, for building and running the Linux program.
 if [ "${1:-}" = "--native" ]; then exit 0; fi
 
-toolchain="$root/cmake/mingw-w64.cmake"
-work=""
-cleanup() { if [ -n "$work" ]; then rm -rf "$work"; fi; }
-trap cleanup EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
-if [ ! -f "$prefix/lib/libgtest.a" ] || [ ! -f "$prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
-  echo "setup: building GoogleTest for mingw-w64 into $prefix"
-  work=${work:-$(mktemp -d)}
-  cmake -S /usr/src/googletest -B "$work/gtest" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=ON -DBUILD_SHARED_LIBS=OFF \
-    -Dgtest_disable_pthreads=OFF >/dev/null
-  cmake --build "$work/gtest" -j "$jobs" >/dev/null
-  cmake --install "$work/gtest" >/dev/null
-fi
-
-if [ ! -f "$prefix/lib/libjpeg.a" ] || [ ! -f "$prefix/include/jpeglib.h" ]; then
-  echo "setup: building libjpeg-turbo for mingw-w64 into $prefix"
+# libjpeg-turbo's source, once, from Debian's source package.
+jpeg_source() {
+  if [ -d "$work/jpeg-src/src" ]; then return 0; fi
   # `apt-get source` needs a deb-src entry for the suites the machine already uses.
   if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/*.sources \
      && ! grep -qs '^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/*.list; then
@@ -98,16 +181,33 @@ if [ ! -f "$prefix/lib/libjpeg.a" ] || [ ! -f "$prefix/include/jpeglib.h" ]; the
     apt_updated=0
   fi
   apt_update
-  work=${work:-$(mktemp -d)}
   mkdir -p "$work/jpeg-src"
   (cd "$work/jpeg-src" && apt-get source -q --download-only libjpeg-turbo >/dev/null \
      && dpkg-source -x ./*.dsc src >/dev/null)
-  # No SIMD: it needs an assembler that the build machine need not have.
-  cmake -S "$work/jpeg-src/src" -B "$work/jpeg" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
-    -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF -Wno-dev >/dev/null
-  cmake --build "$work/jpeg" -j "$jobs" >/dev/null
-  cmake --install "$work/jpeg" >/dev/null
-fi
+}
+
+for triplet in "${triplets[@]}"; do
+  prefix="$HOME/.cache/sistemaarchivio/$triplet"
+  toolchain="$root/cmake/$triplet.cmake"
+  if [ ! -f "$prefix/lib/libgtest.a" ] || [ ! -f "$prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
+    echo "setup: building GoogleTest for $triplet into $prefix"
+    cmake -S /usr/src/googletest -B "$work/gtest-$triplet" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=ON -DBUILD_SHARED_LIBS=OFF \
+      -Dgtest_disable_pthreads=OFF >/dev/null
+    cmake --build "$work/gtest-$triplet" -j "$jobs" >/dev/null
+    cmake --install "$work/gtest-$triplet" >/dev/null
+  fi
+  if [ ! -f "$prefix/lib/libjpeg.a" ] || [ ! -f "$prefix/include/jpeglib.h" ]; then
+    echo "setup: building libjpeg-turbo for $triplet into $prefix"
+    jpeg_source
+    # No SIMD: it needs an assembler that the build machine need not have.
+    cmake -S "$work/jpeg-src/src" -B "$work/jpeg-$triplet" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+      -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF -Wno-dev >/dev/null
+    cmake --build "$work/jpeg-$triplet" -j "$jobs" >/dev/null
+    cmake --install "$work/jpeg-$triplet" >/dev/null
+  fi
+done
 echo "setup: ready"
