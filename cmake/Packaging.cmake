@@ -7,8 +7,13 @@ if(NOT TARGET SistemaArchivio)
 endif()
 
 set(sa_packaging ${PROJECT_SOURCE_DIR}/packaging)
-# The packages' file names; the package tests of the native build look for them.
-set(SA_ZIP_FILE_NAME SistemaArchivio-${PROJECT_VERSION}-win32.zip)
+# The packages' file names; the package tests of the native build look for them. The
+# 64-bit Windows build, which only the tests use, makes a zip of its own name.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(SA_ZIP_FILE_NAME SistemaArchivio-${PROJECT_VERSION}-win64.zip)
+else()
+  set(SA_ZIP_FILE_NAME SistemaArchivio-${PROJECT_VERSION}-win32.zip)
+endif()
 find_program(SA_DPKG dpkg)
 if(SA_DPKG)
   execute_process(COMMAND ${SA_DPKG} --print-architecture OUTPUT_VARIABLE sa_deb_arch OUTPUT_STRIP_TRAILING_WHITESPACE)

@@ -3,9 +3,11 @@
 # sa_runs_32bit: succeeds when the kernel runs 32-bit x86 programs. It asks by running
 # one: a 96-byte i386 ELF that only exits with 42. A kernel without IA32 emulation, or
 # with it switched off at boot, answers "Exec format error" instead. SA_NO_32BIT=1
-# answers no without asking, so that a machine that runs them can try the other path.
+# answers no without asking, so that a machine that runs them can try the other path;
+# the answer is kept in SA_RUNS_32BIT (yes or no), which callers export to their own.
 sa_runs_32bit() {
   if [ "${SA_NO_32BIT:-0}" = 1 ]; then return 1; fi
+  case "${SA_RUNS_32BIT:-}" in yes) return 0 ;; no) return 1 ;; esac
   case "$(uname -m)" in x86_64 | i?86) ;; *) return 1 ;; esac
   local probe status
   probe=$(mktemp) || return 1
@@ -21,5 +23,6 @@ sa_runs_32bit() {
   "$probe" 2>/dev/null
   status=$?
   rm -f "$probe"
-  [ "$status" -eq 42 ]
+  if [ "$status" -eq 42 ]; then SA_RUNS_32BIT=yes; else SA_RUNS_32BIT=no; fi
+  [ "$SA_RUNS_32BIT" = yes ]
 }

@@ -10,8 +10,13 @@
 #   run-e2e.sh zip WINDOWS_BUILD_DIR ZIP_NAME VERSION [WINEARCH, else win32]
 #       the released zip, unpacked into the archive's folder, converts it; its message,
 #       its guide, the manifest, version and imports read back from the executable
+#   run-e2e.sh pe WINDOWS_BUILD_DIR ZIP_NAME VERSION
+#       the zip's executable read without running it: a Windows GUI program for x86,
+#       relocatable and without executable data, importing only the Windows 7 functions
+#       of windows7-imports.txt, all from KnownDLLs
 #
-# Exits 77 (skipped) when wine, Xvfb, xdotool or the Windows build (or its zip) is
+# The Windows programs run in a wine prefix of their kind: a 64-bit program in a 64-bit
+# one. Exits 77 (skipped) when wine, Xvfb, xdotool or the Windows build (or its zip) is
 # missing. Every process it starts is stopped at the end: the prefix's wineserver with
 # -k, the X server and the tool by their PIDs.
 set -u
@@ -42,8 +47,46 @@ case "$mode" in
     [ -f "$probe" ] || skip "$probe is not built"
     command -v unzip >/dev/null 2>&1 || skip "unzip is not installed"
     ;;
-  *) echo "usage: $0 program|backend|msaa WINDOWS_BUILD_DIR | zip WINDOWS_BUILD_DIR ZIP_NAME VERSION" >&2; exit 2 ;;
+  pe) exe="$build/${3:-}" ;;
+  *) echo "usage: $0 program|backend|msaa WINDOWS_BUILD_DIR | zip|pe WINDOWS_BUILD_DIR ZIP_NAME VERSION" >&2; exit 2 ;;
 esac
+
+# The executable $1 as Windows' loader reads it: machine, subsystem, its DLL
+# characteristics, and every import a Windows 7 function of a KnownDLL.
+check_executable() {
+  local header imports outside dlls
+  header=$(objdump -p "$1")
+  echo "$header" | grep -q -E '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)$' || fail "$1 is not a 32-bit (PE32) program"
+  objdump -f "$1" | grep -q -E '^architecture: i386,' || fail "$1 is not an x86 program"
+  echo "$header" | grep -q -E '^Subsystem[[:space:]]+00000002[[:space:]]+\(Windows GUI\)$' || fail "$1 is not a Windows GUI program"
+  for flag in DYNAMIC_BASE NX_COMPAT; do
+    echo "$header" | grep -q -x -E "[[:space:]]+$flag" || fail "$1 lacks $flag"
+  done
+  imports=$(echo "$header" | awk '/^\tDLL Name:/ { d = tolower($3) } /^$/ { d = "" }
+    d && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ { print d, $3 }' | LC_ALL=C sort -u)
+  outside=$(LC_ALL=C comm -23 <(echo "$imports") <(grep -v '^#' "$here/windows7-imports.txt" | LC_ALL=C sort))
+  [ -n "$imports" ] && [ -z "$outside" ] || fail "imports outside the Windows 7 set: ${outside:-none read}"
+  # Windows 7's KnownDLLs that a program may import (HKLM\...\Session Manager\KnownDLLs).
+  dlls=$(echo "$header" | awk '/^\tDLL Name:/ { print tolower($3) }' | LC_ALL=C sort -u |
+    grep -v -x -E '(advapi32|comdlg32|difxapi|gdi32|imagehlp|imm32|kernel32|lpk|msctf|msvcrt|normaliz|nsi|ole32|oleaut32|psapi|rpcrt4|sechost|setupapi|shell32|shlwapi|user32|usp10|wldap32|ws2_32)\.dll')
+  [ -z "$dlls" ] || fail "imports DLLs outside the KnownDLLs: $dlls"
+}
+
+if [ "$mode" = pe ]; then
+  for tool in unzip objdump; do command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"; done
+  [ -f "$exe" ] || skip "$exe is not built (cmake --preset windows && cmake --build --preset windows --target package)"
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  unzip -q "$exe" SistemaArchivio.exe -d "$work" || fail "the zip holds no SistemaArchivio.exe"
+  check_executable "$work/SistemaArchivio.exe"
+  echo "PASSED: $3 read without running it: PE32 x86 GUI program, DYNAMIC_BASE, NX_COMPAT, Windows 7 imports from KnownDLLs"
+  exit 0
+fi
+# Every other mode runs the program: in a prefix of the program's own kind.
+if [ "$mode" != zip ] && [ -f "$exe" ] && objdump -f "$exe" 2>/dev/null | grep -q 'pei-x86-64'; then
+  export WINEARCH=win64
+fi
+
 for tool in wine wineserver Xvfb xdotool objdump; do
   command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
 done
@@ -97,13 +140,13 @@ fi
 planted=$'oleacc.dll\nuxtheme.dll'
 start_tool() {
   for dll in $planted; do cp "$build/tests/e2e-windows/planted.dll" "$1/$dll" || skip "planted.dll is not built"; done
-  (cd "$1" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;oleacc,uxtheme=n,b" exec wine ./SistemaArchivio.exe) >"$work/wine.log" 2>&1 &
+  (cd "$1" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;oleacc,uxtheme=n,b" exec "$SA_WINE" ./SistemaArchivio.exe) >"$work/wine.log" 2>&1 &
   app_pid=$!
 }
 none_ran() { ! ls "$1"/*.ran >/dev/null 2>&1 || fail "planted DLLs ran inside the tool: $(cd "$1" && echo *.ran)"; }
 
 if [ "$mode" = backend ]; then
-  wine "$exe" >"$work/wine.log" 2>&1
+  "$SA_WINE" "$exe" >"$work/wine.log" 2>&1
   status=$?
   cat "$work/wine.log"
   [ "$status" -eq 0 ] || fail "win32_backend_tests exited with $status"
@@ -127,7 +170,7 @@ if [ "$mode" = msaa ]; then
   printf 'first' >"$archive/Data/1234.kar"
   cp "$exe" "$archive/SistemaArchivio.exe"
   start_tool "$archive"
-  wine "$probe" >"$work/probe.log" 2>>"$work/wine.log"
+  "$SA_WINE" "$probe" >"$work/probe.log" 2>>"$work/wine.log"
   status=$?
   cat "$work/probe.log"
   none_ran "$archive"
@@ -211,7 +254,7 @@ case "$(stat -c %A "$archive/Data/0r/0readonly.kar")" in
 esac
 
 if [ "$mode" = zip ]; then
-  message=$(cd "$archive" && wine "$probe" message "Lyrimat to Vocarium" 2>>"$work/wine.log")
+  message=$(cd "$archive" && "$SA_WINE" "$probe" message "Lyrimat to Vocarium" 2>>"$work/wine.log")
   [ "$message" = "Ho Finito!" ] || fail "the message box says: $message"
 fi
 
@@ -237,7 +280,7 @@ iconv -f UTF-8 -t UTF-8 "$guide" >/dev/null 2>&1 || fail "LEGGIMI.txt is not UTF
 grep -q "SistemaArchivio $version " "$guide" || fail "LEGGIMI.txt does not name version $version"
 
 # The manifest as Windows reads it from the executable.
-manifest=$(cd "$archive" && wine "$probe" manifest SistemaArchivio.exe 2>>"$work/wine.log") ||
+manifest=$(cd "$archive" && "$SA_WINE" "$probe" manifest SistemaArchivio.exe 2>>"$work/wine.log") ||
   fail "no manifest, or more than one, in SistemaArchivio.exe"
 while IFS='|' read -r expectation pattern; do
   found=no
@@ -267,13 +310,10 @@ OriginalFilename=SistemaArchivio.exe
 ProductVersion=$version
 EOF
 )
-actual_version=$(cd "$archive" && wine "$probe" version SistemaArchivio.exe 2>>"$work/wine.log")
+actual_version=$(cd "$archive" && "$SA_WINE" "$probe" version SistemaArchivio.exe 2>>"$work/wine.log")
 [ "$actual_version" = "$expected_version" ] || fail "version resource:
 $actual_version"
 
-# Every import is a library and a function of Windows 7 that windows7-imports.txt lists.
-imports=$(objdump -p "$archive/SistemaArchivio.exe" | awk '/^\tDLL Name:/ { d = tolower($3) } /^$/ { d = "" }
-  d && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ { print d, $3 }' | LC_ALL=C sort -u)
-outside=$(LC_ALL=C comm -23 <(echo "$imports") <(grep -v '^#' "$here/windows7-imports.txt" | LC_ALL=C sort))
-[ -n "$imports" ] && [ -z "$outside" ] || fail "imports outside the Windows 7 set: ${outside:-none read}"
+# The executable: the shipped one as Windows' loader reads it.
+if [ "$(basename "$exe")" = "SistemaArchivio-$version-win32.zip" ]; then check_executable "$archive/SistemaArchivio.exe"; fi
 echo "PASSED: the unpacked zip converted the archive (\"$message\", exit code 0); guide, manifest and version $version"
