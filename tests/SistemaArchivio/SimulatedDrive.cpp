@@ -62,8 +62,8 @@ long SimulatedDrive::LastFault() const {
 
 Failure SimulatedDrive::Fault() {
     const long call = calls++;
-    if (call == endAt) throw Ended{};
     if (call == appearAt) Put(appearPath, Node::File, appearContent);
+    if (call == endAt) throw Ended{};
     if (call >= silentFrom && call < silentFrom + silentCalls) return Failure::NoAnswer;
     const auto fault = faults.find(call);
     return fault == faults.end() ? Failure::None : fault->second;
@@ -193,20 +193,19 @@ bool SimulatedDrive::ForEachEntry(const std::string& folder, const std::function
     if (!at.node || at.node->kind != Node::Folder) return Fail(Failure::Missing);
     std::vector<std::string> names;
     for (const auto& child : at.node->children) names.push_back(child.first);
-    last_ = Failure::None;
     for (const std::string& name : names) {
         const auto child = at.node->children.find(name);
         if (child == at.node->children.end()) continue;
         if (const Failure failure = Fault(); failure != Failure::None) return !Fail(failure);  // ended early
         // The listing tells a folder by its type, without a call of its own.
         const std::string path = archivepaths::Join(at.path, name);
-        if (!visit({Listed(name), AttributesOf(Find(path)), child->second->kind == Node::Link})) break;
+        if (!visit({Listed(name), AttributesOf(Find(path)), child->second->kind == Node::Link})) return true;
     }
-    return true;
+    return Fail(Failure::None) || true;  // a listing that ran to its end clears the last failure
 }
 
 std::uint32_t SimulatedDrive::Attributes(const std::string& path) {
-    return Fault() == Failure::None ? AttributesOf(Find(path)) : platform::kInvalidAttributes;
+    return Silent() ? platform::kInvalidAttributes : AttributesOf(Find(path));
 }
 
 std::uint32_t SimulatedDrive::AttributesOf(const Found& at) {
@@ -216,25 +215,25 @@ std::uint32_t SimulatedDrive::AttributesOf(const Found& at) {
 }
 
 bool SimulatedDrive::IsLink(const std::string& path) {
-    if (Fault() != Failure::None) return false;
+    if (Silent()) return false;
     const Found at = Find(path, false);
     return at.node && at.node->kind == Node::Link;
 }
 
 std::string SimulatedDrive::LinkTarget(const std::string& path) {
-    if (Fault() != Failure::None) return {};
+    if (Silent()) return {};
     const Found at = Find(path);
     return at.node && at.node->kind != Node::Link ? at.path : std::string();
 }
 
 bool SimulatedDrive::SameFile(const std::string& a, const std::string& b) {
-    if (Fault() != Failure::None) return false;
+    if (Silent()) return false;
     const Found one = Find(a, false), other = Find(b, false);
     return one.node && one.node == other.node;
 }
 
 bool SimulatedDrive::SameDevice(const std::string& a, const std::string& b) {
-    return Fault() == Failure::None && Find(a).node && Find(b).node;
+    return !Silent() && Find(a).node && Find(b).node;
 }
 
 bool SimulatedDrive::MakeWritable(const std::string& path) {
@@ -286,7 +285,7 @@ bool SimulatedDrive::MakeFolder(const std::string& path) {
 }
 
 std::optional<std::string> SimulatedDrive::LinkText(const std::string& path) {
-    if (Fault() != Failure::None) return std::nullopt;
+    if (Silent()) return std::nullopt;
     const Found at = Find(path, false);
     if (!at.node || at.node->kind != Node::Link) return std::nullopt;
     return at.node->content;

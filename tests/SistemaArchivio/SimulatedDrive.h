@@ -81,6 +81,9 @@ public:
 
 private:
     platform::Failure Fault();  // counts a call: the failure injected into it, or None
+    // A call that only reads says no more than that it failed, which, on a drive that
+    // answers, it does not.
+    bool Silent() { return Fault() == platform::Failure::NoAnswer; }
     bool Fail(platform::Failure failure);
     platform::Failure NewName(const Found& at);  // why `at` cannot take a new entry
     std::string Listed(const std::string& kept) const;

@@ -62,7 +62,8 @@ const Failure kFailures[] = {
     Failure::OtherDevice,   Failure::Missing,      Failure::NoAnswer, Failure::Other};
 
 // Blocks of the warning whose cause pressing again cannot remove.
-const char* const kLasting[] = {"non accetta", "nome inventato", "troppo lungo", "non fa parte", "gi\xC3\xA0 presente"};
+const char* const kLasting[] = {"non accetta", "nome inventato", "troppo lungo", "parte dell'archivio",
+                                "gi\xC3\xA0 presente"};
 
 struct Item {
     std::string name, content;  // a link's content: its target's
@@ -92,7 +93,7 @@ private:
     void DrawFaults();
     std::string Check(const RecordingBox& box, bool ended, bool faultFree, bool appeared);
     std::string CheckDone(bool appeared);
-    std::string CheckWarning(const std::string& text, bool faultFree);
+    std::string CheckWarning(const std::string& text, bool faultFree, bool appeared);
     bool CanHold(const std::string& name) const;
     std::string Setting() const;
     std::string Tree() const;
@@ -101,6 +102,7 @@ private:
     const std::function<unsigned(unsigned)>& pick_;
     SimulatedDrive drive_;
     std::vector<Item> songs_, links_;
+    bool silent_ = false;  // the drive did not answer some call of a press so far
     std::ostringstream drawn_;
 };
 
@@ -199,6 +201,7 @@ std::string Run::Go() {
     for (int press = 1; press <= kPresses; ++press) {
         const bool faultFree = drive_.calls > drive_.LastFault();
         const bool appearing = drive_.calls <= drive_.appearAt;
+        const long from = drive_.calls;
         RecordingBox box;
         bool ended = false;
         try {
@@ -207,6 +210,10 @@ std::string Run::Go() {
             ended = true;
         }
         if (!ended && box.shown.size() != 1) return "press " + std::to_string(press) + ": no message; " + Setting();
+        silent_ = silent_ || (drive_.silentCalls && from < drive_.silentFrom + drive_.silentCalls &&
+                              drive_.calls > drive_.silentFrom);
+        for (const auto& [at, failure] : drive_.faults)
+            silent_ = silent_ || (failure == Failure::NoAnswer && at >= from && at < drive_.calls);
         if (const std::string problem = Check(box, ended, faultFree, appearing && drive_.calls > drive_.appearAt);
             !problem.empty())
             return "press " + std::to_string(press) + ": " + problem + "\n" + Setting() +
@@ -234,17 +241,20 @@ std::string Run::Check(const RecordingBox& box, bool ended, bool faultFree, bool
     const std::string& text = box.shown[0].text;
     if (text == kConversionDone) return CheckDone(appeared);
     if (text == kArchiveMissing)
-        return drive_.Find(At("Data")).node ? "Data is there, yet the message says there is none" : std::string();
-    return CheckWarning(text, faultFree);
+        return drive_.Find(At("Data")).node && !appeared ? "Data is there, yet the message says there is none"
+                                                         : std::string();
+    return CheckWarning(text, faultFree, appeared);
 }
 
 // Every song where the karaoke program reads it: in the bucket as the drive holds it,
-// or as Windows reads it (without its trailing dot); tdata gone, or left empty. A file
+// or as Windows reads it (without its trailing dot); tdata gone, or left with empty
+// folders alone. A file
 // that appeared in Data during the pass may have come after it.
 std::string Run::CheckDone(bool appeared) {
     const SimulatedDrive::Found staging = drive_.Find(At("tdata"), false), data = drive_.Find(At("Data"));
-    if (staging.node && (staging.node->kind != Node::Folder || !staging.node->children.empty()))
-        return "tdata is still there";
+    for (const auto& [path, content] : drive_.Read())
+        if (path.rfind("/w/tdata/", 0) == 0 && content != "/") return "tdata still holds " + path;
+    if (staging.node && staging.node->kind != Node::Folder) return "tdata is no folder";
     if (!data.node) return "Data is gone";
     for (const auto& [name, node] : data.node->children)
         if ((node->kind != Node::Folder || !IsBucketName(name)) && !(appeared && name == "nuovo.kar"))
@@ -259,7 +269,10 @@ std::string Run::CheckDone(bool appeared) {
     }
     for (const Item& link : links_) {
         const SimulatedDrive::Found at = drive_.Find(At("Data/" + BucketName(link.name) + "/0" + link.name));
-        if (!at.node || at.node->content != link.content) return "the link \"" + link.name + "\" leads elsewhere";
+        // Known: where the drive did not show a link's target, the link is taken to lead
+        // nowhere and keeps its text, which no longer leads there from its bucket.
+        if ((!at.node || at.node->content != link.content) && !silent_)
+            return "the link \"" + link.name + "\" leads elsewhere";
     }
     return {};
 }
@@ -270,7 +283,8 @@ bool Run::CanHold(const std::string& name) const {
     return bucketHeld && drive_.Holds(NewFileName(name)) && platform::NameLength(NewFileName(name)) <= 255;
 }
 
-std::string Run::CheckWarning(const std::string& text, bool faultFree) {
+// A file that appeared in Data during the pass may have come after its last look.
+std::string Run::CheckWarning(const std::string& text, bool faultFree, bool appeared) {
     std::size_t named = 0, notReached = 0;
     bool swapFailed = false;
     for (std::size_t at = 0; at < text.size();) {
@@ -294,13 +308,13 @@ std::string Run::CheckWarning(const std::string& text, bool faultFree) {
             if (Has(line, "\xE2\x80\xA6")) continue;
             if (!drive_.Find(At(line), false).node) return "named \"" + line + "\", which is not there";
             const std::string name(archivepaths::BaseName(line));
-            if ((Has(header, "non accetta") || Has(header, "troppo lungo")) && At(line) == At("Data/" + name) &&
-                CanHold(name))
+            if (faultFree && (Has(header, "non accetta") || Has(header, "troppo lungo")) &&
+                At(line) == At("Data/" + name) && CanHold(name))
                 return "\"" + line + "\" can be held, yet the message says it cannot";
         }
         if (line.rfind("e altr", 0) == 0) more = std::stoul(line.substr(line.find(' ', 2) + 1));
         if (count != (Has(header, "copie") ? lines / 2 : lines) + more) return "the count of \"" + header + "\"";
-        if (Has(header, "sottocartell") || Has(header, "cartella tdata")) continue;
+        if (Has(header, "sottocartell") || Has(header, "nella cartella tdata")) continue;
         named += count;
         if (Has(header, "ancora")) notReached = count;
     }
@@ -309,7 +323,9 @@ std::string Run::CheckWarning(const std::string& text, bool faultFree) {
         for (const auto& [name, node] : data.node->children)
             files += node->kind != Node::Folder, songs += node->kind == Node::File;
     if (swapFailed && files) return "every song is said to be in tdata, yet Data holds files";
-    if (text.rfind("Non ho spostato", 0) != 0 && (songs > named || notReached > files))
+    // A refusal counts nothing; a drive that stopped answering cannot be counted.
+    if (text.rfind("Non ho spostato", 0) != 0 && !Has(text, "smesso di rispondere") &&
+        (songs > named + appeared || notReached > files))
         return std::to_string(songs) + " songs in Data, " + std::to_string(named) + " named";
     return {};
 }
