@@ -5,26 +5,13 @@
 
 #include "SistemaArchivio/ArchivePaths.h"
 #include "base/Utf8.h"
+#include "tests/platform/TempTree.h"
 
 namespace sim {
 
 namespace {
 
 using platform::Failure;
-
-// Simple case folding, for the scripts the names of the archives are drawn from: each
-// range [first, last] of capitals folds by `by`; ẞ folds to ß.
-struct Fold {
-    char32_t first, last;
-    int by;
-};
-constexpr Fold kFolds[] = {{U'A', U'Z', 32},
-                           {U'\u00C0', U'\u00D6', 32},
-                           {U'\u00D8', U'\u00DE', 32},
-                           {U'\u0391', U'\u03A1', 32},
-                           {U'\u03A3', U'\u03A9', 32},
-                           {U'\u0410', U'\u042F', 32},
-                           {U'\u1E9E', U'\u1E9E', 0xDF - 0x1E9E}};
 
 std::vector<std::string> Parts(const std::string& path) {
     std::vector<std::string> parts;
@@ -75,12 +62,7 @@ bool SimulatedDrive::Fail(Failure failure) {
 }
 
 std::string SimulatedDrive::Key(std::string_view name) const {
-    if (!rules.foldsCase) return std::string(name);
-    std::u32string chars = base::DecodeUtf8(name);
-    for (char32_t& c : chars)
-        for (const Fold& f : kFolds)
-            if (c >= f.first && c <= f.last) c = static_cast<char32_t>(static_cast<int>(c) + f.by);
-    return base::EncodeUtf8(chars);
+    return rules.foldsCase ? testtree::FoldCase(name) : std::string(name);
 }
 
 // A name a share cannot pass on, as hash2 makes one up: its first character, five

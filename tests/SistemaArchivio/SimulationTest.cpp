@@ -8,7 +8,7 @@
 #include "tests/SistemaArchivio/Simulation.h"
 
 TEST(Simulation, SeededRuns) {
-    constexpr unsigned long kRuns = 3000;
+    constexpr unsigned long kRuns = 2000;
     const char* only = std::getenv("SA_SIMULATION_RUN");
     const unsigned long first = only ? std::strtoul(only, nullptr, 10) : 1, last = only ? first : kRuns;
     for (unsigned long seed = first; seed <= last; ++seed) {
