@@ -104,9 +104,11 @@ SimulatedDrive::Found SimulatedDrive::Find(const std::string& path, bool followL
             continue;
         }
         if (folder->kind != Node::Folder || depth > 40) return {};
-        auto child = folder->children.begin();
-        while (child != folder->children.end() && Key(child->first) != Key(parts[i]) &&
-               Listed(child->first) != parts[i])
+        auto child = folder->children.find(parts[i]);
+        const std::string key = Key(parts[i]);
+        if (child == folder->children.end()) child = folder->children.begin();
+        while (child != folder->children.end() && child->first != parts[i] && Key(child->first) != key &&
+               (!rules.makesUpNames || Listed(child->first) != parts[i]))
             ++child;
         if (child == folder->children.end())
             return last ? Found{nullptr, folder, archivepaths::Join(at, parts[i])} : Found{};
