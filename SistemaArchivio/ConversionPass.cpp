@@ -44,6 +44,15 @@ bool IsFolder(std::uint32_t attributes) {
     return attributes != platform::kInvalidAttributes && (attributes & platform::kAttributeDirectory);
 }
 
+// A name Windows can hold, as far as a bucket's two characters go: no control character,
+// none of \ / : * ? " < > |, no trailing dot or blank.
+bool WindowsHolds(std::string_view name) {
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
+            return false;
+    return !name.empty() && name.back() != '.' && name.back() != ' ';
+}
+
 enum class Ending { Done, Missing, Incomplete };
 
 // How the staged songs reach Data at the end of a pass.
@@ -81,11 +90,10 @@ private:
     Plan PlanFor(bool bucketsInData) const;
     Ending Finish(Plan plan);
     Ending Incomplete();
-    void Recount();
+    bool Recount();
     Failure MakeBucket(const std::string& path);
     const StagedBucket& Staged(const std::string& bucket);
-    bool ListsBack(const std::string& name);
-    std::string BucketOf(const std::string& name) const;
+    std::string BucketOf(const std::string& name);
     void ReclaimStaged();
     bool Reclaim(const std::string& folder);
     bool Move(const std::string& from, const std::string& to, bool knownFree = false);
@@ -104,9 +112,12 @@ private:
     Ending Swap();
     Ending Merge();
     void MergeBucket(const std::string& staged, const std::string& bucket);
+    std::optional<std::vector<Entry>> Whole(const std::string& folder);
+    static bool IsStray(const Entry& entry);
+    std::optional<bool> Listed(const std::string& path);
     bool Exists(const std::string& path);
     bool HasSongs(const std::string& folder);
-    std::string StagedPlace(const std::string& name) const;
+    std::string StagedPlace(const std::string& name);
     std::string Shown(const std::string& path) const;
 
     platform::FileSystemPort& fs_;
@@ -116,12 +127,15 @@ private:
     std::string staging_;
     bool linked_ = false;  // Data is a link, and data_ the folder it leads to
     bool madeStaging_ = false;
-    bool wholeFolders_ = false;                               // a folder can be renamed with its content
-    bool madeUpNames_ = false;                                // the drive shows some names under names it made up
-    bool wrote_ = false;                                      // the pass got as far as moving
-    bool stopped_ = false;                                    // the drive stopped answering, and the pass moving
-    int unanswered_ = 0;                                      // failures in a row that were the drive not answering
-    std::vector<std::string> unansweredNames_;                // their names, disk errors if the drive answers again
+    bool wholeFolders_ = false;                 // a folder can be renamed with its content
+    bool madeUpNames_ = false;                  // the drive shows some names under names it made up
+    bool reclaimed_ = false;                    // songs under made-up buckets in tdata were sent to theirs
+    bool unreclaimed_ = false;                  // and some may be left there
+    bool straysNamed_ = false;                  // what in tdata is no bucket has been named
+    bool wrote_ = false;                        // the pass got as far as moving
+    bool stopped_ = false;                      // the drive stopped answering, and the pass moving
+    int unanswered_ = 0;                        // failures in a row that were the drive not answering
+    std::vector<std::string> unansweredNames_;  // their names, disk errors if the drive answers again
     platform::Renames renames_ = platform::Renames::Unknown;  // learned at the first move
     std::size_t longestName_ = kLongestAnyName;
     std::unordered_map<std::string, Failure> buckets_;      // by path: why it could not be made, or Failure::None
@@ -168,9 +182,20 @@ Ending Pass::Run() {
             Stop();
             return Incomplete();
         }
+        const std::optional<bool> listed = Listed(data_);
+        if (!listed) {  // not even the folder beside it can be listed
+            Stop();
+            return Incomplete();
+        }
+        if (*listed) return Refuse(Obstacle::DataUnreadable, {Shown(data_)});
         // No Data but files in tdata: an earlier pass ended between removing Data and
         // renaming tdata. Finishing its swap is all that is left to do.
-        if (!stagingUsable || linked_ || !HasSongs(staging_)) return Ending::Missing;
+        if (!stagingUsable || linked_) return Ending::Missing;
+        if (!Whole(staging_)) {  // it was made, or there, a moment ago
+            Stop();
+            return Incomplete();
+        }
+        if (!HasSongs(staging_)) return Ending::Missing;
         wrote_ = true;
         wholeFolders_ = fs_.TrustsFolderRenames(staging_);
         const Plan plan = PlanFor(false);
@@ -205,9 +230,11 @@ Ending Pass::Run() {
         }
         return !stopped_;  // the rest of a silent drive's listing is not read, entry by entry
     });
-    if (!listed) return Ending::Missing;
+    if (!listed) return Refuse(Obstacle::DataUnreadable, {Shown(data_)});
     // A listing that ended early stops the pass: what it did not show is counted at the end.
-    if (fs_.LastFailure() == Failure::NoAnswer) Stop();
+    if (!stopped_ && fs_.LastFailure() != Failure::None) Stop();
+    // Songs an earlier pass left under a made-up bucket reach theirs before the links to them move.
+    if (madeUpNames_ && !stopped_) ReclaimStaged();
     for (const std::string& name : links_)
         if (!stopped_) StageLink(name);
     return Finish(PlanFor(bucketsInData));
@@ -222,11 +249,21 @@ Plan Pass::PlanFor(bool bucketsInData) const {
 }
 
 // Songs an earlier pass left in a bucket the drive lists under a made-up name go where
-// their names call for; then, with nothing left behind, tdata takes Data's place.
+// their names call for; then, with nothing left behind, tdata takes Data's place, or its
+// buckets join Data's. What in tdata is no bucket stays there, named either way: it
+// keeps tdata from taking Data's place, not the buckets from joining.
 Ending Pass::Finish(Plan plan) {
-    if (madeUpNames_ && !stopped_) ReclaimStaged();
+    if (madeUpNames_ && !stopped_ && !reclaimed_) ReclaimStaged();
     if (!stopped_) Answered(true);  // it answered to the end: its few silences were disk errors
-    if (stopped_ || !outcome_.Complete()) return Incomplete();
+    const bool merges = plan == Plan::Merge && outcome_.Complete();
+    if (!stopped_) {
+        const std::optional<std::vector<Entry>> staged = Whole(staging_);
+        straysNamed_ = staged.has_value();  // else the merge names them, or the swap waits
+        if (!staged && plan == Plan::Swap) outcome_.Add(Cause::DiskError, Shown(staging_));
+        for (const Entry& entry : staged ? *staged : std::vector<Entry>{})
+            if (IsStray(entry)) outcome_.Add(Cause::InStaging, Shown(Join(staging_, entry.name)));
+    }
+    if (stopped_ || (!merges && !outcome_.Complete())) return Incomplete();
     return plan == Plan::Merge ? Merge() : Swap();
 }
 
@@ -240,21 +277,28 @@ Ending Pass::Refuse(Obstacle obstacle, std::vector<std::string> names, Cause cau
 }
 
 Ending Pass::Incomplete() {
-    Recount();
+    // Left with nothing to say, or with a Data it cannot list, the drive did not show
+    // what is there.
+    if (!Recount() && IsFolder(fs_.Attributes(data_))) Stop();
+    if (outcome_.Complete()) Stop();
     outcome_.songsWaiting = HasSongs(staging_);
     return Ending::Incomplete;
 }
 
 // Every number the report gives is counted from what is there: a name reported left
-// that is gone since is dropped, and a song still in Data that no cause names (the
-// pass stopped before it, or its listing ended early) is named as not moved yet. A
-// link whose song waits for a cause already named waits with it.
-void Pass::Recount() {
-    const std::optional<std::vector<Entry>> entries = fs_.List(data_);
+// that is gone since (where Data could be listed), or whose copy is, is dropped, and a
+// song still in Data that no cause names (the pass stopped before it, or its listing
+// ended early) is named as not moved yet. A link whose song waits for a cause already
+// named waits with it. False when Data could not be listed.
+bool Pass::Recount() {
+    const std::optional<std::vector<Entry>> entries = Whole(data_);
     std::set<std::string> inData, named;  // as shown; a made-up name may list yet not resolve
     for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) inData.insert(Shown(Join(data_, entry.name)));
+    const auto there = [&](const std::string& path) {
+        return Exists(RootLength(path) ? path : Join(workFolder_, path));
+    };
     const auto gone = [&](const LeftBehind& l) {
-        return !inData.count(l.path) && !Exists(RootLength(l.path) ? l.path : Join(workFolder_, l.path));
+        return (entries && !inData.count(l.path) && !there(l.path)) || (!l.present.empty() && !there(l.present));
     };
     for (std::size_t cause = 0; cause < kCauses; ++cause) {
         std::vector<LeftBehind>& left = outcome_.left[cause];
@@ -267,6 +311,7 @@ void Pass::Recount() {
         if (!IsFolder(entry.attributes) && (!entry.link || stopped_) && !named.count(path))
             outcome_.Add(Cause::NotReached, path);
     }
+    return entries.has_value();
 }
 
 // What the pass wrote is on the disk before it says so: a stick pulled out at the
@@ -292,51 +337,46 @@ Failure Pass::MakeBucket(const std::string& path) {
     return bucket->second;
 }
 
-// A bucket is made in tdata once per pass and must list back under the name it was made
-// with: a share that cannot hold the name shows the folder under one it made up ("0."
-// as "0MTTCO~Z"), and a song moved in would never reach its bucket. There the bucket
-// the karaoke program on Windows looks in serves, the name as Windows reads it (without
-// its trailing dot, "0"); failing that, the songs stay in Data as names the drive
-// cannot hold. Plain letters and digits are held everywhere and not looked for.
+// A bucket is made in tdata once per pass. Where names differ only in case, a drive that
+// ignores case holds one bucket for both, as Windows does: making the second finds the
+// first, and its songs join it. A share shows a name Windows cannot hold under one it
+// made up ("0." as "0MTTCO~Z"), and a song moved in would never reach its bucket; there
+// the bucket the karaoke program on Windows looks in serves, the name as Windows reads
+// it (without its trailing dot, "0"); failing that, the songs stay in Data as names the
+// drive cannot hold. Which names a share makes up is told by the name alone.
 const Pass::StagedBucket& Pass::Staged(const std::string& bucket) {
     const auto [place, fresh] = staged_.try_emplace(bucket, StagedBucket{bucket});
-    if (!fresh) return place->second;
-    const auto plain = [](unsigned char c) {
-        return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
-    };
     StagedBucket& staged = place->second;
-    staged.failure = MakeBucket(Join(staging_, bucket));
-    if (staged.failure == Failure::None) {
-        if (std::all_of(bucket.begin(), bucket.end(), plain) || ListsBack(bucket)) return staged;
-        // Empty unless an earlier pass moved songs in: those are found by their made-up name.
-        fs_.RemoveEmptyFolder(Join(staging_, bucket));
-        staged.failure = Failure::BadName;
-    }
+    if (!fresh) return staged;
+    staged.failure = madeUpNames_ && !WindowsHolds(bucket) ? Failure::BadName : MakeBucket(Join(staging_, bucket));
     if (staged.failure == Failure::BadName && bucket.size() > 1 && bucket.back() == '.') {
         staged.name.pop_back();
         staged.failure = MakeBucket(Join(staging_, staged.name));
-        if (staged.failure == Failure::None && !ListsBack(staged.name)) staged.failure = Failure::BadName;
     }
     return staged;
 }
 
-bool Pass::ListsBack(const std::string& name) {
-    const std::optional<std::vector<Entry>> entries = fs_.List(staging_);
-    return entries && std::any_of(entries->begin(), entries->end(), [&](const Entry& e) { return e.name == name; });
-}
-
-// The bucket a song of this name lies in, in tdata or, once converted, in Data.
-std::string Pass::BucketOf(const std::string& name) const {
-    const std::string bucket = BucketName(name);
+// The bucket a song of this name lies in, in tdata or, once converted, in Data: where
+// this pass staged its songs; else where an earlier one did, which, for a bucket ending
+// in a dot that the drive cannot hold, is the name as Windows reads it (Staged).
+std::string Pass::BucketOf(const std::string& name) {
+    std::string bucket = BucketName(name);
     const auto place = staged_.find(bucket);
-    return place != staged_.end() && place->second.failure == Failure::None ? place->second.name : bucket;
+    if (place != staged_.end() && place->second.failure == Failure::None) return place->second.name;
+    const bool held =
+        madeUpNames_ ? WindowsHolds(bucket) : Exists(Join(staging_, bucket)) || Exists(Join(data_, bucket));
+    if (bucket.size() > 1 && bucket.back() == '.' && !held) bucket.pop_back();
+    return bucket;
 }
 
 void Pass::ReclaimStaged() {
-    const std::optional<std::vector<Entry>> entries = fs_.List(staging_);
+    reclaimed_ = true;
+    const std::optional<std::vector<Entry>> entries = Whole(staging_);
+    unreclaimed_ = !entries;
     for (const Entry& entry : entries ? *entries : std::vector<Entry>{})
-        if (IsFolder(entry.attributes) && !entry.link && platform::IsMadeUpName(entry.name))
-            Reclaim(Join(staging_, entry.name));
+        if (IsFolder(entry.attributes) && !entry.link && platform::IsMadeUpName(entry.name) &&
+            !Reclaim(Join(staging_, entry.name)))
+            unreclaimed_ = true;
 }
 
 // A folder under a made-up name whose files all belong to one bucket is that bucket,
@@ -434,7 +474,7 @@ bool Pass::CanStage(const std::string& name, const std::string& from) {
     return failure == Failure::None;
 }
 
-std::string Pass::StagedPlace(const std::string& name) const {
+std::string Pass::StagedPlace(const std::string& name) {
     return Join(Join(staging_, BucketOf(name)), NewFileName(name));
 }
 
@@ -459,6 +499,9 @@ void Pass::StageLink(const std::string& name) {
     }
     const std::optional<std::string> newText = NewLinkText(*text);
     if (!newText) return;  // its song stayed in Data, for a cause already reported: so does the link
+    // A link kept as it is that leads nowhere now may lead to a song the pass leaves
+    // behind: it waits with them.
+    if (*newText == *text && (!outcome_.Complete() || unreclaimed_) && fs_.LinkTarget(from).empty()) return;
     if (*newText == *text) MoveFile(from, to);
     else if (!Relink(from, to, *newText)) Left(from, to, fs_.LastFailure());
 }
@@ -528,7 +571,11 @@ Ending Pass::Swap() {
     for (int tries = 1; !Move(staging_, data_); ++tries) {
         const Failure failure = fs_.LastFailure();
         if (tries == kSwapTries || (failure != Failure::InUse && failure != Failure::InUseOrNoPermission)) {
-            outcome_.Add(Cause::SwapFailed, Shown(data_));
+            // Whatever came into Data since its listing, not the swap, is what is left;
+            // a Data still there that shows nothing did not answer.
+            Recount();
+            if (outcome_.Complete() && failure == Failure::Taken) Stop();
+            else if (outcome_.Complete()) outcome_.Add(Cause::SwapFailed, Shown(data_));
             return Incomplete();
         }
         std::this_thread::sleep_for(kSwapPause);
@@ -540,15 +587,17 @@ Ending Pass::Swap() {
 // not renamed: each staged bucket joins its namesake, or moves in whole where Data has
 // none and folders can be renamed. Then the emptied staging folder goes.
 Ending Pass::Merge() {
-    const std::optional<std::vector<Entry>> staged = fs_.List(staging_);
+    const std::optional<std::vector<Entry>> staged = Whole(staging_);
     for (const Entry& entry : staged ? *staged : std::vector<Entry>{}) {
         const std::string path = Join(staging_, entry.name);
         if (stopped_) break;
-        if (entry.link || !IsFolder(entry.attributes) || !IsBucketName(entry.name))
-            outcome_.Add(Cause::InStaging, Shown(path));
-        else MergeBucket(path, Join(data_, entry.name));
+        if (!IsStray(entry)) MergeBucket(path, Join(data_, entry.name));
+        else if (!straysNamed_) outcome_.Add(Cause::InStaging, Shown(path));
     }
-    fs_.RemoveEmptyFolder(staging_);
+    // A tdata that could not be listed is merged only where it is empty.
+    if (!fs_.RemoveEmptyFolder(staging_) && !staged) outcome_.Add(Cause::DiskError, Shown(staging_));
+    // Moves the drive did not answer, with no answer since: it stopped.
+    if (!unansweredNames_.empty()) Stop();
     return outcome_.Complete() ? Ending::Done : Incomplete();
 }
 
@@ -560,7 +609,8 @@ void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
     } else if (const Failure failure = MakeBucket(bucket); failure != Failure::None) {
         return Failed(failure, Shown(staged));
     }
-    const std::optional<std::vector<Entry>> files = fs_.List(staged);
+    const std::optional<std::vector<Entry>> files = Whole(staged);
+    if (!files) return Failed(Failure::Other, Shown(staged));
     for (const Entry& file : files ? *files : std::vector<Entry>{}) {
         const std::string path = Join(staged, file.name);
         if (stopped_) return;
@@ -570,6 +620,26 @@ void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
     }
     if (!fs_.RemoveEmptyFolder(staged) && fs_.LastFailure() == Failure::Taken)
         SettleSecondNames(staged, [&bucket](const std::string& name) { return Join(bucket, name); });
+}
+
+// A folder's entries, where the listing ran to its end.
+std::optional<std::vector<Entry>> Pass::Whole(const std::string& folder) {
+    std::optional<std::vector<Entry>> entries = fs_.List(folder);
+    return entries && fs_.LastFailure() == Failure::None ? entries : std::nullopt;
+}
+
+bool Pass::IsStray(const Entry& entry) {
+    return entry.link || !IsFolder(entry.attributes) || !IsBucketName(entry.name);
+}
+
+// Whether `path` is a folder among its folder's entries: there, though it may not be
+// readable; nothing where its folder cannot be listed.
+std::optional<bool> Pass::Listed(const std::string& path) {
+    const std::optional<std::vector<Entry>> entries = Whole(Parent(path));
+    const std::string_view name = BaseName(path);
+    if (!entries) return std::nullopt;
+    return std::any_of(entries->begin(), entries->end(),
+                       [&](const Entry& e) { return e.name == name && IsFolder(e.attributes); });
 }
 
 bool Pass::Exists(const std::string& path) {

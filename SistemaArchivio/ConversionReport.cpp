@@ -227,6 +227,11 @@ std::string ObstacleText(const ConversionOutcome& o) {
                    " \xC3\xA8 un collegamento a una cartella che non esiste pi\xC3\xB9 o non \xC3\xA8 "
                    "raggiungibile.\nSe "
                    "l'archivio si trova su un disco esterno o di rete, collegalo.";
+        case Obstacle::DataUnreadable:
+            return kNothingMoved + "non riesco a leggere la cartella " + first +
+                   ": non hai il permesso di aprirla, oppure il disco o la rete non rispondono.\nControlla che il "
+                   "disco, o la rete, funzioni; se non basta, chiedi il permesso di leggere la cartella a chi "
+                   "amministra il computer.";
         case Obstacle::None:
             break;
     }

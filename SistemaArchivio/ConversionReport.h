@@ -48,6 +48,7 @@ enum class Obstacle {
     OtherDevice,        // Data lies on another file system than its staging folder
     DataIsDrive,        // Data is a link to a whole drive, which has nothing beside it
     DataLinkBroken,     // Data is a link that leads nowhere
+    DataUnreadable,     // Data is there but cannot be listed
 };
 
 struct LeftBehind {

@@ -206,6 +206,12 @@ TEST(ConversionReport, Texts) {
              "Data \u00e8 un collegamento a una cartella che non esiste pi\u00f9 o non \u00e8 raggiungibile.\n"
              "Se l'archivio si trova su un disco esterno o di rete, collegalo." +
              kRetry},
+        {"Data cannot be read", Refusal(Obstacle::DataUnreadable, {"Data"}),
+         kNothing +
+             "non riesco a leggere la cartella Data: non hai il permesso di aprirla, oppure il disco o la rete non "
+             "rispondono.\nControlla che il disco, o la rete, funzioni; se non basta, chiedi il permesso di "
+             "leggere la cartella a chi amministra il computer." +
+             kRetry},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "SistemaArchivio/ConversionPass.h"
+#include "SistemaArchivio/ArchivePaths.h"
 #include "SistemaArchivio/ConversionReport.h"
 #include "tests/SistemaArchivio/RecordingBox.h"
 #include "tests/platform/TempTree.h"
 
+using archivepaths::Parent;
 using testtree::TempFolder;
 using testtree::Tree;
 using testtree::WithFolders;
@@ -31,6 +33,8 @@ public:
     std::map<std::string, int> timesToFail;                   // by source path: then it moves
     std::map<std::string, platform::Failure> failingFolders;  // by path
     bool diskFull = false;                                    // no folder can be made
+    std::string unlistable;                                   // a folder that cannot be listed
+    std::string appearing;                                    // a file put in Data right before its removal
     std::vector<std::string> writes;                          // "remove <path>", "writable <path>", ..., "flush", "box"
 
     std::uint32_t Attributes(const std::string& path) override {
@@ -46,8 +50,15 @@ public:
         readOnlyFolders.erase(path);
         return FileSystemPort::MakeWritable(path);
     }
+    bool ForEachEntry(const std::string& folder, const std::function<bool(const platform::Entry&)>& visit) override {
+        if (folder == unlistable) return false;
+        const bool listed = FileSystemPort::ForEachEntry(folder, visit);
+        injected_ = platform::Failure::None;  // the listing's end says why it ended
+        return listed;
+    }
     bool RemoveEmptyFolder(const std::string& path) override {
         writes.push_back("remove " + path);
+        if (!appearing.empty() && path == Parent(appearing)) testtree::WriteFile(appearing, "new");
         if (path == junction) return true;  // gone, with the way to its target
         if (readOnlyFolders.count(path)) return Fail(platform::Failure::InUseOrNoPermission);
         return FileSystemPort::RemoveEmptyFolder(path);
@@ -213,19 +224,56 @@ TEST(WindowsRules, ADriveThatStopsAnsweringStopsThePassAndCountsWhatIsLeft) {
     EXPECT_EQ(std::count_if(rules.writes.begin(), rules.writes.end(), move), 8);  // not one by one to the end
 }
 
-TEST(WindowsRules, AStagingFolderThatCannotBeMadeMovesNothing) {
-    TempFolder temp;
-    temp.Build({{"Data/a.kar", "a"}});
-    WindowsRules rules;
-    rules.diskFull = true;
-    RecordingBox box;
-    ConvertArchive(temp.Path(), box, rules);
-    ConversionOutcome expected;
-    expected.obstacle = Obstacle::StagingNotMade;
-    expected.obstacleCause = Cause::DiskFull;
-    expected.obstacleNames = {"tdata"};
-    EXPECT_EQ(box.shown,
-              (std::vector<RecordingBox::Message>{{ConversionReportText(expected), "Lyrimat to Vocarium", 0x30}}));
-    EXPECT_EQ(rules.writes, std::vector<std::string>{"make " + (temp / "tdata")});
-    EXPECT_EQ(temp.Read(), WithFolders({{"Data/a.kar", "a"}}));
+// Each row: how the pass is hindered, what it says, its writes (where given), the tree after.
+TEST(WindowsRules, AHinderedPassSaysWhatHappened) {
+    struct Row {
+        const char* label;
+        void (*hinder)(WindowsRules& rules, const TempFolder& temp);
+        ConversionOutcome said;
+        std::vector<std::string> writes;  // below the case's folder
+        Tree after;
+    };
+    const auto refusal = [](Obstacle obstacle, Cause cause, const char* name) {
+        ConversionOutcome o;
+        o.obstacle = obstacle, o.obstacleCause = cause, o.obstacleNames = {name};
+        return o;
+    };
+    ConversionOutcome appeared;
+    appeared.Add(Cause::NotReached, "Data" + std::string(1, platform::kSeparator) + "new.kar");
+    appeared.songsWaiting = true;
+    const Row rows[] = {
+        {"tdata cannot be made",
+         [](WindowsRules& r, const TempFolder&) { r.diskFull = true; },
+         refusal(Obstacle::StagingNotMade, Cause::DiskFull, "tdata"),
+         {"make tdata"},
+         {{"Data/a.kar", "a"}}},
+        {"Data cannot be listed: nothing is made",
+         [](WindowsRules& r, const TempFolder& t) { r.unlistable = t / "Data"; },
+         refusal(Obstacle::DataUnreadable, Cause::DiskError, "Data"),
+         {"make tdata", "remove tdata", "flush"},
+         {{"Data/a.kar", "a"}}},
+        {"a file comes into Data before the swap: it is what is left",
+         [](WindowsRules& r, const TempFolder& t) { r.appearing = t / "Data/new.kar"; },
+         appeared,
+         {},
+         {{"Data/new.kar", "new"}, {"tdata/0a/0a.kar", "a"}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        TempFolder temp;
+        temp.Build({{"Data/a.kar", "a"}});
+        WindowsRules rules;
+        row.hinder(rules, temp);
+        RecordingBox box;
+        ConvertArchive(temp.Path(), box, rules);
+        EXPECT_EQ(box.shown,
+                  (std::vector<RecordingBox::Message>{{ConversionReportText(row.said), "Lyrimat to Vocarium", 0x30}}));
+        std::vector<std::string> writes;
+        for (const std::string& w : row.writes)
+            writes.push_back(w == "flush" ? w : w.substr(0, w.find(' ') + 1) + (temp / w.substr(w.find(' ') + 1)));
+        if (!row.writes.empty()) {
+            EXPECT_EQ(rules.writes, writes);
+        }
+        EXPECT_EQ(temp.Read(), WithFolders(row.after));
+    }
 }

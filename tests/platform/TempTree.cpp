@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/Utf8.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -193,6 +195,28 @@ Tree WithFolders(const Tree& files) {
             tree.emplace(path.substr(0, slash + 1), "");
     }
     return tree;
+}
+
+std::string FoldCase(std::string_view name) {
+    struct Fold {
+        char32_t first, last;
+        int by;
+    };
+    // ß has no capital of its own in the tables of exFAT and Samba: ẞ stays apart.
+    static constexpr Fold kFolds[] = {{U'A', U'Z', 32},           {U'\u00C0', U'\u00D6', 32},
+                                      {U'\u00D8', U'\u00DE', 32}, {U'\u0391', U'\u03A1', 32},
+                                      {U'\u03A3', U'\u03A9', 32}, {U'\u0410', U'\u042F', 32}};
+    std::u32string chars = base::DecodeUtf8(name);
+    for (char32_t& c : chars)
+        for (const Fold& f : kFolds)
+            if (c >= f.first && c <= f.last) c = static_cast<char32_t>(static_cast<int>(c) + f.by);
+    return base::EncodeUtf8(chars);
+}
+
+Tree FoldCase(const Tree& tree) {
+    Tree folded;
+    for (const auto& [path, content] : tree) folded.emplace(FoldCase(path), content);
+    return folded;
 }
 
 fs::path Native(const std::string& path) {

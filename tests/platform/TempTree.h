@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 
 // Real folder trees for tests, built and read back straight through the system's own
 // API, so that the code under test is checked against an independent view of the disk.
@@ -19,6 +20,12 @@ inline constexpr char kReparsePoint[] = "(reparse point)";
 // `files` plus every folder that holds one of them; folders of their own (ending in
 // '/') may be listed too.
 Tree WithFolders(const Tree& files);
+
+// A name, or every path of a tree, under the case folding of the scripts the tests'
+// names are drawn from (Latin-1, Greek, Cyrillic), as exFAT, NTFS and Samba compare
+// them; a tree's paths that fold alike become one.
+std::string FoldCase(std::string_view name);
+Tree FoldCase(const Tree& tree);
 
 std::filesystem::path Native(const std::string& path);
 std::string Join(const std::string& folder, const std::string& relative);  // relative uses '/'
