@@ -5,7 +5,7 @@
 # warnings as errors (ci), native under the address and undefined-behaviour sanitizers
 # (asan), and the Windows cross build under wine (windows); builds the release packages
 # (the Windows zip, the Debian package), which the ci tests install and use as a user
-# would; then fuzzes the layout reader for a bounded time (fuzz). Exits non-zero if any
+# would; then fuzzes the layout reader and the conversion for a bounded time (fuzz). Exits non-zero if any
 # step fails; every configuration is still tried. Its last lines say what it covered.
 #
 # The Windows program is a 32-bit one. Where the kernel runs no 32-bit programs (asked
@@ -130,22 +130,31 @@ wine_start >/dev/null 2>&1
 test_preset "${windows[0]}"
 wineserver -k || true
 
-# The layout reader under libFuzzer, for a bounded time: no crash, no leak, and every
-# malformed layout ends in the reader's own error.
+# Under libFuzzer, each for a bounded time: the layout reader (no crash, no leak, and
+# every malformed layout ends in the reader's own error) and the conversion against
+# simulated drives and faults (every check after every press holds).
 fuzz_seconds=${SA_FUZZ_SECONDS:-60}
 build_preset fuzz
 case " ${built[*]} " in
   *" fuzz "*)
-    echo "=== fuzz: layout reader for ${fuzz_seconds}s"
-    corpus="$logs/fuzz-corpus"
-    mkdir -p "$corpus" && cp fuzz/corpus/* "$corpus/"
-    if build/fuzz/fuzz/layout_fuzzer -max_total_time="$fuzz_seconds" -seed=1 -dict=fuzz/layout.dict \
-        "$corpus" >"$logs/fuzz.log" 2>&1; then
-      summaries+=("fuzz: $(grep -E '^Done [0-9]+ runs' "$logs/fuzz.log" | tail -n 1)")
-    else
-      tail -n 40 "$logs/fuzz.log"
-      failed+=("fuzz")
-    fi
+    for target in layout conversion; do
+      echo "=== fuzz: $target for ${fuzz_seconds}s"
+      corpus="$logs/$target-corpus"
+      options=(-max_total_time="$fuzz_seconds" -seed=1)
+      mkdir -p "$corpus"
+      if [ "$target" = layout ]; then
+        cp fuzz/corpus/* "$corpus/"
+        options+=(-dict=fuzz/layout.dict)
+      else
+        options+=(-max_len=256)
+      fi
+      if build/fuzz/fuzz/${target}_fuzzer "${options[@]}" "$corpus" >"$logs/fuzz-$target.log" 2>&1; then
+        summaries+=("fuzz $target: $(grep -E '^Done [0-9]+ runs' "$logs/fuzz-$target.log" | tail -n 1)")
+      else
+        tail -n 40 "$logs/fuzz-$target.log"
+        failed+=("fuzz $target")
+      fi
+    done
     ;;
 esac
 
