@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, checks that every include runs down
 # the layers and that every source file is laid out as .clang-format says, then builds
-# and runs every test in three configurations: native with
-# warnings as errors (ci), native under the address and undefined-behaviour sanitizers
-# (asan), and the Windows cross build under wine (windows); builds the release packages
-# (the Windows zip, the Debian package), which the ci tests install and use as a user
-# would; then fuzzes the layout reader and the conversion for a bounded time (fuzz). Exits non-zero if any
-# step fails; every configuration is still tried. Its last lines say what it covered.
+# and runs every test in three configurations: native with warnings as errors (ci),
+# native under the address and undefined-behaviour sanitizers (asan), and the Windows
+# cross build under wine (windows); builds the release packages (the Windows zip, the
+# Debian package), which the ci tests install and use as a user would; then fuzzes the
+# layout reader and the conversion for a bounded time (fuzz). Exits non-zero if any step
+# fails; every configuration is still tried. Its last lines say what it covered.
 #
 # The Windows program is a 32-bit one. Where the kernel runs no 32-bit programs (asked
 # once, by scripts/machine.sh), or where SA_NO_32BIT=1 says to act as if, the same
