@@ -41,6 +41,9 @@ enum class TBrushStyle : uint8_t { bsSolid, bsClear };
 // - TextExtent(text): width and height of the text's cell in the current font; the
 //   height is the font's line height even for an empty text.
 // - Draw(x, y, bitmap): one block copy of every pixel of the bitmap, unscaled.
+// - SetPixel(x, y, color): the one pixel (x, y) in `color`.
+// - GetPixel(x, y): the fixed colour (0x00BBGGRR) of the pixel (x, y); clNone where
+//   that pixel lies outside the surface or outside the current clip.
 // Anything that falls outside the surface or outside the current clip is discarded.
 // System colours are resolved at the moment of each drawing call.
 class TCanvas {

@@ -23,7 +23,6 @@ public:
     TSize TextExtent(std::string_view text) override;
     void Draw(int32_t x, int32_t y, const TBitmap& source) override;
     void SetPixel(int32_t x, int32_t y, TColor color) override;
-    // clNone outside the bitmap or outside the clip.
     TColor GetPixel(int32_t x, int32_t y) const override;
 
 private:
