@@ -10,6 +10,18 @@ enum TShiftFlag : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRi
 using TShiftState = uint8_t;
 enum class TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 
+// The shift-state bit that says a mouse button is held.
+constexpr TShiftFlag ButtonShift(TMouseButton b) {
+    switch (b) {
+        case TMouseButton::mbLeft:
+            return ssLeft;
+        case TMouseButton::mbRight:
+            return ssRight;
+        default:
+            return ssMiddle;
+    }
+}
+
 // Virtual-key codes, with Windows' values.
 enum VirtualKey : uint16_t {
     VK_BACK = 0x08,

@@ -9,6 +9,12 @@ namespace forms {
 
 namespace {
 
+// The value of a hexadecimal digit, either case.
+int HexDigitValue(char d) {
+    return std::isdigit(static_cast<unsigned char>(d)) ? d - '0'
+                                                       : std::tolower(static_cast<unsigned char>(d)) - 'a' + 10;
+}
+
 class Parser {
 public:
     Parser(std::string_view text, const std::string& name) : text_(text), name_(name) {}
@@ -161,9 +167,7 @@ private:
         while (pos_ < text_.size() && std::isxdigit(static_cast<unsigned char>(text_[pos_]))) {
             const char d = text_[pos_];
             if (base == 10 && !std::isdigit(static_cast<unsigned char>(d))) break;
-            const uint64_t digit = std::isdigit(static_cast<unsigned char>(d))
-                                       ? static_cast<uint64_t>(d - '0')
-                                       : static_cast<uint64_t>(std::tolower(static_cast<unsigned char>(d)) - 'a' + 10);
+            const auto digit = static_cast<uint64_t>(HexDigitValue(d));
             if (v > (UINT64_MAX - digit) / static_cast<uint64_t>(base)) Fail("number out of range");
             v = v * static_cast<uint64_t>(base) + digit;
             ++pos_, ++digits;
@@ -212,9 +216,7 @@ private:
             const char c = text_[pos_++];
             if (c == '}') break;
             if (!std::isxdigit(static_cast<unsigned char>(c))) Fail("hex digit expected in binary data");
-            const int v = std::isdigit(static_cast<unsigned char>(c))
-                              ? c - '0'
-                              : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+            const int v = HexDigitValue(c);
             if (half < 0) {
                 half = v;
             } else {

@@ -302,6 +302,7 @@ public:
         const AccessibleNode* n = nullptr;
         if (HRESULT hr = Find(child, n); hr != S_OK) return hr;
         if (n->DefaultAction.empty()) return DISP_E_MEMBERNOTFOUND;
+        if (!RunsDefaultAction(*n)) return E_FAIL;
         PostMessageW(shared_->Window, kAccessibleActionMessage, static_cast<WPARAM>(n->Id), kActionDefault);
         return S_OK;
     }

@@ -22,9 +22,9 @@ TShiftState MouseShift(WPARAM keys) {
     if (keys & MK_SHIFT) s |= ssShift;
     if (keys & MK_CONTROL) s |= ssCtrl;
     if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
-    if (keys & MK_LBUTTON) s |= ssLeft;
-    if (keys & MK_RBUTTON) s |= ssRight;
-    if (keys & MK_MBUTTON) s |= ssMiddle;
+    if (keys & MK_LBUTTON) s |= ButtonShift(TMouseButton::mbLeft);
+    if (keys & MK_RBUTTON) s |= ButtonShift(TMouseButton::mbRight);
+    if (keys & MK_MBUTTON) s |= ButtonShift(TMouseButton::mbMiddle);
     return s;
 }
 
@@ -171,9 +171,7 @@ LRESULT Win32Backend::State::WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp)
 
 LRESULT Win32Backend::State::TimerMessage(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_TIMER) {
-        // A tick queued before its timer was stopped is dropped.
-        if (RunningTimers.count(static_cast<UINT_PTR>(wp)))
-            Report([&](EventSink& s) { s.Timer(static_cast<TimerId>(wp)); });
+        Report([&](EventSink& s) { s.Timer(static_cast<TimerId>(wp)); });
         return 0;
     }
     return DefWindowProcW(h, m, wp, lp);
