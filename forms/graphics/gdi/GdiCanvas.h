@@ -80,4 +80,8 @@ private:
     TGdiCanvas canvas_;
 };
 
+// Installs the running desktop's scheme (GetSysColor) as the source of system colours:
+// done as the program starts, and again by the Windows backend as it is made.
+void UseDesktopSystemColors();
+
 }  // namespace forms
