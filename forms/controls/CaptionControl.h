@@ -38,7 +38,10 @@ public:
 
     // The control this caption stands for: a label names its field. Kept by id, so a
     // control destroyed first leaves no dangling reference.
-    void SetFocusControl(const TControl* c) { focusControl_ = c ? c->AccessibleId() : kNoNode; }
+    void SetFocusControl(const TControl* c) {
+        focusControl_ = c ? c->AccessibleId() : kNoNode;
+        this->AccessibleChanged(AccessibleChange::Name);
+    }
     bool Describe(AccessibleNode& node) const override {
         node.Role = AccessibleRole::StaticText;
         node.Name = this->Caption();

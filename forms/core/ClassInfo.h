@@ -85,7 +85,8 @@ const TClassInfo* FindClass(const std::string& name);
 // Every registered class, by name.
 std::vector<const TClassInfo*> RegisteredClasses();
 
-// A visual form designer's component palette. The running tool never calls it.
+// A visual form designer's component palette: what the components' Register functions
+// list. The running tool never fills it; the tests read it for the registered classes.
 void RegisterComponents(const std::string& page, std::initializer_list<const TClassInfo*> classes);
 std::vector<std::pair<std::string, const TClassInfo*>> DesignPalette();
 

@@ -81,7 +81,10 @@ WindowStyle TForm::Style() const {
     return s;
 }
 
-void TForm::SetBorderStyle(TBorderStyle s) { borderStyle_ = s; }
+void TForm::SetBorderStyle(TBorderStyle s) {
+    borderStyle_ = s;
+    AccessibleChanged(AccessibleChange::State);  // a dialog's frame makes it a dialog
+}
 void TForm::SetBorderIcons(TBorderIcons icons) { borderIcons_ = icons; }
 void TForm::SetFormStyle(TFormStyle s) { formStyle_ = s; }
 

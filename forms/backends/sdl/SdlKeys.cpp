@@ -1,5 +1,5 @@
-// The keyboard as Windows names it: SDL keys as virtual-key codes, and the control
-// characters Windows types for keys SDL never types.
+// The keyboard as Windows names it: SDL keys as virtual-key codes. The control
+// characters the keys type are Input.h's ControlCharacter.
 #define SDL_MAIN_HANDLED
 #include "SdlKeys.h"
 
