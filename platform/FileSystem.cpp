@@ -1,6 +1,8 @@
-#include "FileSystemInternal.h"
+#include "FileSystem.h"
 
 #include <algorithm>
+
+#include "FileSystemInternal.h"
 
 namespace platform {
 

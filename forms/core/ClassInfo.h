@@ -102,78 +102,78 @@ std::string NameOf(const NameTable& names, int64_t value);
 std::string SetText(const NameTable& names, int64_t bits);
 
 // Builds the class information of C, each property beside its setter and getter:
-//   TClassBuilder<TButton>("TButton", &TWinControl::StaticClass())
+//   ClassBuilder<TButton>("TButton", &TWinControl::StaticClass())
 //       .Creatable().Bool("Cancel", &TButton::SetCancel).Reads(&TButton::Cancel).Build();
 // The declared default of a property with a getter is what a freshly constructed C
 // holds, so the constructor and the member initialisers are the one place that
 // states it. A write-only property has nothing to read and declares its default
 // with WriteOnly; a property that declares none says NoDefault.
 template <class C>
-class TClassBuilder {
+class ClassBuilder {
 public:
-    TClassBuilder(std::string name, const TClassInfo* parent) {
+    ClassBuilder(std::string name, const TClassInfo* parent) {
         info_.Name = std::move(name);
         info_.Parent = parent;
     }
 
-    TClassBuilder& Creatable() {
+    ClassBuilder& Creatable() {
         info_.Create = [](TComponent* owner) -> TComponent* { return new C(owner); };
         return *this;
     }
 
     template <class T>
-    TClassBuilder& Int(const std::string& name, void (C::*set)(T), const char* type = "Integer") {
+    ClassBuilder& Int(const std::string& name, void (C::*set)(T), const char* type = "Integer") {
         format_ = [](int64_t v) { return std::to_string(v); };
         return AddValue(name, type, [set](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(static_cast<T>(ToInteger(v, static_cast<int64_t>(std::numeric_limits<T>::min()),
                                                                static_cast<int64_t>(std::numeric_limits<T>::max()))));
         });
     }
-    TClassBuilder& Bool(const std::string& name, void (C::*set)(bool)) {
+    ClassBuilder& Bool(const std::string& name, void (C::*set)(bool)) {
         format_ = [](int64_t v) { return std::string(v ? "True" : "False"); };
         return AddValue(name, "Boolean",
                         [set](TObject& o, const LayoutValue& v, TObject*) { (static_cast<C&>(o).*set)(ToBool(v)); });
     }
-    TClassBuilder& Color(const std::string& name, void (C::*set)(TColor)) {
+    ClassBuilder& Color(const std::string& name, void (C::*set)(TColor)) {
         format_ = [](int64_t v) { return ColorToName(static_cast<TColor>(v)); };
         return AddValue(name, "TColor",
                         [set](TObject& o, const LayoutValue& v, TObject*) { (static_cast<C&>(o).*set)(ToColor(v)); });
     }
     template <class S, class A>
-    TClassBuilder& String(const std::string& name, void (C::*set)(A)) {
+    ClassBuilder& String(const std::string& name, void (C::*set)(A)) {
         format_ = nullptr;
         return AddValue(name, "String", [set](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(S(ToString(v)));
         });
     }
-    TClassBuilder& String(const std::string& name, void (C::*set)(const std::string&)) {
+    ClassBuilder& String(const std::string& name, void (C::*set)(const std::string&)) {
         return String<std::string>(name, set);
     }
-    TClassBuilder& String(const std::string& name, void (C::*set)(std::string)) {
+    ClassBuilder& String(const std::string& name, void (C::*set)(std::string)) {
         return String<std::string>(name, set);
     }
     template <class E>
-    TClassBuilder& Enum(const std::string& name, const char* type, void (C::*set)(E), const NameTable& names) {
+    ClassBuilder& Enum(const std::string& name, const char* type, void (C::*set)(E), const NameTable& names) {
         format_ = [names](int64_t v) { return NameOf(names, v); };
         return AddValue(name, type, [set, names](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(static_cast<E>(ToEnum(v, names)));
         });
     }
     template <class S>
-    TClassBuilder& Set(const std::string& name, const char* type, void (C::*set)(S), const NameTable& bits) {
+    ClassBuilder& Set(const std::string& name, const char* type, void (C::*set)(S), const NameTable& bits) {
         format_ = [bits](int64_t v) { return SetText(bits, v); };
         return AddValue(name, type, [set, bits](TObject& o, const LayoutValue& v, TObject*) {
             (static_cast<C&>(o).*set)(static_cast<S>(ToSet(v, bits)));
         });
     }
-    TClassBuilder& Binary(const std::string& name, void (C::*set)(const std::vector<uint8_t>&)) {
+    ClassBuilder& Binary(const std::string& name, void (C::*set)(const std::vector<uint8_t>&)) {
         return Add(name, "Binary", [set](TObject& o, const LayoutValue& v, TObject*) {
             if (v.kind != LayoutValue::Kind::Binary) throw EPropertyError("binary data expected");
             (static_cast<C&>(o).*set)(v.bytes);
         });
     }
     template <class P>
-    TClassBuilder& Nested(const std::string& name, const char* type, P* (C::*get)()) {
+    ClassBuilder& Nested(const std::string& name, const char* type, P* (C::*get)()) {
         RequireDecided();
         TPropInfo p;
         p.Name = name;
@@ -182,21 +182,21 @@ public:
         info_.Properties.push_back(std::move(p));
         return *this;
     }
-    TClassBuilder& Event(const std::string& name, TNotifyEvent C::*field) {
+    ClassBuilder& Event(const std::string& name, TNotifyEvent C::*field) {
         return Add(name, "TNotifyEvent", [field, name](TObject& o, const LayoutValue& v, TObject* owner) {
             const TMethodInfo& m = BindHandler(v, owner, name);
             if (!m.Notify) throw EPropertyError("handler " + m.Name + " does not fit " + name);
             static_cast<C&>(o).*field = m.Notify(*owner);
         });
     }
-    TClassBuilder& Event(const std::string& name, void (C::*set)(TNotifyEvent)) {
+    ClassBuilder& Event(const std::string& name, void (C::*set)(TNotifyEvent)) {
         return Add(name, "TNotifyEvent", [set, name](TObject& o, const LayoutValue& v, TObject* owner) {
             const TMethodInfo& m = BindHandler(v, owner, name);
             if (!m.Notify) throw EPropertyError("handler " + m.Name + " does not fit " + name);
             (static_cast<C&>(o).*set)(m.Notify(*owner));
         });
     }
-    TClassBuilder& Event(const std::string& name, TKeyPressEvent C::*field) {
+    ClassBuilder& Event(const std::string& name, TKeyPressEvent C::*field) {
         return Add(name, "TKeyPressEvent", [field, name](TObject& o, const LayoutValue& v, TObject* owner) {
             const TMethodInfo& m = BindHandler(v, owner, name);
             if (!m.KeyPress) throw EPropertyError("handler " + m.Name + " does not take a key");
@@ -204,27 +204,27 @@ public:
         });
     }
     // Re-publishes a property an ancestor declared but did not publish.
-    TClassBuilder& Publish(const TPropInfo& inherited) {
+    ClassBuilder& Publish(const TPropInfo& inherited) {
         RequireDecided();
         info_.Properties.push_back(inherited);
         return *this;
     }
     // The property just registered has no getter; a layout never stores it.
-    TClassBuilder& WriteOnly(int64_t declaredDefault) {
+    ClassBuilder& WriteOnly(int64_t declaredDefault) {
         TPropInfo& p = Decide();
         p.Readable = false;
         p.Default = format_(declaredDefault);
         return *this;
     }
     // The property just registered declares no default: a layout always stores it.
-    TClassBuilder& NoDefault() {
+    ClassBuilder& NoDefault() {
         Decide().NoDefault = true;
         return *this;
     }
     // Gives the property just registered its getter, read in the form a layout writes;
     // unless NoDefault follows, its default is what a fresh object holds.
     template <class G>
-    TClassBuilder& Reads(G get) {
+    ClassBuilder& Reads(G get) {
         derived_.push_back(info_.Properties.size() - 1);
         Decide();
         using V = std::decay_t<std::invoke_result_t<G, const C&>>;
@@ -241,13 +241,13 @@ public:
     }
 
     template <class F>
-    TClassBuilder& Field(const std::string& name, F* C::*member) {
+    ClassBuilder& Field(const std::string& name, F* C::*member) {
         info_.Fields.push_back({name, &F::StaticClass(), [member](TObject& o, TComponent* value) {
                                     static_cast<C&>(o).*member = static_cast<F*>(value);
                                 }});
         return *this;
     }
-    TClassBuilder& Method(const std::string& name, void (C::*m)(TObject*)) {
+    ClassBuilder& Method(const std::string& name, void (C::*m)(TObject*)) {
         TMethodInfo mi;
         mi.Name = name;
         mi.Notify = [m](TObject& self) -> TNotifyEvent {
@@ -257,7 +257,7 @@ public:
         info_.Methods.push_back(std::move(mi));
         return *this;
     }
-    TClassBuilder& Method(const std::string& name, void (C::*m)(TObject*, char32_t&)) {
+    ClassBuilder& Method(const std::string& name, void (C::*m)(TObject*, char32_t&)) {
         TMethodInfo mi;
         mi.Name = name;
         mi.KeyPress = [m](TObject& self) -> TKeyPressEvent {
@@ -282,7 +282,7 @@ public:
 
 private:
     template <class W>
-    TClassBuilder& Add(const std::string& name, const char* type, W write) {
+    ClassBuilder& Add(const std::string& name, const char* type, W write) {
         RequireDecided();
         TPropInfo p;
         p.Name = name;
@@ -293,7 +293,7 @@ private:
     }
     // A property holding a value must then say where its default comes from.
     template <class W>
-    TClassBuilder& AddValue(const std::string& name, const char* type, W write) {
+    ClassBuilder& AddValue(const std::string& name, const char* type, W write) {
         Add(name, type, std::move(write));
         undecided_ = true;
         return *this;

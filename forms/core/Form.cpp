@@ -27,7 +27,7 @@ Backend& TForm::TheBackend() {
 
 const TClassInfo& TForm::StaticClass() {
     static const TClassInfo info =
-        TClassBuilder<TForm>("TForm", &TWinControl::StaticClass())
+        ClassBuilder<TForm>("TForm", &TWinControl::StaticClass())
             .Set("BorderIcons", "TBorderIcons", &TForm::SetBorderIcons, kBorderIcons)
             .Reads(&TForm::BorderIcons)
             .Enum<TBorderStyle>("BorderStyle", "TFormBorderStyle", &TForm::SetBorderStyle, kBorderStyles)

@@ -17,7 +17,7 @@ class TPersistent : public TObject {
 };
 
 template <class C>
-const TMethodInfo& TClassBuilder<C>::BindHandler(const LayoutValue& v, TObject* owner, const std::string& event) {
+const TMethodInfo& ClassBuilder<C>::BindHandler(const LayoutValue& v, TObject* owner, const std::string& event) {
     if (v.kind != LayoutValue::Kind::Identifier) throw EPropertyError("handler name expected for " + event);
     if (!owner) throw EPropertyError("no form to take handler " + v.text);
     const TMethodInfo* m = owner->ClassType().FindMethod(v.text);

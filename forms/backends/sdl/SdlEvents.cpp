@@ -1,6 +1,5 @@
 #include "SdlEvents.h"
 
-#define SDL_MAIN_HANDLED
 #include <initializer_list>
 
 #include <SDL.h>

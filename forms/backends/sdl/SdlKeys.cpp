@@ -1,6 +1,5 @@
 // The keyboard as Windows names it: SDL keys as virtual-key codes. The control
 // characters the keys type are Input.h's ControlCharacter.
-#define SDL_MAIN_HANDLED
 #include "SdlKeys.h"
 
 #include <SDL.h>

@@ -1,6 +1,5 @@
 // What SDL leaves to Xlib itself, apart from the rest: Xlib's headers define None, Bool
 // and Status. Xlib is SDL's, loaded at run time; nothing here links it.
-#define SDL_MAIN_HANDLED
 #include "SdlX11.h"
 
 #include <algorithm>

@@ -26,7 +26,7 @@ public:
     TColor GetPixel(int32_t x, int32_t y) const override;
 
 private:
-    raster::TSurface Surface() const;
+    raster::Surface Surface() const;
     // The current clip cut to the bitmap.
     TRect DeviceClip() const;
 

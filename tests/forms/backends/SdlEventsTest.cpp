@@ -1,6 +1,5 @@
 // SDL's events as the backend's reports, without a display: events made by hand,
 // handed to the translation with a state of the test's own.
-#define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <gtest/gtest.h>
 
