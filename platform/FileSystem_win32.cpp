@@ -39,47 +39,6 @@ std::wstring SystemPath(const std::string& path) {
     return drive ? L"\\\\?\\" + wide : L"\\\\?\\UNC\\" + wide.substr(2);
 }
 
-Failure FailureOf(DWORD error) {
-    switch (error) {
-        case ERROR_ALREADY_EXISTS:
-        case ERROR_FILE_EXISTS:
-        case ERROR_DIR_NOT_EMPTY:
-            return Failure::Taken;
-        // Denied both for want of permission and for a file another program holds open
-        // without sharing its deletion.
-        case ERROR_ACCESS_DENIED:
-            return Failure::InUseOrNoPermission;
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-            return Failure::InUse;
-        case ERROR_WRITE_PROTECT:
-            return Failure::ReadOnlyDrive;
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return Failure::DiskFull;
-        case ERROR_INVALID_NAME:
-            return Failure::BadName;
-        case ERROR_FILENAME_EXCED_RANGE:
-            return Failure::NameTooLong;
-        case ERROR_NOT_SAME_DEVICE:
-            return Failure::OtherDevice;
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            return Failure::Missing;
-        case ERROR_NETNAME_DELETED:
-        case ERROR_BAD_NETPATH:
-        case ERROR_UNEXP_NET_ERR:
-        case ERROR_NETWORK_UNREACHABLE:
-        case ERROR_SEM_TIMEOUT:
-        case ERROR_DEV_NOT_EXIST:
-        case ERROR_NOT_READY:
-        case ERROR_CRC:
-            return Failure::NoAnswer;
-        default:
-            return Failure::Other;
-    }
-}
-
 // Owns a handle from CreateFileW.
 class FileHandle {
 public:
@@ -144,8 +103,6 @@ bool FileId(const std::string& path, BY_HANDLE_FILE_INFORMATION& info, bool foll
 
 namespace internal {
 
-Failure SystemFailure() { return FailureOf(GetLastError()); }
-
 std::size_t SystemLongestName(const std::string& folder) {
     const std::wstring path = SystemPath(folder);
     std::wstring root(path.size() + 2, L'\0');
@@ -207,7 +164,7 @@ bool FolderListing::Next(std::string& name) {
     if (state_->find == INVALID_HANDLE_VALUE) return false;
     if (!state_->pending && !FindNextFileW(state_->find, &state_->data)) {
         const DWORD error = GetLastError();  // a share gone mid-listing ends it early
-        internal::ListingEnded(error == ERROR_NO_MORE_FILES ? Failure::None : FailureOf(error));
+        internal::ListingEnded(error == ERROR_NO_MORE_FILES ? Failure::None : internal::SystemFailure());
         return false;
     }
     state_->pending = false;
