@@ -2,7 +2,7 @@
 #include <string_view>
 
 #include "forms/core/Accessible.h"
-#include "forms/core/ClassInfo.h"
+#include "forms/core/ClassBuilder.h"
 #include "forms/core/WinControl.h"
 #include "TextFont.h"
 

@@ -100,37 +100,14 @@ private:
         }
     }
 
+    // A string: quoted pieces ('it''s') and character numbers (#13), joined by + or
+    // written side by side.
     std::string ParseString() {
         std::string out;
         for (;;) {
-            if (pos_ < text_.size() && text_[pos_] == '\'') {
-                ++pos_;
-                for (;;) {
-                    if (pos_ >= text_.size() || text_[pos_] == '\n') Fail("string not closed");
-                    if (text_[pos_] == '\'') {
-                        if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\'') {
-                            out += '\'';
-                            pos_ += 2;
-                            continue;
-                        }
-                        ++pos_;
-                        break;
-                    }
-                    out += text_[pos_++];
-                }
-            } else if (pos_ < text_.size() && text_[pos_] == '#') {
-                ++pos_;
-                uint32_t cp = 0;
-                size_t digits = 0;
-                while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
-                    cp = cp * 10 + static_cast<uint32_t>(text_[pos_++] - '0');
-                    if (++digits > 7 || cp > 0x10FFFF) Fail("character number out of range");
-                }
-                if (digits == 0) Fail("character number expected after #");
-                base::AppendUtf8(out, cp);
-            } else {
-                break;
-            }
+            if (pos_ < text_.size() && text_[pos_] == '\'') ParseQuoted(out);
+            else if (pos_ < text_.size() && text_[pos_] == '#') ParseCharacterNumber(out);
+            else break;
             SkipBlanks();
             if (pos_ < text_.size() && text_[pos_] == '+') {
                 ++pos_;
@@ -140,6 +117,35 @@ private:
             }
         }
         return out;
+    }
+
+    // One quoted piece, its doubled quotes read as one.
+    void ParseQuoted(std::string& out) {
+        ++pos_;
+        for (;;) {
+            if (pos_ >= text_.size() || text_[pos_] == '\n') Fail("string not closed");
+            if (text_[pos_] != '\'') {
+                out += text_[pos_++];
+            } else if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\'') {
+                out += '\'';
+                pos_ += 2;
+            } else {
+                ++pos_;
+                return;
+            }
+        }
+    }
+
+    void ParseCharacterNumber(std::string& out) {
+        ++pos_;
+        uint32_t cp = 0;
+        size_t digits = 0;
+        while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
+            cp = cp * 10 + static_cast<uint32_t>(text_[pos_++] - '0');
+            if (++digits > 7 || cp > 0x10FFFF) Fail("character number out of range");
+        }
+        if (digits == 0) Fail("character number expected after #");
+        base::AppendUtf8(out, cp);
     }
 
     LayoutValue ParseValue() {
