@@ -6,31 +6,9 @@
 #include "StartUp.h"
 #include "forms/backends/PlatformBackend.h"
 #include "forms/core/Application.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "platform/Executable.h"
 
 namespace {
-#ifdef _WIN32
-// From here on every library loaded by name, by the program or by the system's own
-// libraries on its behalf, comes from the system folder only: a DLL lying beside the
-// program (in Downloads, in a karaoke folder that other programs write into) never
-// runs inside it. The loader maps the program's static imports before any of its code
-// runs: the program imports statically only KnownDLLs, which Windows takes from the
-// system folder alone.
-void RestrictDllSearch() {
-    // Windows 7 has the call only with update KB2533623 installed.
-    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = reinterpret_cast<SetDefaultDirectories>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
-    // Without it the system offers only to take the current folder out of the search;
-    // the program's own folder stays first in it there.
-    SetDllDirectoryW(L"");
-}
-#endif
-
 void ShowAtEntry(const forms::Exception& e) {
     try {
         forms::Application->ShowException(e);
@@ -41,9 +19,7 @@ void ShowAtEntry(const forms::Exception& e) {
 }  // namespace
 
 int main() {
-#ifdef _WIN32
-    RestrictDllSearch();
-#endif
+    platform::RestrictLibrarySearch();
     std::unique_ptr<forms::Backend> backend;
     try {
         backend = forms::CreatePlatformBackend();

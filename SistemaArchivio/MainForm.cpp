@@ -3,9 +3,7 @@
 #include "ConversionPass.h"
 #include "WorkFolder.h"
 #include "dialogs/StoredLayout.h"
-#include "forms/controls/StandardClasses.h"
 #include "forms/core/Application.h"
-#include "Resources.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -22,7 +20,7 @@ public:
 }  // namespace
 
 const forms::TClassInfo& TMainForm::StaticClass() {
-    static const forms::TClassInfo info = forms::TClassBuilder<TMainForm>("TMainForm", &forms::TForm::StaticClass())
+    static const forms::TClassInfo info = forms::ClassBuilder<TMainForm>("TMainForm", &forms::TForm::StaticClass())
                                               .Field("Button1", &TMainForm::Button1)
                                               .Method("FormShow", &TMainForm::FormShow)
                                               .Method("Button1Click", &TMainForm::Button1Click)
@@ -30,7 +28,7 @@ const forms::TClassInfo& TMainForm::StaticClass() {
     return info;
 }
 
-TMainForm::TMainForm(forms::TComponent* Owner) : forms::TForm(Owner) {
+TMainForm::TMainForm(forms::TComponent* AOwner) : forms::TForm(AOwner) {
     SetIcon(true);
     LoadStoredLayout(*this, "TMAINFORM");
 }

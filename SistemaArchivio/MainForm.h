@@ -9,7 +9,7 @@ class TMainForm : public forms::TForm {
 public:
     forms::TButton* Button1 = nullptr;
 
-    explicit TMainForm(forms::TComponent* Owner);
+    explicit TMainForm(forms::TComponent* AOwner);
 
     void FormShow(forms::TObject* Sender);
     void Button1Click(forms::TObject* Sender);

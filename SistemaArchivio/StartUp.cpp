@@ -1,7 +1,7 @@
 #include "StartUp.h"
 
 #include "MainForm.h"
-#include "Resources.h"
+#include "resources/Resources.h"
 #include "dialogs/UnitCredit.h"
 #include "dialogs/UnitPinCode.h"
 #include "dialogs/UnitPrint.h"

@@ -4,7 +4,8 @@
 
 // The folder whose archive the conversion pass works on: the process's current folder
 // when the main window was shown, spelled as platform/WorkFolderPath.h says.
-// Written by CaptureWorkFolder (the main window's FormShow), read by the pass. Empty
+// Written by CaptureWorkFolder (the main window's FormShow), read by the main window's
+// button, which hands it to the pass. Empty
 // while no folder could be determined; WorkFolderError then holds the system's reason.
 extern std::string WorkFolder;
 extern std::error_code WorkFolderError;

@@ -28,13 +28,12 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // Surrogate pairs become one four-byte sequence; an unpaired surrogate its own
 // three-byte sequence.
 std::string Utf16ToUtf8(std::u16string_view text);
-#ifdef _WIN32
-// Windows' wide strings are UTF-16: the same conversion, in the type its calls take.
+// The same UTF-16 units in a wide string, the type Windows' calls take (there
+// wchar_t is a UTF-16 unit).
 inline std::wstring Utf8ToWide(std::string_view text) {
     const std::u16string units = Utf8ToUtf16(text);
     return {units.begin(), units.end()};
 }
-#endif
 
 // UTF-16 read a unit at a time, for text that arrives a unit per message. A high
 // surrogate waits for the next unit: a low one completes the pair as one character;

@@ -48,7 +48,7 @@ const TClassInfo& TOrloExtProgressBar::StaticClass() {
         TPropInfo percentAt;
         percentAt.Name = "PercentAt";
         percentAt.TypeName = "Single";
-        return TClassBuilder<C>("TOrloExtProgressBar", &TGraphicControl::StaticClass())
+        return ClassBuilder<C>("TOrloExtProgressBar", &TGraphicControl::StaticClass())
             .Creatable()
             .Publish(TControl::Protected("Align"))
             .Bool("ShowText", &C::SetShowText)
@@ -350,20 +350,20 @@ int64_t RingCount(int32_t w, int32_t h, int32_t ringStart, int64_t innerBorderSi
 
 TPoint CaptionOrigin(int32_t w, int32_t h, int32_t tw, int32_t th, TAlignment align, int32_t innerBorderSize) {
     // 32-bit coordinates: computed wide, kept as their low 32 bits.
-    const int64_t W = w, H = h, TW = tw, TH = th, B = innerBorderSize;
+    const int64_t width = w, height = h, textWidth = tw, textHeight = th, inset = innerBorderSize;
     int64_t x;
     switch (align) {
         case TAlignment::taLeftJustify:
-            x = B + 2;
+            x = inset + 2;
             break;
         case TAlignment::taRightJustify:
-            x = W - TW - (B + 3);
+            x = width - textWidth - (inset + 3);
             break;
         default:  // taCenter, and ordinals without an alignment
-            x = Low32(W - TW) / 2;
+            x = Low32(width - textWidth) / 2;
             break;
     }
-    return {Low32(x), Low32(Low32(H - TH) / 2)};
+    return {Low32(x), Low32(Low32(height - textHeight) / 2)};
 }
 
 void Register() { RegisterComponents("Additional", {&TOrloExtProgressBar::StaticClass()}); }

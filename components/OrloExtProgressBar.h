@@ -140,8 +140,8 @@ int64_t RingCount(int32_t w, int32_t h, int32_t ringStart, int64_t innerBorderSi
 forms::TPoint CaptionOrigin(int32_t w, int32_t h, int32_t tw, int32_t th, forms::TAlignment align,
                             int32_t innerBorderSize);
 
-// Lists TOrloExtProgressBar on the designer palette page "Additional". Only a form
-// designer calls it; the running tool never does.
+// Lists TOrloExtProgressBar on the designer palette page "Additional". A form designer
+// and the tests call it; the running tool never does.
 void Register();
 
 }  // namespace OrloExtProgressBar

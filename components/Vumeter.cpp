@@ -33,7 +33,7 @@ void CountTick(int32_t& counter) {
 const forms::TClassInfo& TVumeter::StaticClass() {
     using forms::TControl;
     static const forms::TClassInfo info =
-        forms::TClassBuilder<TVumeter>("TVumeter", &forms::TGraphicControl::StaticClass())
+        forms::ClassBuilder<TVumeter>("TVumeter", &forms::TGraphicControl::StaticClass())
             .Creatable()
             .Int<int32_t>("Refr", &TVumeter::SetRefresh)
             .WriteOnly(0)

@@ -36,7 +36,8 @@ forms::TColor ZoneColor(int segment);
 // Segment i's rectangle in the owner's client area, for a meter at (left, top).
 forms::TRect SegmentBounds(int32_t left, int32_t top, int segment);
 
-// Lists TVumeter on the designer's palette page "Zovik". The tool never calls it.
+// Lists TVumeter on the designer's palette page "Zovik". A form designer and the tests
+// call it; the running tool never does.
 void Register();
 
 }  // namespace Vumeter

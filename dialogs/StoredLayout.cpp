@@ -1,6 +1,6 @@
 #include "StoredLayout.h"
 
-#include "Resources.h"
+#include "resources/Resources.h"
 #include "forms/controls/StandardClasses.h"
 
 void LoadStoredLayout(forms::TForm& form, std::string_view name) {

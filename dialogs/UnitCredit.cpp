@@ -6,7 +6,7 @@
 TFrmCredit* FrmCredit = nullptr;
 
 const forms::TClassInfo& TFrmCredit::StaticClass() {
-    static const forms::TClassInfo info = forms::TClassBuilder<TFrmCredit>("TFrmCredit", &forms::TForm::StaticClass())
+    static const forms::TClassInfo info = forms::ClassBuilder<TFrmCredit>("TFrmCredit", &forms::TForm::StaticClass())
                                               .Field("Image1", &TFrmCredit::Image1)
                                               .Field("StaticText1", &TFrmCredit::StaticText1)
                                               .Field("StaticText2", &TFrmCredit::StaticText2)

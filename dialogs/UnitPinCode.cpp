@@ -10,7 +10,7 @@
 TFrmPinCode* FrmPinCode = nullptr;
 
 const forms::TClassInfo& TFrmPinCode::StaticClass() {
-    static const forms::TClassInfo info = forms::TClassBuilder<TFrmPinCode>("TFrmPinCode", &forms::TForm::StaticClass())
+    static const forms::TClassInfo info = forms::ClassBuilder<TFrmPinCode>("TFrmPinCode", &forms::TForm::StaticClass())
                                               .Field("EdPinCode", &TFrmPinCode::EdPinCode)
                                               .Field("BitOk", &TFrmPinCode::BitOk)
                                               .Field("BitCancel", &TFrmPinCode::BitCancel)

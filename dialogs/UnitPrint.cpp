@@ -5,7 +5,7 @@
 TFrmPrint* FrmPrint = nullptr;
 
 const forms::TClassInfo& TFrmPrint::StaticClass() {
-    static const forms::TClassInfo info = forms::TClassBuilder<TFrmPrint>("TFrmPrint", &forms::TForm::StaticClass())
+    static const forms::TClassInfo info = forms::ClassBuilder<TFrmPrint>("TFrmPrint", &forms::TForm::StaticClass())
                                               .Field("BtnAbort", &TFrmPrint::BtnAbort)
                                               .Field("StaticText1", &TFrmPrint::StaticText1)
                                               .Field("LblPrint", &TFrmPrint::LblPrint)

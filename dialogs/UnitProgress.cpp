@@ -6,7 +6,7 @@ TFrmProgress* FrmProgress = nullptr;
 
 const forms::TClassInfo& TFrmProgress::StaticClass() {
     static const forms::TClassInfo info =
-        forms::TClassBuilder<TFrmProgress>("TFrmProgress", &forms::TForm::StaticClass())
+        forms::ClassBuilder<TFrmProgress>("TFrmProgress", &forms::TForm::StaticClass())
             .Field("PBar", &TFrmProgress::PBar)
             .Build();
     return info;

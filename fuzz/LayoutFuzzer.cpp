@@ -24,7 +24,7 @@ public:
 };
 
 const forms::TClassInfo& TFuzzForm::StaticClass() {
-    static const forms::TClassInfo info = forms::TClassBuilder<TFuzzForm>("TFuzzForm", &forms::TForm::StaticClass())
+    static const forms::TClassInfo info = forms::ClassBuilder<TFuzzForm>("TFuzzForm", &forms::TForm::StaticClass())
                                               .Field("Button1", &TFuzzForm::Button1)
                                               .Method("Button1Click", &TFuzzForm::Button1Click)
                                               .Method("KeyPressed", &TFuzzForm::KeyPressed)

@@ -11,4 +11,6 @@ std::string ExecutablePath() {
     return buf;
 }
 
+void RestrictLibrarySearch() {}
+
 }  // namespace platform

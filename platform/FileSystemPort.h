@@ -9,7 +9,8 @@
 
 // The file-system operations of FileSystem.h as one object, so that a caller's
 // decisions can be checked against a stand-in that plays a system's rules which the
-// machine at hand cannot show. Every operation forwards to its namesake.
+// machine at hand cannot show. Every virtual operation but ForEachEntry forwards to its
+// namesake; ForEachEntry lists through FolderListing, and List gathers what it yields.
 namespace platform {
 
 struct Entry {

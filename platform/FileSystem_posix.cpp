@@ -24,8 +24,6 @@ namespace platform {
 
 namespace {
 
-thread_local Failure g_lastFailure = Failure::None;
-
 Failure FailureOf(int error) {
     switch (error) {
         case EEXIST:
@@ -73,14 +71,6 @@ Failure FailureOf(int error) {
     }
 }
 
-// Records why a write operation failed, from errno, and lets the test hook see the
-// attempt; returns `done` unchanged.
-bool Written(bool done) {
-    g_lastFailure = done ? Failure::None : FailureOf(errno);
-    internal::AfterWrite();
-    return done;
-}
-
 std::string ParentOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
@@ -93,7 +83,22 @@ std::string_view BaseNameOf(const std::string& path) {
 
 }  // namespace
 
-Failure LastFailure() { return g_lastFailure; }
+namespace internal {
+
+Failure SystemFailure() { return FailureOf(errno); }
+
+std::size_t SystemLongestName(const std::string& folder) {
+    const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
+    return longest > 0 ? static_cast<std::size_t>(longest) : 0;
+}
+
+bool MakeLink(const std::string& link, const std::string& text) { return symlink(text.c_str(), link.c_str()) == 0; }
+
+bool RemoveName(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+}  // namespace internal
+
+using internal::Written;
 
 struct FolderListing::State {
     DIR* dir = nullptr;
@@ -116,7 +121,7 @@ bool FolderListing::Next(std::string& name) {
     errno = 0;
     const dirent* entry = readdir(state_->dir);
     if (!entry) {
-        g_lastFailure = errno ? FailureOf(errno) : Failure::None;  // a share gone mid-listing ends it early
+        internal::ListingEnded(errno ? FailureOf(errno) : Failure::None);  // a share gone mid-listing ends it early
         return false;
     }
     name = entry->d_name;
@@ -305,10 +310,9 @@ bool Move(const std::string& from, const std::string& to, Renames& renames) {
             done = MoveWithoutRenameFlag(from, to);
         }
     }
-    // Some FUSE drivers refuse a name longer than their disk holds as "not permitted"
-    // or "invalid"; the name's length is the true cause.
-    if (!done && NameLength(BaseNameOf(to)) > LongestName(ParentOf(to))) errno = ENAMETOOLONG;
-    return Written(done);
+    if (done) return Written(true);
+    const Failure said = internal::SystemFailure();
+    return internal::MoveFailed(said, ParentOf(to), BaseNameOf(to));
 }
 
 bool RemoveSecondName(const std::string& path, const std::string& other) {
@@ -326,11 +330,6 @@ std::size_t FirstCharacterLength(std::string_view name) { return base::FirstChar
 
 std::size_t NameLength(std::string_view name) { return name.size(); }
 
-std::size_t LongestName(const std::string& folder) {
-    const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
-    return longest > 0 ? std::min<std::size_t>(static_cast<std::size_t>(longest), 255) : 255;
-}
-
 std::string AsOrdinaryPathsRead(std::string component) { return component; }
 
 std::optional<std::string> LinkText(const std::string& path) {
@@ -340,18 +339,6 @@ std::optional<std::string> LinkText(const std::string& path) {
     const ssize_t length = readlink(path.c_str(), text.data(), text.size());
     if (length < 0 || static_cast<std::size_t>(length) >= text.size()) return std::nullopt;
     return std::string(text.data(), static_cast<std::size_t>(length));
-}
-
-bool Relink(const std::string& from, const std::string& to, const std::string& text) {
-    if (const std::optional<std::string> there = LinkText(to)) {
-        if (*there != text || !LinkText(from)) {
-            errno = EEXIST;
-            return Written(false);
-        }
-        return Written(unlink(from.c_str()) == 0);  // the new link was made before the pass ended
-    }
-    if (!Written(symlink(text.c_str(), to.c_str()) == 0)) return false;
-    return Written(unlink(from.c_str()) == 0);
 }
 
 bool FlushFolders(const std::vector<std::string>& folders) {

@@ -39,84 +39,6 @@ std::wstring SystemPath(const std::string& path) {
     return drive ? L"\\\\?\\" + wide : L"\\\\?\\UNC\\" + wide.substr(2);
 }
 
-thread_local Failure g_lastFailure = Failure::None;
-
-// The errors a user meets, sorted by what the user can do about them; any other is a
-// disk error.
-Failure FailureOf(DWORD error) {
-    switch (error) {
-        case ERROR_ALREADY_EXISTS:
-        case ERROR_FILE_EXISTS:
-        case ERROR_DIR_NOT_EMPTY:
-            return Failure::Taken;
-        // Denied both for want of permission and for a file another program holds open
-        // without sharing its deletion.
-        case ERROR_ACCESS_DENIED:
-            return Failure::InUseOrNoPermission;
-        // A symbolic link made without the right to make one; a share, or a folder only
-        // an administrator may change.
-        case ERROR_PRIVILEGE_NOT_HELD:
-        case ERROR_NETWORK_ACCESS_DENIED:
-            return Failure::NoPermission;
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_USER_MAPPED_FILE:
-        case ERROR_DRIVE_LOCKED:
-            return Failure::InUse;
-        case ERROR_WRITE_PROTECT:
-            return Failure::ReadOnlyDrive;
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return Failure::DiskFull;
-        case ERROR_INVALID_NAME:
-        case ERROR_BAD_PATHNAME:
-            return Failure::BadName;
-        case ERROR_FILENAME_EXCED_RANGE:
-            return Failure::NameTooLong;
-        case ERROR_NOT_SAME_DEVICE:
-            return Failure::OtherDevice;
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            return Failure::Missing;
-        // A share, its server or the network to it gone, busy or failing; a disk that
-        // fails or was pulled out.
-        case ERROR_NETNAME_DELETED:
-        case ERROR_BAD_NETPATH:
-        case ERROR_BAD_NET_NAME:
-        case ERROR_BAD_NET_RESP:
-        case ERROR_UNEXP_NET_ERR:
-        case ERROR_NETWORK_BUSY:
-        case ERROR_REM_NOT_LIST:
-        case ERROR_REQ_NOT_ACCEP:
-        case ERROR_NETWORK_UNREACHABLE:
-        case ERROR_HOST_UNREACHABLE:
-        case ERROR_NO_NETWORK:
-        case ERROR_CONNECTION_ABORTED:
-        case ERROR_VC_DISCONNECTED:
-        case ERROR_SEM_TIMEOUT:
-        case ERROR_DEV_NOT_EXIST:
-        case ERROR_DEVICE_NOT_CONNECTED:
-        case ERROR_NOT_READY:
-        case ERROR_GEN_FAILURE:
-        case ERROR_IO_DEVICE:
-        case ERROR_CRC:
-            return Failure::NoAnswer;
-        // A file kept in the cloud whose provider does not run, or a link Windows cannot
-        // follow: a disk error, whose remedy is to check that the file is still there.
-        case ERROR_CANT_ACCESS_FILE:
-        default:
-            return Failure::Other;
-    }
-}
-
-// Records why a write operation failed, from GetLastError, and lets the test hook see
-// the attempt; returns `done` unchanged.
-bool Written(bool done) {
-    g_lastFailure = done ? Failure::None : FailureOf(GetLastError());
-    internal::AfterWrite();
-    return done;
-}
-
 // Owns a handle from CreateFileW.
 class FileHandle {
 public:
@@ -179,7 +101,32 @@ bool FileId(const std::string& path, BY_HANDLE_FILE_INFORMATION& info, bool foll
 
 }  // namespace
 
-Failure LastFailure() { return g_lastFailure; }
+namespace internal {
+
+std::size_t SystemLongestName(const std::string& folder) {
+    const std::wstring path = SystemPath(folder);
+    std::wstring root(path.size() + 2, L'\0');
+    DWORD longest = 0;
+    if (!GetVolumePathNameW(path.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+        !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0))
+        return 0;
+    return longest;
+}
+
+bool MakeLink(const std::string& link, const std::string& text) {
+    constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+    const std::wstring path = SystemPath(link), target = base::Utf8ToWide(text);
+    // Windows before 10 version 1703 refuses the flag as a whole; without it a user who
+    // holds the privilege still makes the link.
+    return CreateSymbolicLinkW(path.c_str(), target.c_str(), kUnprivileged) != 0 ||
+           (GetLastError() == ERROR_INVALID_PARAMETER && CreateSymbolicLinkW(path.c_str(), target.c_str(), 0) != 0);
+}
+
+bool RemoveName(const std::string& path) { return DeleteFileW(SystemPath(path).c_str()) != 0; }
+
+}  // namespace internal
+
+using internal::Written;
 
 struct FolderListing::State {
     std::string folder;
@@ -217,7 +164,7 @@ bool FolderListing::Next(std::string& name) {
     if (state_->find == INVALID_HANDLE_VALUE) return false;
     if (!state_->pending && !FindNextFileW(state_->find, &state_->data)) {
         const DWORD error = GetLastError();  // a share gone mid-listing ends it early
-        g_lastFailure = error == ERROR_NO_MORE_FILES ? Failure::None : FailureOf(error);
+        internal::ListingEnded(error == ERROR_NO_MORE_FILES ? Failure::None : internal::SystemFailure());
         return false;
     }
     state_->pending = false;
@@ -308,19 +255,13 @@ bool Move(const std::string& from, const std::string& to) {
     // No MOVEFILE_REPLACE_EXISTING, no MOVEFILE_COPY_ALLOWED. (Under wine a move between
     // two names of one file reports success and changes nothing, as the POSIX rename
     // beneath it does; the pass finds such a name where a folder should have emptied.)
-    const bool done = MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), 0) != 0;
-    if (!done) {
-        const DWORD error = GetLastError();
-        // wine reports a name longer than a component may be as a missing path.
-        const std::size_t slash = to.find_last_of("\\/");
-        const std::string folder = slash == std::string::npos ? std::string(".") : to.substr(0, slash);
-        if (NameLength(std::string_view(to).substr(slash + 1)) > LongestName(folder)) {
-            SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        } else {
-            SetLastError(error);
-        }
-    }
-    return Written(done);
+    if (MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), 0) != 0) return Written(true);
+    const Failure said = internal::SystemFailure();
+    // A name at a root goes into the root itself, its separator kept: "\", "C:\".
+    const std::size_t slash = to.find_last_of("\\/");
+    if (slash == std::string::npos) return internal::MoveFailed(said, ".", to);
+    const bool root = slash == 0 || to[slash - 1] == ':';
+    return internal::MoveFailed(said, to.substr(0, root ? slash + 1 : slash), std::string_view(to).substr(slash + 1));
 }
 
 bool Move(const std::string& from, const std::string& to, Renames&) { return Move(from, to); }
@@ -357,16 +298,6 @@ std::size_t FirstCharacterLength(std::string_view name) {
 }
 
 std::size_t NameLength(std::string_view name) { return Utf8ToUtf16(name).size(); }
-
-std::size_t LongestName(const std::string& folder) {
-    const std::wstring path = SystemPath(folder);
-    std::wstring root(path.size() + 2, L'\0');
-    DWORD longest = 0;
-    if (!GetVolumePathNameW(path.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
-        !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0) || longest == 0)
-        return 255;
-    return std::min<std::size_t>(longest, 255);
-}
 
 std::string AsOrdinaryPathsRead(std::string component) {
     // Ordinary paths drop one trailing dot from every inner component (and keep
@@ -405,25 +336,6 @@ std::optional<std::string> LinkText(const std::string& path) {
     if (offsetof(SymbolicLinkData, names) + offset + length > returned) return std::nullopt;
     const wchar_t* text = data->names + offset / sizeof(WCHAR);
     return Utf16ToUtf8(std::u16string(text, text + length / sizeof(WCHAR)));
-}
-
-bool Relink(const std::string& from, const std::string& to, const std::string& text) {
-    if (const std::optional<std::string> there = LinkText(to)) {
-        if (*there != text || !LinkText(from)) {
-            SetLastError(ERROR_ALREADY_EXISTS);
-            return Written(false);
-        }
-        return Written(DeleteFileW(SystemPath(from).c_str()) != 0);  // made before the pass ended
-    }
-    constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-    const std::wstring link = SystemPath(to), target = base::Utf8ToWide(text);
-    bool made = CreateSymbolicLinkW(link.c_str(), target.c_str(), kUnprivileged) != 0;
-    // Windows before 10 version 1703 refuses the flag as a whole; without it a user who
-    // holds the privilege still makes the link.
-    if (!made && GetLastError() == ERROR_INVALID_PARAMETER)
-        made = CreateSymbolicLinkW(link.c_str(), target.c_str(), 0) != 0;
-    if (!Written(made)) return false;
-    return Written(DeleteFileW(SystemPath(from).c_str()) != 0);
 }
 
 bool FlushFolders(const std::vector<std::string>& folders) {

@@ -34,10 +34,10 @@ native=(
 tests=(
   libgtest-dev googletest
   mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-  wine64 wine xvfb xdotool imagemagick clang clang-format libclang-rt-14-dev dpkg-dev
+  wine64 wine xvfb xdotool imagemagick clang clang-format clang-tidy libclang-rt-14-dev dpkg-dev
   fuse3 exfatprogs exfat-fuse ntfs-3g dosfstools fusefat
   samba smbnetfs gvfs-fuse gvfs-backends libglib2.0-bin openssh-server sshfs procps
-  file lintian unzip strace
+  file lintian devscripts unzip strace
   at-spi2-core python3-pyatspi dbus x11-xserver-utils
   orca speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins espeak-ng libao4
   openbox python3-gi gir1.2-gtk-3.0

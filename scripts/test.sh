@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, checks that every include runs down
 # the layers and that every source file is laid out as .clang-format says, then builds
-# and runs every test in three configurations: native with warnings as errors (ci),
-# native under the address and undefined-behaviour sanitizers (asan), and the Windows
-# cross build under wine (windows); builds the release packages (the Windows zip, the
-# Debian package), which the ci tests install and use as a user would; then fuzzes the
-# layout reader and the conversion for a bounded time (fuzz). Exits non-zero if any step
-# fails; every configuration is still tried. Its last lines say what it covered.
+# in three configurations: native with warnings as errors (ci), native under the address
+# and undefined-behaviour sanitizers (asan), and the Windows cross build under wine
+# (windows); checks names and includes against the conventions; builds the release
+# packages (the Windows zip, the Debian package), which the ci tests install and use as
+# a user would; runs every test; then fuzzes the layout reader and the conversion for a
+# bounded time (fuzz). Exits non-zero if any step fails; every configuration is still
+# tried. Its last lines say what it covered.
 #
 # The Windows program is a 32-bit one. Where the kernel runs no 32-bit programs (asked
 # once, by scripts/machine.sh), or where SA_NO_32BIT=1 says to act as if, the same
@@ -117,6 +118,15 @@ build_preset asan "${native[@]}"
 build_preset windows
 if [ "${windows[0]}" != windows ]; then build_preset "${windows[0]}"; fi
 build_packages
+
+# The naming and include conventions, read through the ci build's compile database.
+echo "=== conventions"
+if [[ " ${built[*]} " == *" ci "* ]] && bash scripts/check-conventions.sh build/ci >"$logs/conventions.log" 2>&1; then
+  summaries+=("conventions: $(tail -n 1 "$logs/conventions.log")")
+else
+  tail -n 40 "$logs/conventions.log"
+  failed+=("conventions")
+fi
 
 test_preset ci
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 test_preset asan

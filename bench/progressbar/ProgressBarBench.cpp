@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
 
     bar.PaintTo(canvas);  // warm-up: the font is matched and its glyphs rendered here
 #ifndef _WIN32
-    const size_t glyphsBefore = TFontEngine::Instance().RenderedGlyphCount();
+    const size_t glyphsBefore = FontEngine::Instance().RenderedGlyphCount();
 #endif
     // For reference, the least any paint does under the one-bitmap-per-paint rule: a
     // new bitmap of the client size, one fill, one copy.
@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     std::printf("  ratio paint / bitmap+fill+copy:   %9.2f x\n", paint / minimal);
 #ifndef _WIN32
     std::printf("  glyphs rendered while timing:     %9zu\n",
-                TFontEngine::Instance().RenderedGlyphCount() - glyphsBefore);
+                FontEngine::Instance().RenderedGlyphCount() - glyphsBefore);
 #endif
     return 0;
 }

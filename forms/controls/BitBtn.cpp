@@ -12,7 +12,7 @@ namespace {
 const NameTable kKinds = {{"bkCustom", 0}, {"bkOK", 1}, {"bkCancel", 2}, {"bkAbort", 3}};
 
 // The glyphs as drawn, one character a pixel: '.' lets the face show through.
-using GlyphRows = std::string_view[GlyphImage::Size];
+using GlyphRows = std::string_view[GlyphImage::kSize];
 
 constexpr GlyphRows kTickRows = {
     "..................", "..................", "..................", "..................", "..............dd..",
@@ -29,7 +29,7 @@ constexpr GlyphRows kCrossRows = {
 
 constexpr bool AllRowsFit(const GlyphRows& rows) {
     for (std::string_view row : rows)
-        if (row.size() != static_cast<size_t>(GlyphImage::Size)) return false;
+        if (row.size() != static_cast<size_t>(GlyphImage::kSize)) return false;
     return true;
 }
 static_assert(AllRowsFit(kTickRows) && AllRowsFit(kCrossRows), "a glyph row is not 18 pixels wide");
@@ -49,8 +49,8 @@ TColor PaletteColor(char c) {
 
 GlyphImage FromRows(const GlyphRows& rows) {
     GlyphImage g{};
-    for (int32_t y = 0; y < GlyphImage::Size; ++y)
-        for (int32_t x = 0; x < GlyphImage::Size; ++x) g.Pixels[y][x] = PaletteColor(rows[y][x]);
+    for (int32_t y = 0; y < GlyphImage::kSize; ++y)
+        for (int32_t x = 0; x < GlyphImage::kSize; ++x) g.Pixels[y][x] = PaletteColor(rows[y][x]);
     return g;
 }
 
@@ -58,7 +58,7 @@ GlyphImage FromRows(const GlyphRows& rows) {
 // highlight colour one pixel right and down, the look of something engraved.
 GlyphImage Greyed(const GlyphImage& normal) {
     GlyphImage g{};
-    const int32_t n = GlyphImage::Size;
+    const int32_t n = GlyphImage::kSize;
     for (int32_t y = 0; y < n; ++y)
         for (int32_t x = 0; x < n; ++x) {
             const bool inside = normal.Pixels[y][x] != clNone;
@@ -115,18 +115,18 @@ TModalResult KindModalResult(TBitBtnKind kind) {
     return mrNone;
 }
 
-TGlyphCaptionLayout LayoutGlyphAndCaption(TSize button, TSize caption, bool hasGlyph) {
-    const int32_t glyph = hasGlyph ? GlyphImage::Size : 0;
-    const int32_t gap = hasGlyph && caption.cx > 0 ? TBitBtn::GlyphSpacing : 0;
+GlyphCaptionLayout LayoutGlyphAndCaption(TSize button, TSize caption, bool hasGlyph) {
+    const int32_t glyph = hasGlyph ? GlyphImage::kSize : 0;
+    const int32_t gap = hasGlyph && caption.cx > 0 ? TBitBtn::kGlyphSpacing : 0;
     const int32_t left = (button.cx - (glyph + gap + caption.cx)) / 2;
-    TGlyphCaptionLayout l;
+    GlyphCaptionLayout l;
     l.Glyph = {left, (button.cy - glyph) / 2};
     l.Caption = {left + glyph + gap, (button.cy - caption.cy) / 2};
     return l;
 }
 
 const TClassInfo& TBitBtn::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TBitBtn>("TBitBtn", &TButton::StaticClass())
+    static const TClassInfo info = ClassBuilder<TBitBtn>("TBitBtn", &TButton::StaticClass())
                                        .Creatable()
                                        .Enum<TBitBtnKind>("Kind", "TBitBtnKind", &TBitBtn::SetKind, kKinds)
                                        .Reads(&TBitBtn::Kind)
@@ -152,12 +152,12 @@ void TBitBtn::PaintContent(TCanvas& c, const TRect& r) {
     const GlyphImage* glyph = KindGlyph(kind_, !Enabled());
     c.Font = TextFont(*this, TTextGround::ButtonFace);
     const TSize text = Caption().empty() ? TSize{} : c.TextExtent(Caption());
-    const TGlyphCaptionLayout l = LayoutGlyphAndCaption({Width(), Height()}, text, glyph != nullptr);
+    const GlyphCaptionLayout l = LayoutGlyphAndCaption({Width(), Height()}, text, glyph != nullptr);
     const int32_t shift = Down() ? 1 : 0;
     if (glyph) {
-        TClipScope scope(c, 0, 0, r);
-        for (int32_t y = 0; y < GlyphImage::Size; ++y)
-            for (int32_t x = 0; x < GlyphImage::Size; ++x)
+        ClipScope scope(c, 0, 0, r);
+        for (int32_t y = 0; y < GlyphImage::kSize; ++y)
+            for (int32_t x = 0; x < GlyphImage::kSize; ++x)
                 if (glyph->Pixels[y][x] != clNone)
                     c.SetPixel(l.Glyph.X + shift + x, l.Glyph.Y + shift + y, glyph->Pixels[y][x]);
     }

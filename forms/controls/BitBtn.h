@@ -9,8 +9,8 @@ enum class TBitBtnKind : uint8_t { bkCustom, bkOK, bkCancel, bkAbort };
 
 // An 18 by 18 glyph, row by row. clNone marks the pixels where the face shows through.
 struct GlyphImage {
-    static constexpr int32_t Size = 18;
-    TColor Pixels[Size][Size];
+    static constexpr int32_t kSize = 18;
+    TColor Pixels[kSize][kSize];
 };
 
 // The glyph of a kind, or its greyed twin for the disabled state; nullptr for bkCustom.
@@ -19,18 +19,18 @@ const char* KindCaption(TBitBtnKind kind);
 TModalResult KindModalResult(TBitBtnKind kind);
 
 // Where the glyph and the caption of a bitmap button stand on its unpressed face:
-// the glyph left of the caption with GlyphSpacing pixels between them, the pair
+// the glyph left of the caption with kGlyphSpacing pixels between them, the pair
 // centred horizontally, each centred vertically; halves truncated toward zero.
-struct TGlyphCaptionLayout {
+struct GlyphCaptionLayout {
     TPoint Glyph;
     TPoint Caption;
 };
-TGlyphCaptionLayout LayoutGlyphAndCaption(TSize button, TSize caption, bool hasGlyph);
+GlyphCaptionLayout LayoutGlyphAndCaption(TSize button, TSize caption, bool hasGlyph);
 
 class TBitBtn : public TButton {
     FORMS_CLASS(TBitBtn)
 public:
-    static constexpr int32_t GlyphSpacing = 4;
+    static constexpr int32_t kGlyphSpacing = 4;
 
     explicit TBitBtn(TComponent* AOwner);
 

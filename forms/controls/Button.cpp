@@ -7,7 +7,7 @@
 namespace forms {
 
 const TClassInfo& TButton::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TButton>("TButton", &TWinControl::StaticClass())
+    static const TClassInfo info = ClassBuilder<TButton>("TButton", &TWinControl::StaticClass())
                                        .Creatable()
                                        .Publish(TControl::Protected("Caption"))
                                        .Bool("Cancel", &TButton::SetCancel)

@@ -1,9 +1,8 @@
 #pragma once
+#include "forms/core/Form.h"
 #include "forms/core/WinControl.h"
 
 namespace forms {
-
-using TModalResult = int32_t;
 
 // A push button: clicked by the mouse, by Space while focused, by Enter as its
 // form's default button and by Escape as its cancel button.

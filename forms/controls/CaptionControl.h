@@ -2,7 +2,7 @@
 #include <string_view>
 
 #include "forms/core/Accessible.h"
-#include "forms/core/ClassInfo.h"
+#include "forms/core/ClassBuilder.h"
 #include "forms/core/WinControl.h"
 #include "TextFont.h"
 
@@ -20,8 +20,8 @@ TSize MeasureText(const TFontSpec& font, std::string_view text);
 template <class Base, int32_t ExtraWidth, int32_t ExtraHeight>
 class TCaptionControl : public Base {
 public:
-    static constexpr int32_t BlankRight = ExtraWidth;
-    static constexpr int32_t BlankBelow = ExtraHeight;
+    static constexpr int32_t kBlankRight = ExtraWidth;
+    static constexpr int32_t kBlankBelow = ExtraHeight;
 
     explicit TCaptionControl(TComponent* AOwner) : Base(AOwner) { this->SetParentColor(true); }
 
@@ -38,7 +38,10 @@ public:
 
     // The control this caption stands for: a label names its field. Kept by id, so a
     // control destroyed first leaves no dangling reference.
-    void SetFocusControl(const TControl* c) { focusControl_ = c ? c->AccessibleId() : kNoNode; }
+    void SetFocusControl(const TControl* c) {
+        focusControl_ = c ? c->AccessibleId() : kNoNode;
+        this->AccessibleChanged(AccessibleChange::Name);
+    }
     bool Describe(AccessibleNode& node) const override {
         node.Role = AccessibleRole::StaticText;
         node.Name = this->Caption();
@@ -83,7 +86,7 @@ private:
 // The published properties labels and static texts share, in declaration order.
 template <class C>
 TClassInfo CaptionClassInfo(const char* name, const TClassInfo& parent) {
-    return TClassBuilder<C>(name, &parent)
+    return ClassBuilder<C>(name, &parent)
         .Creatable()
         .Bool("AutoSize", &C::SetAutoSize)
         .Reads(&C::AutoSize)

@@ -20,7 +20,7 @@ constexpr uint16_t kKeyC = 'C', kKeyV = 'V', kKeyX = 'X';
 }  // namespace
 
 const TClassInfo& TEdit::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TEdit>("TEdit", &TWinControl::StaticClass())
+    static const TClassInfo info = ClassBuilder<TEdit>("TEdit", &TWinControl::StaticClass())
                                        .Creatable()
                                        .Bool("AutoSelect", &TEdit::SetAutoSelect)
                                        .Reads(&TEdit::AutoSelect)

@@ -92,7 +92,7 @@ std::unique_ptr<TBitmap> DecodeJpeg(const uint8_t* data, size_t size) {
 
 const TClassInfo& TPicture::StaticClass() {
     static const TClassInfo info =
-        TClassBuilder<TPicture>("TPicture", &TPersistent::StaticClass()).Binary("Data", &TPicture::SetData).Build();
+        ClassBuilder<TPicture>("TPicture", &TPersistent::StaticClass()).Binary("Data", &TPicture::SetData).Build();
     return info;
 }
 
@@ -105,7 +105,7 @@ void TPicture::SetData(const std::vector<uint8_t>& data) {
 
 const TClassInfo& TImage::StaticClass() {
     static const TClassInfo info =
-        TClassBuilder<TImage>("TImage", &TGraphicControl::StaticClass())
+        ClassBuilder<TImage>("TImage", &TGraphicControl::StaticClass())
             .Creatable()
             .Nested("Picture", "TPicture", static_cast<TPicture* (TImage::*)()>(&TImage::Picture))
             .Publish(TControl::Protected("Visible"))

@@ -21,8 +21,6 @@ constexpr int32_t kButtonWidth = 75;
 constexpr int32_t kButtonHeight = 23;
 constexpr int32_t kButtonGap = 6;
 constexpr int32_t kMaxTextWidth = 440;  // longer lines wrap at blanks
-constexpr uint32_t kIconMask = 0xF0;
-constexpr uint32_t kIconQuestion = 0x20;
 
 // Lines of text, the paragraphs of the message wrapped to a width.
 std::vector<std::string> WrapText(TCanvas& c, const std::string& text, int32_t maxWidth) {
@@ -120,7 +118,7 @@ public:
                 Block(c, 12, 13, 14, 15, clWhite);
                 Block(c, 12, 23, 20, 25, clWhite);
                 break;
-            default: {  // question
+            default: {  // MB_ICONQUESTION
                 Disc(c, 16, clBlack);
                 Disc(c, 15, 0x00C04000);
                 c.Font.Name = "MS Sans Serif";
@@ -159,9 +157,9 @@ public:
         SetCaption(caption);
         SetBorderStyle(TBorderStyle::bsDialog);
         SetBorderIcons(biSystemMenu);
-        const bool okCancel = (flags & 0x0F) == MB_OKCANCEL;
-        uint32_t icon = flags & kIconMask;
-        if (icon != MB_ICONERROR && icon != MB_ICONWARNING && icon != MB_ICONINFORMATION && icon != kIconQuestion)
+        const bool okCancel = (flags & MB_TYPEMASK) == MB_OKCANCEL;
+        uint32_t icon = flags & MB_ICONMASK;
+        if (icon != MB_ICONERROR && icon != MB_ICONWARNING && icon != MB_ICONINFORMATION && icon != MB_ICONQUESTION)
             icon = 0;
 
         std::unique_ptr<TBitmap> probe = CreateBitmap(1, 1);
@@ -219,20 +217,15 @@ public:
         return true;
     }
 
-    // Centred over `over`, kept on the screen.
+    // Centred over `over`, or over the screen where `over` is empty.
     void PlaceOver(const TRect& over) {
         if (over.IsEmpty()) {
             SetPosition(TPosition::poScreenCenter);
             return;
         }
         SetPosition(TPosition::poDesigned);
-        const TSize outer = OuterSize();
-        const TRect screen = Application->GetBackend().ScreenRect();
-        int32_t left = over.Left + (over.Width() - outer.cx) / 2;
-        int32_t top = over.Top + (over.Height() - outer.cy) / 2;
-        left = std::max(screen.Left, std::min(left, screen.Right - outer.cx));
-        top = std::max(screen.Top, std::min(top, screen.Bottom - outer.cy));
-        SetBounds(left, top, Width(), Height());
+        const TPoint at = CentredOver(over, OuterSize(), Application->GetBackend().ScreenRect());
+        SetBounds(at.X, at.Y, Width(), Height());
     }
 };
 
@@ -242,7 +235,7 @@ int32_t ShowMessageForm(const TRect& over, const std::string& text, const std::s
     TMessageForm form(text, caption, flags);
     form.PlaceOver(over);
     const TModalResult result = form.ShowModal();
-    if (result == mrCancel && (flags & 0x0F) == MB_OKCANCEL) return IDCANCEL;
+    if (result == mrCancel && (flags & MB_TYPEMASK) == MB_OKCANCEL) return IDCANCEL;
     return IDOK;
 }
 

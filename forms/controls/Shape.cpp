@@ -3,7 +3,7 @@
 namespace forms {
 
 const TClassInfo& TBrush::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TBrush>("TBrush", &TPersistent::StaticClass())
+    static const TClassInfo info = ClassBuilder<TBrush>("TBrush", &TPersistent::StaticClass())
                                        .Color("Color", &TBrush::SetColor)
                                        .Reads(&TBrush::Color)
                                        .Build();
@@ -17,7 +17,7 @@ void TBrush::SetColor(TColor c) {
 }
 
 const TClassInfo& TShape::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TShape>("TShape", &TGraphicControl::StaticClass())
+    static const TClassInfo info = ClassBuilder<TShape>("TShape", &TGraphicControl::StaticClass())
                                        .Creatable()
                                        .Publish(TControl::Protected("Align"))
                                        .Publish(TControl::Protected("Anchors"))

@@ -3,7 +3,7 @@
 #include "BitBtn.h"
 #include "Button.h"
 #include "forms/core/Application.h"
-#include "forms/core/ClassInfo.h"
+#include "forms/core/ClassRegistry.h"
 #include "Edit.h"
 #include "Image.h"
 #include "Label.h"

@@ -65,6 +65,14 @@ struct AccessibleNode {
     int32_t LabelFor = kNoNode;     // the node this label names
 };
 
+// Whether a screen reader's request to run the node's default action runs it: as a
+// click, only on a node that names one and is showing and enabled. The core decides
+// by this on the tree as it is now; a backend answers the request by it on its copy.
+inline bool RunsDefaultAction(const AccessibleNode& n) {
+    return !n.DefaultAction.empty() && !(n.States & AccessibleState::Invisible) &&
+           !(n.States & AccessibleState::Unavailable);
+}
+
 // A window's description. Nodes[0] is the window; every node comes after its parent.
 struct AccessibleTree {
     std::vector<AccessibleNode> Nodes;

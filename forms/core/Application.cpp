@@ -112,7 +112,7 @@ private:
 };
 
 const TClassInfo& TApplication::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TApplication>("TApplication", &TComponent::StaticClass()).Build();
+    static const TClassInfo info = ClassBuilder<TApplication>("TApplication", &TComponent::StaticClass()).Build();
     return info;
 }
 

@@ -24,6 +24,14 @@ struct WindowStyle {
     bool StayOnTop = false;
 };
 
+// Windows' rule for the caption's boxes: they sit beside the system menu, on a single
+// or sizeable border only.
+constexpr bool CaptionHasBoxes(const WindowStyle& s) {
+    return s.SystemMenu && (s.Border == TBorderStyle::bsSingle || s.Border == TBorderStyle::bsSizeable);
+}
+constexpr bool ShowsMinimizeBox(const WindowStyle& s) { return CaptionHasBoxes(s) && s.MinimizeBox; }
+constexpr bool ShowsMaximizeBox(const WindowStyle& s) { return CaptionHasBoxes(s) && s.MaximizeBox; }
+
 struct WindowParams {
     std::string Caption;
     int32_t Left = 0;  // outer top-left corner on the screen
@@ -42,9 +50,12 @@ enum class ShowMode : uint8_t { Hide, Normal, Minimized };
 enum : uint32_t {
     MB_OK = 0x0,
     MB_OKCANCEL = 0x1,
+    MB_TYPEMASK = 0xF,  // the buttons
     MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
     MB_ICONWARNING = 0x30,
-    MB_ICONINFORMATION = 0x40
+    MB_ICONINFORMATION = 0x40,
+    MB_ICONMASK = 0xF0  // the icon
 };
 enum : int32_t { IDOK = 1, IDCANCEL = 2 };
 

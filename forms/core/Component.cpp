@@ -5,7 +5,7 @@
 namespace forms {
 
 const TClassInfo& TComponent::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TComponent>("TComponent", &TPersistent::StaticClass())
+    static const TClassInfo info = ClassBuilder<TComponent>("TComponent", &TPersistent::StaticClass())
                                        .String("Name", &TComponent::SetName)
                                        .Reads(&TComponent::Name)
                                        .Int<int64_t>("Tag", &TComponent::SetTag)

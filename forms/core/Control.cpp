@@ -15,7 +15,7 @@ const NameTable kHelpType = {{"htKeyword", 0}, {"htContext", 1}};
 // The standard properties a control class may choose to publish.
 const std::map<std::string, TPropInfo>& ProtectedCatalogue() {
     static const std::map<std::string, TPropInfo> catalogue = [] {
-        TClassInfo c = TClassBuilder<TControl>("", nullptr)
+        TClassInfo c = ClassBuilder<TControl>("", nullptr)
                            .Enum<TAlign>("Align", "TAlign", &TControl::SetAlign, kAlign)
                            .Reads(&TControl::Align)
                            .Set("Anchors", "TAnchors", &TControl::SetAnchors, kAnchors)
@@ -55,7 +55,7 @@ const NameTable& CursorNames() {
 const TPropInfo& TControl::Protected(const std::string& name) { return ProtectedCatalogue().at(name); }
 
 const TClassInfo& TControl::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TControl>("TControl", &TComponent::StaticClass())
+    static const TClassInfo info = ClassBuilder<TControl>("TControl", &TComponent::StaticClass())
                                        // The bounds declare no default: every class sizes itself, a layout stores them.
                                        .Int<int32_t>("Left", &TControl::SetLeft)
                                        .Reads(&TControl::Left)
@@ -84,17 +84,17 @@ const TClassInfo& TControl::StaticClass() {
 }
 
 const TClassInfo& TGraphicControl::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TGraphicControl>("TGraphicControl", &TControl::StaticClass()).Build();
+    static const TClassInfo info = ClassBuilder<TGraphicControl>("TGraphicControl", &TControl::StaticClass()).Build();
     return info;
 }
 
 namespace {
 // Process-wide, so an id never names two controls, whatever form they come to stand on.
-int32_t nextAccessibleId = kWindowNode + 1;
+int32_t g_nextAccessibleId = kWindowNode + 1;
 }  // namespace
 
 TControl::TControl(TComponent* AOwner)
-    : TComponent(AOwner), font_(std::make_unique<TFont>()), accessibleId_(nextAccessibleId++) {
+    : TComponent(AOwner), font_(std::make_unique<TFont>()), accessibleId_(g_nextAccessibleId++) {
     font_->OnChange = [this] {
         if (!followingParentFont_) parentFont_ = false;
         FontChanged();

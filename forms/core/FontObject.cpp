@@ -11,7 +11,7 @@ const NameTable kCharsets = {{"ANSI_CHARSET", 0},       {"DEFAULT_CHARSET", 1}, 
 }  // namespace
 
 const TClassInfo& TFont::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TFont>("TFont", &TPersistent::StaticClass())
+    static const TClassInfo info = ClassBuilder<TFont>("TFont", &TPersistent::StaticClass())
                                        .Enum<int32_t>("Charset", "TFontCharset", &TFont::SetCharset, kCharsets)
                                        .Reads([](const TFont& f) { return f.Spec().Charset; })
                                        .Color("Color", &TFont::SetColor)

@@ -2,6 +2,8 @@
 // showing, hiding and modal runs, and where it is placed the first time it shows.
 #include "Form.h"
 
+#include <algorithm>
+
 #include "Application.h"
 #include "LayoutReader.h"
 
@@ -25,7 +27,7 @@ Backend& TForm::TheBackend() {
 
 const TClassInfo& TForm::StaticClass() {
     static const TClassInfo info =
-        TClassBuilder<TForm>("TForm", &TWinControl::StaticClass())
+        ClassBuilder<TForm>("TForm", &TWinControl::StaticClass())
             .Set("BorderIcons", "TBorderIcons", &TForm::SetBorderIcons, kBorderIcons)
             .Reads(&TForm::BorderIcons)
             .Enum<TBorderStyle>("BorderStyle", "TFormBorderStyle", &TForm::SetBorderStyle, kBorderStyles)
@@ -79,7 +81,10 @@ WindowStyle TForm::Style() const {
     return s;
 }
 
-void TForm::SetBorderStyle(TBorderStyle s) { borderStyle_ = s; }
+void TForm::SetBorderStyle(TBorderStyle s) {
+    borderStyle_ = s;
+    AccessibleChanged(AccessibleChange::State);  // a dialog's frame makes it a dialog
+}
 void TForm::SetBorderIcons(TBorderIcons icons) { borderIcons_ = icons; }
 void TForm::SetFormStyle(TFormStyle s) { formStyle_ = s; }
 
@@ -131,32 +136,37 @@ void TForm::SetEnabled(bool v) {
     AccessibleChanged(AccessibleChange::State);
 }
 
+TPoint CentredOver(const TRect& over, TSize outer, const TRect& screen) {
+    const int32_t left = over.Left + (over.Width() - outer.cx) / 2;
+    const int32_t top = over.Top + (over.Height() - outer.cy) / 2;
+    return {std::max(screen.Left, std::min(left, screen.Right - outer.cx)),
+            std::max(screen.Top, std::min(top, screen.Bottom - outer.cy))};
+}
+
 void TForm::PlaceOnFirstShow() {
     placed_ = true;
-    const TSize outer = OuterSize();
     const TRect screen = TheBackend().ScreenRect();
-    int32_t left = Left();
-    int32_t top = Top();
+    TRect over;
     TForm* main = Application->MainForm();
     switch (position_) {
         case TPosition::poMainFormCenter:
         case TPosition::poOwnerFormCenter:
             if (main && main != this) {
                 const TSize mo = main->OuterSize();
-                left = main->Left() + (mo.cx - outer.cx) / 2;
-                top = main->Top() + (mo.cy - outer.cy) / 2;
+                over = Bounds(main->Left(), main->Top(), mo.cx, mo.cy);
                 break;
             }
             [[fallthrough]];
         case TPosition::poScreenCenter:
         case TPosition::poDesktopCenter:
-            left = screen.Left + (screen.Width() - outer.cx) / 2;
-            top = screen.Top + (screen.Height() - outer.cy) / 2;
+            over = screen;
             break;
         default:
-            break;
+            SetBounds(Left(), Top(), Width(), Height());
+            return;
     }
-    SetBounds(left, top, Width(), Height());
+    const TPoint at = CentredOver(over, OuterSize(), screen);
+    SetBounds(at.X, at.Y, Width(), Height());
 }
 
 void TForm::Show() {

@@ -31,6 +31,10 @@ constexpr TModalResult mrIgnore = 5;
 constexpr TModalResult mrYes = 6;
 constexpr TModalResult mrNo = 7;
 
+// Where a window of outer size `outer` goes to be centred over `over`: the halves
+// truncated toward zero, then moved as little as keeps it on `screen`.
+TPoint CentredOver(const TRect& over, TSize outer, const TRect& screen);
+
 // A top-level window. Left and Top are the outer corner on the screen; the size the
 // form keeps is its client size. Four units implement it: Form.cpp the window's life
 // and placement, FormPainting.cpp its surface and paint passes, FormInput.cpp the

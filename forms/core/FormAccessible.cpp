@@ -124,15 +124,12 @@ void TForm::AccessibleFocusChanged(const TWinControl* left) {
     TheBackend().AccessibleFocus(handle_, target ? target->AccessibleId() : kWindowNode);
 }
 
-// Runs as a click does: the control must be showing and enabled, and name an action.
 void TForm::DoDefaultAction(int32_t id) {
     TControl* c = FindControl(*this, id);
     if (!c) return;
     const AccessibleTree tree = DescribeTree();
     const AccessibleNode* n = tree.Find(id);
-    if (!n || n->DefaultAction.empty() || (n->States & (AccessibleState::Invisible | AccessibleState::Unavailable)))
-        return;
-    c->Click();
+    if (n && RunsDefaultAction(*n)) c->Click();
 }
 
 void TForm::TakeFocus(int32_t id) {

@@ -43,7 +43,7 @@ void TForm::PaintRect(const TRect& r) {
     if (area.IsEmpty()) return;
     TCanvas& canvas = surface.Canvas();
     {
-        TClipScope scope(canvas, 0, 0, area);
+        ClipScope scope(canvas, 0, 0, area);
         TControl::PaintTo(canvas);  // the form's own background; children only where dirty
         PaintChildren(canvas, area);
     }
@@ -66,7 +66,7 @@ void TForm::PaintControlNow(TControl& c) {
     if (r.IsEmpty()) return;
     TCanvas& canvas = surface_->Canvas();
     {
-        TClipScope scope(canvas, o.X, o.Y, r.Offset(-o.X, -o.Y));
+        ClipScope scope(canvas, o.X, o.Y, r.Offset(-o.X, -o.Y));
         c.PaintTo(canvas);
     }
     TheBackend().Present(handle_, *surface_, r);

@@ -9,6 +9,12 @@ namespace forms {
 
 namespace {
 
+// The value of a hexadecimal digit, either case.
+int HexDigitValue(char d) {
+    return std::isdigit(static_cast<unsigned char>(d)) ? d - '0'
+                                                       : std::tolower(static_cast<unsigned char>(d)) - 'a' + 10;
+}
+
 class Parser {
 public:
     Parser(std::string_view text, const std::string& name) : text_(text), name_(name) {}
@@ -94,37 +100,14 @@ private:
         }
     }
 
+    // A string: quoted pieces ('it''s') and character numbers (#13), joined by + or
+    // written side by side.
     std::string ParseString() {
         std::string out;
         for (;;) {
-            if (pos_ < text_.size() && text_[pos_] == '\'') {
-                ++pos_;
-                for (;;) {
-                    if (pos_ >= text_.size() || text_[pos_] == '\n') Fail("string not closed");
-                    if (text_[pos_] == '\'') {
-                        if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\'') {
-                            out += '\'';
-                            pos_ += 2;
-                            continue;
-                        }
-                        ++pos_;
-                        break;
-                    }
-                    out += text_[pos_++];
-                }
-            } else if (pos_ < text_.size() && text_[pos_] == '#') {
-                ++pos_;
-                uint32_t cp = 0;
-                size_t digits = 0;
-                while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
-                    cp = cp * 10 + static_cast<uint32_t>(text_[pos_++] - '0');
-                    if (++digits > 7 || cp > 0x10FFFF) Fail("character number out of range");
-                }
-                if (digits == 0) Fail("character number expected after #");
-                base::AppendUtf8(out, cp);
-            } else {
-                break;
-            }
+            if (pos_ < text_.size() && text_[pos_] == '\'') ParseQuoted(out);
+            else if (pos_ < text_.size() && text_[pos_] == '#') ParseCharacterNumber(out);
+            else break;
             SkipBlanks();
             if (pos_ < text_.size() && text_[pos_] == '+') {
                 ++pos_;
@@ -134,6 +117,35 @@ private:
             }
         }
         return out;
+    }
+
+    // One quoted piece, its doubled quotes read as one.
+    void ParseQuoted(std::string& out) {
+        ++pos_;
+        for (;;) {
+            if (pos_ >= text_.size() || text_[pos_] == '\n') Fail("string not closed");
+            if (text_[pos_] != '\'') {
+                out += text_[pos_++];
+            } else if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\'') {
+                out += '\'';
+                pos_ += 2;
+            } else {
+                ++pos_;
+                return;
+            }
+        }
+    }
+
+    void ParseCharacterNumber(std::string& out) {
+        ++pos_;
+        uint32_t cp = 0;
+        size_t digits = 0;
+        while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
+            cp = cp * 10 + static_cast<uint32_t>(text_[pos_++] - '0');
+            if (++digits > 7 || cp > 0x10FFFF) Fail("character number out of range");
+        }
+        if (digits == 0) Fail("character number expected after #");
+        base::AppendUtf8(out, cp);
     }
 
     LayoutValue ParseValue() {
@@ -161,9 +173,7 @@ private:
         while (pos_ < text_.size() && std::isxdigit(static_cast<unsigned char>(text_[pos_]))) {
             const char d = text_[pos_];
             if (base == 10 && !std::isdigit(static_cast<unsigned char>(d))) break;
-            const uint64_t digit = std::isdigit(static_cast<unsigned char>(d))
-                                       ? static_cast<uint64_t>(d - '0')
-                                       : static_cast<uint64_t>(std::tolower(static_cast<unsigned char>(d)) - 'a' + 10);
+            const auto digit = static_cast<uint64_t>(HexDigitValue(d));
             if (v > (UINT64_MAX - digit) / static_cast<uint64_t>(base)) Fail("number out of range");
             v = v * static_cast<uint64_t>(base) + digit;
             ++pos_, ++digits;
@@ -212,9 +222,7 @@ private:
             const char c = text_[pos_++];
             if (c == '}') break;
             if (!std::isxdigit(static_cast<unsigned char>(c))) Fail("hex digit expected in binary data");
-            const int v = std::isdigit(static_cast<unsigned char>(c))
-                              ? c - '0'
-                              : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+            const int v = HexDigitValue(c);
             if (half < 0) {
                 half = v;
             } else {

@@ -12,7 +12,7 @@ const TClassInfo& TObject::StaticClass() {
 }
 
 const TClassInfo& TPersistent::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TPersistent>("TPersistent", &TObject::StaticClass()).Build();
+    static const TClassInfo info = ClassBuilder<TPersistent>("TPersistent", &TObject::StaticClass()).Build();
     return info;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 #include "ClassInfo.h"
+#include "ClassRegistry.h"
+#include "PropertyValues.h"
 
 namespace forms {
 
@@ -16,14 +18,7 @@ class TPersistent : public TObject {
     FORMS_CLASS(TPersistent)
 };
 
-template <class C>
-const TMethodInfo& TClassBuilder<C>::BindHandler(const LayoutValue& v, TObject* owner, const std::string& event) {
-    if (v.kind != LayoutValue::Kind::Identifier) throw EPropertyError("handler name expected for " + event);
-    if (!owner) throw EPropertyError("no form to take handler " + v.text);
-    const TMethodInfo* m = owner->ClassType().FindMethod(v.text);
-    if (!m) throw EPropertyError("unknown handler " + v.text);
-    if (!m->Notify && !m->KeyPress) throw EPropertyError("unknown handler " + v.text);
-    return *m;
-}
-
 }  // namespace forms
+
+// After TObject, which the builder reads as it binds a handler.
+#include "ClassBuilder.h"

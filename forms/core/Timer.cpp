@@ -5,7 +5,7 @@
 namespace forms {
 
 const TClassInfo& TTimer::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TTimer>("TTimer", &TComponent::StaticClass())
+    static const TClassInfo info = ClassBuilder<TTimer>("TTimer", &TComponent::StaticClass())
                                        .Creatable()
                                        .Bool("Enabled", &TTimer::SetEnabled)
                                        .Reads(&TTimer::Enabled)

@@ -8,7 +8,7 @@
 namespace forms {
 
 const TClassInfo& TWinControl::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClass())
+    static const TClassInfo info = ClassBuilder<TWinControl>("TWinControl", &TControl::StaticClass())
                                        .Int<int32_t>("TabOrder", &TWinControl::SetTabOrder)
                                        .Reads(&TWinControl::TabOrder)
                                        .Bool("TabStop", &TWinControl::SetTabStop)
@@ -96,7 +96,7 @@ void TWinControl::PaintChildren(TCanvas& canvas, const TRect& clip) {
             const TRect r = c->BoundsRect().Intersect(clip).Intersect(ClientRect());
             if (r.IsEmpty()) continue;
             const size_t before = controls_.size();
-            TClipScope scope(canvas, c->Left(), c->Top(), r.Offset(-c->Left(), -c->Top()));
+            ClipScope scope(canvas, c->Left(), c->Top(), r.Offset(-c->Left(), -c->Top()));
             c->PaintTo(canvas);
             SA_CHECK(controls_.size() >= before && controls_[i] == c, "a paint removed or moved a control of the pass");
         }

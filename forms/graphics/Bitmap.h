@@ -32,6 +32,9 @@ protected:
     int32_t height_ = 0;
 };
 
+// Copies the part r of `from` to the same place of `to`, as far as both reach.
+void CopyPixels(const TBitmap& from, const TRect& r, TBitmap& to);
+
 // The platform's bitmap: software on Linux, a GDI DIB section on Windows.
 std::unique_ptr<TBitmap> CreateBitmap(int32_t width = 0, int32_t height = 0);
 

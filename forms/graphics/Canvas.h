@@ -22,7 +22,7 @@ enum class TBrushStyle : uint8_t { bsSolid, bsClear };
 // current position.
 //
 // State: PushClip saves the tools, the origin and the clip as one entry of one stack,
-// and PopClip restores all of them; TClipScope does both for one scope. The current
+// and PopClip restores all of them; ClipScope does both for one scope. The current
 // position is not saved: a scope's drawing may leave it where it ends.
 //
 // Coverage rules, in the surface's current coordinates (origin moved by PushClip):
@@ -41,6 +41,9 @@ enum class TBrushStyle : uint8_t { bsSolid, bsClear };
 // - TextExtent(text): width and height of the text's cell in the current font; the
 //   height is the font's line height even for an empty text.
 // - Draw(x, y, bitmap): one block copy of every pixel of the bitmap, unscaled.
+// - SetPixel(x, y, color): the one pixel (x, y) in `color`.
+// - GetPixel(x, y): the fixed colour (0x00BBGGRR) of the pixel (x, y); clNone where
+//   that pixel lies outside the surface or outside the current clip.
 // Anything that falls outside the surface or outside the current clip is discarded.
 // System colours are resolved at the moment of each drawing call.
 class TCanvas {
@@ -108,20 +111,20 @@ private:
 // Saves the canvas's whole state for one scope and restores it at its end, so that
 // no paint inherits what a sibling left behind: the origin moves by (dx, dy) and the
 // clip narrows to `clip` for the scope (TCanvas::PushClip).
-class TClipScope {
+class ClipScope {
 public:
-    TClipScope(TCanvas& canvas, int32_t dx, int32_t dy, const TRect& clip) : canvas_(canvas) {
+    ClipScope(TCanvas& canvas, int32_t dx, int32_t dy, const TRect& clip) : canvas_(canvas) {
         canvas_.PushClip(dx, dy, clip);
         depth_ = canvas_.StateDepth();
     }
     // What the scope's code pushed it popped, and it popped nothing more: else the
     // scope would restore a state other than its own.
-    ~TClipScope() {
+    ~ClipScope() {
         SA_CHECK(canvas_.StateDepth() == depth_, "a PushClip in the scope without its PopClip, or a PopClip too many");
         canvas_.PopClip();
     }
-    TClipScope(const TClipScope&) = delete;
-    TClipScope& operator=(const TClipScope&) = delete;
+    ClipScope(const ClipScope&) = delete;
+    ClipScope& operator=(const ClipScope&) = delete;
 
 private:
     TCanvas& canvas_;

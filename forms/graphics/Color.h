@@ -65,14 +65,10 @@ constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b) {
 }
 
 // Where system colours come from: the backend installs the platform's table
-// (GetSysColor on Windows); until then the classic Windows scheme answers.
+// (GetSysColor on Windows, UseDesktopSystemColors in gdi/GdiCanvas.h); until then the
+// classic Windows scheme answers.
 using SystemColorSource = uint32_t (*)(int index);
 void SetSystemColorSource(SystemColorSource source);
-#ifdef _WIN32
-// Installs the running desktop's scheme (GetSysColor) as the source: done as the
-// program starts, and again by the Windows backend as it is made.
-void UseDesktopSystemColors();
-#endif
 
 // The fixed 0x00BBGGRR colour a TColor stands for right now.
 TColor ColorToRGB(TColor c);

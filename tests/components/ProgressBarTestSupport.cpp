@@ -8,7 +8,7 @@ namespace pbtest {
 
 const TClassInfo& TBarForm::StaticClass() {
     static const TClassInfo info =
-        TClassBuilder<TBarForm>("TBarForm", &TForm::StaticClass()).Field("PBar", &TBarForm::PBar).Build();
+        ClassBuilder<TBarForm>("TBarForm", &TForm::StaticClass()).Field("PBar", &TBarForm::PBar).Build();
     return info;
 }
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "DialogFixture.h"
-#include "Resources.h"
+#include "resources/Resources.h"
 #include "dialogs/UnitCredit.h"
 #include "dialogs/UnitPinCode.h"
 #include "dialogs/UnitPrint.h"

@@ -2,7 +2,6 @@
 // What the SDL display tests share: an Xvfb of the suite's own (no window manager),
 // a fresh backend for each test that reports to a recording sink, and ways to drive
 // its windows from outside with xdotool and plain X requests.
-#define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <gtest/gtest.h>
 

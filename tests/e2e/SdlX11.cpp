@@ -1,5 +1,4 @@
 // Kept apart: Xlib's macros (None, Status, Bool) clash with GoogleTest and our names.
-#define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <SDL_syswm.h>
 

@@ -41,7 +41,7 @@ void Label(TCanvas& c, int32_t x, int32_t y, const std::string& text) {
 }
 
 void PaintAt(TCanvas& c, TOrloExtProgressBar& bar, int32_t x, int32_t y) {
-    TClipScope scope(c, x, y, {0, 0, bar.Width(), bar.Height()});
+    ClipScope scope(c, x, y, {0, 0, bar.Width(), bar.Height()});
     bar.PaintTo(c);
 }
 

@@ -69,11 +69,7 @@ void HeadlessBackend::Present(WindowId w, const TBitmap& image, const TRect& dir
     TBitmap& target = *it->second.Image;
     if (target.Width() != image.Width() || target.Height() != image.Height())
         target.SetSize(image.Width(), image.Height());
-    const TRect r = dirty.Intersect({0, 0, image.Width(), image.Height()});
-    for (int32_t y = r.Top; y < r.Bottom; ++y)
-        for (int32_t x = r.Left; x < r.Right; ++x)
-            target.Bits()[static_cast<size_t>(y) * static_cast<size_t>(image.Width()) + static_cast<size_t>(x)] =
-                image.Bits()[static_cast<size_t>(y) * static_cast<size_t>(image.Width()) + static_cast<size_t>(x)];
+    CopyPixels(image, dirty, target);
     ++it->second.Presents;
 }
 
@@ -145,7 +141,7 @@ void HeadlessBackend::Click(WindowId w, int32_t x, int32_t y) {
 }
 
 void HeadlessBackend::MouseDown(WindowId w, int32_t x, int32_t y, TMouseButton b) {
-    Post([=](EventSink& s) { s.MouseDown(w, b, b == TMouseButton::mbLeft ? ssLeft : ssRight, x, y); });
+    Post([=](EventSink& s) { s.MouseDown(w, b, ButtonShift(b), x, y); });
 }
 
 void HeadlessBackend::MouseUp(WindowId w, int32_t x, int32_t y, TMouseButton b) {

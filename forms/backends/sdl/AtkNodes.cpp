@@ -122,7 +122,7 @@ gint ActionCount(AtkAction* a) {
 gboolean DoAction(AtkAction* a, gint i) {
     const AtkNode* n = Self(a);
     const AccessibleNode* node = NodeOf(a);
-    if (i != 0 || !node || node->DefaultAction.empty() || (node->States & AccessibleState::Unavailable)) return FALSE;
+    if (i != 0 || !node || !RunsDefaultAction(*node)) return FALSE;
     n->host->Post(n->window, n->id, true);
     return TRUE;
 }

@@ -1,6 +1,5 @@
 #include "SdlEvents.h"
 
-#define SDL_MAIN_HANDLED
 #include <initializer_list>
 
 #include <SDL.h>
@@ -30,21 +29,21 @@ TShiftState KeyShift(Uint16 mod) { return Flags(mod, {{KMOD_SHIFT, ssShift}, {KM
 
 TShiftState ModifierShift() { return KeyShift(static_cast<Uint16>(SDL_GetModState())); }
 
-uint8_t ButtonFlag(Uint8 button) {
-    switch (button) {
-        case SDL_BUTTON_LEFT:
-            return ssLeft;
-        case SDL_BUTTON_RIGHT:
-            return ssRight;
-        case SDL_BUTTON_MIDDLE:
-            return ssMiddle;
-        default:
-            return 0;
-    }
-}
+// SDL's buttons that are ours: each one's number and its bit in SDL's button state.
+struct ButtonOf {
+    Uint8 Sdl;
+    uint32_t Mask;
+    TMouseButton Ours;
+};
+constexpr ButtonOf kButtons[] = {{SDL_BUTTON_LEFT, SDL_BUTTON_LMASK, TMouseButton::mbLeft},
+                                 {SDL_BUTTON_RIGHT, SDL_BUTTON_RMASK, TMouseButton::mbRight},
+                                 {SDL_BUTTON_MIDDLE, SDL_BUTTON_MMASK, TMouseButton::mbMiddle}};
 
 uint8_t ButtonFlags(Uint32 sdlState) {
-    return Flags(sdlState, {{SDL_BUTTON_LMASK, ssLeft}, {SDL_BUTTON_RMASK, ssRight}, {SDL_BUTTON_MMASK, ssMiddle}});
+    uint8_t out = 0;
+    for (const ButtonOf& b : kButtons)
+        if (sdlState & b.Mask) out |= ButtonShift(b.Ours);
+    return out;
 }
 
 // Keys and text go where the keyboard focus is; SDL names no window while none of
@@ -126,16 +125,17 @@ void OnMouseMotion(const BackendState& s, EventSink* sink, const SDL_MouseMotion
 }
 
 void OnMouseButton(BackendState& s, EventSink* sink, const SDL_MouseButtonEvent& e) {
-    const uint8_t flag = ButtonFlag(e.button);
-    if (flag == 0 || e.which == SDL_TOUCH_MOUSEID) return;
+    const ButtonOf* button = nullptr;
+    for (const ButtonOf& b : kButtons)
+        if (b.Sdl == e.button) button = &b;
+    if (!button || e.which == SDL_TOUCH_MOUSEID) return;
+    const TMouseButton b = button->Ours;
+    const uint8_t flag = ButtonShift(b);
     const bool down = e.type == SDL_MOUSEBUTTONDOWN;
     if (down) s.mouseButtons |= flag;
     else s.mouseButtons &= static_cast<uint8_t>(~flag);
     const WindowId w = s.FromSdl(e.windowID);
     if (!sink || !w) return;
-    const TMouseButton b = flag == ssLeft    ? TMouseButton::mbLeft
-                           : flag == ssRight ? TMouseButton::mbRight
-                                             : TMouseButton::mbMiddle;
     const auto shift = static_cast<TShiftState>(ModifierShift() | s.mouseButtons);
     if (down) sink->MouseDown(w, b, shift, s.Down(e.x), s.Down(e.y));
     else sink->MouseUp(w, b, shift, s.Down(e.x), s.Down(e.y));

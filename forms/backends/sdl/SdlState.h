@@ -1,6 +1,7 @@
 #pragma once
-// What the SDL backend knows of its windows, shared by the backend's calls
-// (SdlBackend.cpp) and the translation of SDL's events (SdlEvents.cpp).
+// What the SDL backend knows of its windows, kept by its own methods (SdlState.cpp)
+// and shared by the backend's calls (SdlBackend.cpp) and the translation of SDL's
+// events (SdlEvents.cpp).
 #include <cstddef>
 #include <cstdint>
 #include <map>

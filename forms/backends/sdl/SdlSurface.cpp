@@ -1,6 +1,5 @@
 #include "SdlSurface.h"
 
-#define SDL_MAIN_HANDLED
 #include <cstring>
 
 #include <SDL.h>

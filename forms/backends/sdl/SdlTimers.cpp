@@ -1,6 +1,5 @@
 #include "SdlTimers.h"
 
-#define SDL_MAIN_HANDLED
 #include <algorithm>
 #include <atomic>
 

@@ -1,6 +1,5 @@
 // What SDL leaves to Xlib itself, apart from the rest: Xlib's headers define None, Bool
 // and Status. Xlib is SDL's, loaded at run time; nothing here links it.
-#define SDL_MAIN_HANDLED
 #include "SdlX11.h"
 
 #include <algorithm>
@@ -97,15 +96,12 @@ void SetCaptionButtons(SDL_Window* window, const WindowStyle& style) {
     enum : long { kFunctions = 1, kDecorations = 2 };
     enum : long { kFuncMove = 4, kFuncMinimize = 8, kFuncClose = 32 };
     enum : long { kDecoBorder = 2, kDecoTitle = 8, kDecoMenu = 16, kDecoMinimize = 32 };
-    const bool sysMenu = style.SystemMenu;
-    const bool minimize = sysMenu && style.MinimizeBox &&
-                          (style.Border == TBorderStyle::bsSingle || style.Border == TBorderStyle::bsSizeable);
     long hints[5] = {kFunctions | kDecorations, kFuncMove, kDecoBorder | kDecoTitle, 0, 0};
-    if (sysMenu) {
+    if (style.SystemMenu) {
         hints[1] |= kFuncClose;
         hints[2] |= kDecoMenu;
     }
-    if (minimize) {
+    if (ShowsMinimizeBox(style)) {
         hints[1] |= kFuncMinimize;
         hints[2] |= kDecoMinimize;
     }

@@ -302,6 +302,7 @@ public:
         const AccessibleNode* n = nullptr;
         if (HRESULT hr = Find(child, n); hr != S_OK) return hr;
         if (n->DefaultAction.empty()) return DISP_E_MEMBERNOTFOUND;
+        if (!RunsDefaultAction(*n)) return E_FAIL;
         PostMessageW(shared_->Window, kAccessibleActionMessage, static_cast<WPARAM>(n->Id), kActionDefault);
         return S_OK;
     }
@@ -352,8 +353,13 @@ void Win32Accessibility::TreeChanged(const AccessibleTree& tree) {
 
 void Win32Accessibility::NodeChanged(const AccessibleNode& node, AccessibleChange what) {
     shared_->Tree.Replace(node);
+    // One event for each AccessibleChange, in its order.
     static constexpr DWORD kEvents[] = {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_STATECHANGE,
                                         EVENT_OBJECT_LOCATIONCHANGE};
+    static_assert(static_cast<size_t>(AccessibleChange::Name) == 0 &&
+                  static_cast<size_t>(AccessibleChange::Value) == 1 &&
+                  static_cast<size_t>(AccessibleChange::State) == 2 &&
+                  static_cast<size_t>(AccessibleChange::Bounds) == std::size(kEvents) - 1);
     Notify(*shared_, kEvents[static_cast<size_t>(what)], node.Id);
 }
 

@@ -1,7 +1,5 @@
 #include "Win32Backend.h"
 
-#include <cstring>
-
 #include "forms/backends/PlatformBackend.h"
 #include "forms/core/Exceptions.h"
 #include "Win32State.h"
@@ -38,18 +36,15 @@ void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) 
 
 Win32Backend::NativeStyle Win32Backend::StyleOf(const WindowStyle& style) {
     NativeStyle ns;
-    bool boxes = false;  // whether the caption can show the minimise and maximise boxes
     switch (style.Border) {
         case TBorderStyle::bsNone:
             ns.Style = WS_POPUP;
             break;
         case TBorderStyle::bsSingle:
             ns.Style = WS_CAPTION;
-            boxes = true;
             break;
         case TBorderStyle::bsSizeable:
             ns.Style = WS_CAPTION | WS_THICKFRAME;
-            boxes = true;
             break;
         case TBorderStyle::bsDialog:
             ns.Style = WS_CAPTION;
@@ -64,12 +59,9 @@ Win32Backend::NativeStyle Win32Backend::StyleOf(const WindowStyle& style) {
             ns.ExStyle = WS_EX_TOOLWINDOW;
             break;
     }
-    // The boxes live on the system menu's caption: without it Windows shows none.
-    if (style.Border != TBorderStyle::bsNone && style.SystemMenu) {
-        ns.Style |= WS_SYSMENU;
-        if (boxes && style.MinimizeBox) ns.Style |= WS_MINIMIZEBOX;
-        if (boxes && style.MaximizeBox) ns.Style |= WS_MAXIMIZEBOX;
-    }
+    if (style.Border != TBorderStyle::bsNone && style.SystemMenu) ns.Style |= WS_SYSMENU;
+    if (ShowsMinimizeBox(style)) ns.Style |= WS_MINIMIZEBOX;
+    if (ShowsMaximizeBox(style)) ns.Style |= WS_MAXIMIZEBOX;
     if (style.StayOnTop) ns.ExStyle |= WS_EX_TOPMOST;
     return ns;
 }
@@ -190,13 +182,7 @@ void Win32Backend::Present(WindowId w, const TBitmap& image, const TRect& dirty)
     if (const auto* gdi = dynamic_cast<const TGdiBitmap*>(&image)) {
         BitBlt(kept->DC(), area.Left, area.Top, area.Width(), area.Height(), gdi->DC(), area.Left, area.Top, SRCCOPY);
     } else {
-        const uint32_t* src = image.Bits();
-        uint32_t* dst = kept->Bits();
-        const auto width = static_cast<size_t>(image.Width());
-        for (int32_t row = area.Top; row < area.Bottom; ++row)
-            std::memcpy(dst + static_cast<size_t>(row) * width + static_cast<size_t>(area.Left),
-                        src + static_cast<size_t>(row) * width + static_cast<size_t>(area.Left),
-                        static_cast<size_t>(area.Width()) * sizeof(uint32_t));
+        CopyPixels(image, area, *kept);
     }
     if (s.Painting == h) return;  // the WM_PAINT in progress copies it to the screen
     const RECT r{area.Left, area.Top, area.Right, area.Bottom};

@@ -22,9 +22,9 @@ TShiftState MouseShift(WPARAM keys) {
     if (keys & MK_SHIFT) s |= ssShift;
     if (keys & MK_CONTROL) s |= ssCtrl;
     if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
-    if (keys & MK_LBUTTON) s |= ssLeft;
-    if (keys & MK_RBUTTON) s |= ssRight;
-    if (keys & MK_MBUTTON) s |= ssMiddle;
+    if (keys & MK_LBUTTON) s |= ButtonShift(TMouseButton::mbLeft);
+    if (keys & MK_RBUTTON) s |= ButtonShift(TMouseButton::mbRight);
+    if (keys & MK_MBUTTON) s |= ButtonShift(TMouseButton::mbMiddle);
     return s;
 }
 
@@ -82,10 +82,18 @@ void Win32Backend::State::PaintWindow(HWND h) {
 }
 
 LRESULT Win32Backend::State::WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    auto it = Windows.find(h);
+    const auto it = Windows.find(h);
     if (it == Windows.end()) return DefWindowProcW(h, m, wp, lp);  // still being created
+    std::optional<LRESULT> answer;
+    if (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) answer = MouseMessage(h, m, wp, lp);
+    else if (m >= WM_KEYFIRST && m <= WM_KEYLAST) answer = KeyMessage(it->second, h, m, wp);
+    else if (m == WM_GETOBJECT || m == kAccessibleActionMessage) answer = AccessibleMessage(it->second, h, m, wp, lp);
+    else answer = FrameMessage(h, m, wp);
+    return answer ? *answer : DefWindowProcW(h, m, wp, lp);
+}
+
+std::optional<LRESULT> Win32Backend::State::FrameMessage(HWND h, UINT m, WPARAM wp) {
     const WindowId w = Id(h);
-    const int32_t x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
     switch (m) {
         case WM_PAINT:
             PaintWindow(h);
@@ -97,7 +105,7 @@ LRESULT Win32Backend::State::WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp)
             return 0;
         case WM_ACTIVATE:
             Report([&](EventSink& s) { s.Activated(w, LOWORD(wp) != WA_INACTIVE); });
-            break;  // the default handling gives the window the keyboard focus
+            return std::nullopt;  // the default handling gives the window the keyboard focus
         case WM_MOVE:
             if (!IsIconic(h)) {
                 RECT r;
@@ -109,8 +117,20 @@ LRESULT Win32Backend::State::WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp)
             RECT r;
             GetClientRect(h, &r);
             Report([&](EventSink& s) { s.Paint(w, {0, 0, r.right, r.bottom}); });
-            break;
+            return std::nullopt;
         }
+        case WM_NCDESTROY:
+            Windows.erase(h);
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<LRESULT> Win32Backend::State::MouseMessage(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    const WindowId w = Id(h);
+    const int32_t x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+    switch (m) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN: {
@@ -130,50 +150,54 @@ LRESULT Win32Backend::State::WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp)
         case WM_MOUSEMOVE:
             Report([&](EventSink& s) { s.MouseMove(w, MouseShift(wp), x, y); });
             return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<LRESULT> Win32Backend::State::KeyMessage(Window& window, HWND h, UINT m, WPARAM wp) {
+    const WindowId w = Id(h);
+    switch (m) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
             const auto key = static_cast<uint16_t>(wp);
             Report([&](EventSink& s) { s.KeyDown(w, key, KeyShift()); });
             if (m == WM_KEYDOWN) return 0;
-            break;  // Alt+F4, Alt+Space: the system's
+            return std::nullopt;  // Alt+F4, Alt+Space: the system's
         }
         case WM_KEYUP:
         case WM_SYSKEYUP: {
             const auto key = static_cast<uint16_t>(wp);
             Report([&](EventSink& s) { s.KeyUp(w, key, KeyShift()); });
             if (m == WM_KEYUP) return 0;
-            break;
+            return std::nullopt;
         }
         case WM_CHAR: {
             // Characters outside the BMP come as two WM_CHARs, high half first. A copy:
             // a handler may destroy the window, and its decoder with it.
-            const std::u32string typed(it->second.Typed.Step(static_cast<char16_t>(wp)));
+            const std::u32string typed(window.Typed.Step(static_cast<char16_t>(wp)));
             for (const char32_t c : typed) Report([&](EventSink& s) { s.Char(w, c); });
             return 0;
         }
-        case WM_GETOBJECT:
-            if (const LRESULT object = it->second.Accessible->Answer(wp, lp)) return object;
-            break;
-        case kAccessibleActionMessage: {
-            const auto id = static_cast<int32_t>(wp);
-            if (lp == kActionFocus) Report([&](EventSink& s) { s.TakeFocus(w, id); });
-            else Report([&](EventSink& s) { s.DoDefaultAction(w, id); });
-            return 0;
-        }
-        case WM_NCDESTROY:
-            Windows.erase(it);
-            break;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcW(h, m, wp, lp);
+}
+
+std::optional<LRESULT> Win32Backend::State::AccessibleMessage(Window& window, HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_GETOBJECT) {
+        if (const LRESULT object = window.Accessible->Answer(wp, lp)) return object;
+        return std::nullopt;
+    }
+    const auto id = static_cast<int32_t>(wp);
+    if (lp == kActionFocus) Report([&](EventSink& s) { s.TakeFocus(Id(h), id); });
+    else Report([&](EventSink& s) { s.DoDefaultAction(Id(h), id); });
+    return 0;
 }
 
 LRESULT Win32Backend::State::TimerMessage(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_TIMER) {
-        // A tick queued before its timer was stopped is dropped.
-        if (RunningTimers.count(static_cast<UINT_PTR>(wp)))
-            Report([&](EventSink& s) { s.Timer(static_cast<TimerId>(wp)); });
+        Report([&](EventSink& s) { s.Timer(static_cast<TimerId>(wp)); });
         return 0;
     }
     return DefWindowProcW(h, m, wp, lp);

@@ -4,6 +4,7 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -80,6 +81,12 @@ struct Win32Backend::State {
     void PaintWindow(HWND h);
     LRESULT WindowMessage(HWND h, UINT m, WPARAM wp, LPARAM lp);
     LRESULT TimerMessage(HWND h, UINT m, WPARAM wp, LPARAM lp);
+    // WindowMessage's families: each answers a message it handles to the end, and
+    // nothing for one the system's default handling is to finish.
+    std::optional<LRESULT> FrameMessage(HWND h, UINT m, WPARAM wp);
+    std::optional<LRESULT> MouseMessage(HWND h, UINT m, WPARAM wp, LPARAM lp);
+    std::optional<LRESULT> KeyMessage(Window& window, HWND h, UINT m, WPARAM wp);
+    std::optional<LRESULT> AccessibleMessage(Window& window, HWND h, UINT m, WPARAM wp, LPARAM lp);
 };
 
 }  // namespace forms

@@ -37,7 +37,6 @@ public:
     TSize TextExtent(std::string_view text) override;
     void Draw(int32_t x, int32_t y, const TBitmap& source) override;
     void SetPixel(int32_t x, int32_t y, TColor color) override;
-    // clNone outside the bitmap or outside the clip.
     TColor GetPixel(int32_t x, int32_t y) const override;
 
     // Gives the DC the current clip again; the bitmap calls it after a new DIB was
@@ -80,5 +79,9 @@ private:
     uint32_t* bits_ = nullptr;
     TGdiCanvas canvas_;
 };
+
+// Installs the running desktop's scheme (GetSysColor) as the source of system colours:
+// done as the program starts, and again by the Windows backend as it is made.
+void UseDesktopSystemColors();
 
 }  // namespace forms

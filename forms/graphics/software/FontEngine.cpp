@@ -75,14 +75,14 @@ glyphs::PixelMode ModeOf(const FT_Bitmap& bm) {
 
 }  // namespace
 
-struct TFontEngine::TImpl {
+struct FontEngine::Impl {
     FT_Library library = nullptr;
     FontDiscovery discovery;
     std::map<std::string, FT_Face> faces;  // by "path#index"
     std::map<std::string, std::unique_ptr<RasterFont>> fonts;
     size_t rendered = 0;
 
-    ~TImpl() {
+    ~Impl() {
         fonts.clear();
         for (auto& f : faces) FT_Done_Face(f.second);
         if (library) FT_Done_FreeType(library);
@@ -125,8 +125,8 @@ namespace {
 
 class FreeTypeFont final : public RasterFont {
 public:
-    FreeTypeFont(TFontEngine::TImpl& engine, std::string family, bool bold, bool italic, int32_t em,
-                 GlyphSource primary, const TFontMetrics& metrics, std::string source)
+    FreeTypeFont(FontEngine::Impl& engine, std::string family, bool bold, bool italic, int32_t em, GlyphSource primary,
+                 const FontMetrics& metrics, std::string source)
         : engine_(engine), family_(std::move(family)), bold_(bold), italic_(italic), em_(em), primary_(primary) {
         metrics_ = metrics;
         // Only bitmap glyphs are slanted by whole pixels (Shear); an obliqued outline
@@ -141,7 +141,7 @@ public:
         for (GlyphSource& f : fallbacks_) FT_Done_Size(f.size);
     }
 
-    const TGlyph& Glyph(char32_t codepoint) override {
+    const RenderedGlyph& Glyph(char32_t codepoint) override {
         auto it = glyphs_.find(codepoint);
         if (it != glyphs_.end()) return it->second;
         const GlyphSource* source = &primary_;
@@ -174,7 +174,7 @@ private:
             if (f.face == face) return nullptr;  // it was asked already and lacks the character
         GlyphSource f;
         f.face = face;
-        f.size = TFontEngine::TImpl::NewSize(face);
+        f.size = FontEngine::Impl::NewSize(face);
         if (!f.size) return nullptr;
         if (FT_IS_SCALABLE(face)) FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(em_));
         else if (face->num_fixed_sizes > 0) FT_Select_Size(face, 0);
@@ -185,8 +185,8 @@ private:
         return index ? &fallbacks_.back() : nullptr;
     }
 
-    TGlyph Render(const GlyphSource& s, FT_UInt index) {
-        TGlyph g;
+    RenderedGlyph Render(const GlyphSource& s, FT_UInt index) {
+        RenderedGlyph g;
         if (!s.face) return g;
         FT_Activate_Size(s.size);
         if (FT_Load_Glyph(s.face, index, FT_LOAD_TARGET_MONO) != 0) return g;
@@ -206,19 +206,19 @@ private:
         return g;
     }
 
-    TFontEngine::TImpl& engine_;
+    FontEngine::Impl& engine_;
     std::string family_;
     bool bold_;
     bool italic_;
     int32_t em_;  // character height: what fallback faces are scaled to
     GlyphSource primary_;
     std::vector<GlyphSource> fallbacks_;
-    std::unordered_map<char32_t, TGlyph> glyphs_;
+    std::unordered_map<char32_t, RenderedGlyph> glyphs_;
 };
 
 }  // namespace
 
-std::unique_ptr<RasterFont> TFontEngine::TImpl::Create(const TFontSpec& spec) {
+std::unique_ptr<RasterFont> FontEngine::Impl::Create(const TFontSpec& spec) {
     const bool bold = (spec.Style & fsBold) != 0, italic = (spec.Style & fsItalic) != 0;
     const int32_t height = spec.Height == 0 ? -kDefaultEm : spec.Height;
     const std::string family = Lower(spec.Name);
@@ -235,7 +235,7 @@ std::unique_ptr<RasterFont> TFontEngine::TImpl::Create(const TFontSpec& spec) {
     return FromOutline(sized);
 }
 
-std::unique_ptr<RasterFont> TFontEngine::TImpl::FromStrike(const Strike& s, bool bold, bool italic) {
+std::unique_ptr<RasterFont> FontEngine::Impl::FromStrike(const Strike& s, bool bold, bool italic) {
     FT_Face face = OpenFace(s.path, s.index);
     if (!face || face->num_fixed_sizes < 1 || face->num_charmaps < 1) return nullptr;
     FT_Set_Charmap(face, face->charmaps[0]);
@@ -252,7 +252,7 @@ std::unique_ptr<RasterFont> TFontEngine::TImpl::FromStrike(const Strike& s, bool
         s.path + "#" + std::to_string(s.index) + " (" + std::to_string(s.height) + " px strike)");
 }
 
-std::unique_ptr<RasterFont> TFontEngine::TImpl::Substitute(const TFontSpec& spec, const Strike& nearest, int32_t em) {
+std::unique_ptr<RasterFont> FontEngine::Impl::Substitute(const TFontSpec& spec, const Strike& nearest, int32_t em) {
     const bool bold = (spec.Style & fsBold) != 0, italic = (spec.Style & fsItalic) != 0;
     const std::optional<FontMatch> match = Match(spec.Name, bold, italic, 0);
     FT_Face face = match ? OpenFace(match->path, match->index) : nullptr;
@@ -264,20 +264,20 @@ std::unique_ptr<RasterFont> TFontEngine::TImpl::Substitute(const TFontSpec& spec
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(em));
     src.synthBold = bold && !match->bold;
     src.synthItalic = italic && !match->italic;
-    const TFontMetrics m = fontmetrics::SubstituteMetrics(UnitsOf(face), spec.Height, em, nearest);
+    const FontMetrics m = fontmetrics::SubstituteMetrics(UnitsOf(face), spec.Height, em, nearest);
     return std::make_unique<FreeTypeFont>(*this, Lower(spec.Name), bold, italic, em, src, m,
                                           match->path + "#" + std::to_string(match->index) + " (" + std::to_string(em) +
                                               " ppem, in place of " + nearest.path + ")");
 }
 
-std::unique_ptr<RasterFont> TFontEngine::TImpl::FromOutline(const TFontSpec& spec) {
+std::unique_ptr<RasterFont> FontEngine::Impl::FromOutline(const TFontSpec& spec) {
     const bool bold = (spec.Style & fsBold) != 0, italic = (spec.Style & fsItalic) != 0;
     FontMatch match;
     if (std::optional<FontMatch> m = Match(spec.Name, bold, italic, 0)) match = *m;
     else match.path = kLastResortFont;
     FT_Face face = OpenFace(match.path, match.index);
     GlyphSource src;
-    TFontMetrics m;
+    FontMetrics m;
     int32_t em = spec.Height < 0 ? -spec.Height : spec.Height;
     std::string source = match.path + "#" + std::to_string(match.index);
     if (face) src.size = NewSize(face);
@@ -316,15 +316,15 @@ TSize RasterFont::Extent(std::string_view text) {
     return size;
 }
 
-TFontEngine::TFontEngine() : impl_(std::make_unique<TImpl>()) {}
-TFontEngine::~TFontEngine() = default;
+FontEngine::FontEngine() : impl_(std::make_unique<Impl>()) {}
+FontEngine::~FontEngine() = default;
 
-TFontEngine& TFontEngine::Instance() {
-    static TFontEngine engine;
+FontEngine& FontEngine::Instance() {
+    static FontEngine engine;
     return engine;
 }
 
-RasterFont& TFontEngine::Font(const TFontSpec& spec) {
+RasterFont& FontEngine::Font(const TFontSpec& spec) {
     const std::string key =
         Lower(spec.Name) + '\n' + std::to_string(spec.Height) + '\n' + std::to_string(spec.Style & (fsBold | fsItalic));
     auto it = impl_->fonts.find(key);
@@ -332,6 +332,6 @@ RasterFont& TFontEngine::Font(const TFontSpec& spec) {
     return *it->second;
 }
 
-size_t TFontEngine::RenderedGlyphCount() const { return impl_->rendered; }
+size_t FontEngine::RenderedGlyphCount() const { return impl_->rendered; }
 
 }  // namespace forms

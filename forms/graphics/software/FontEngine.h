@@ -31,7 +31,7 @@
 // the same baseline at the same character height; failing that, the face's default glyph.
 namespace forms {
 
-struct TGlyph {
+struct RenderedGlyph {
     int32_t advance = 0;  // how far the pen moves, in pixels
     int32_t left = 0;     // columns from the pen position to the mask's first column
     int32_t top = 0;      // rows from the cell's top row to the mask's first row
@@ -41,7 +41,7 @@ struct TGlyph {
 };
 
 // Vertical metrics of a font, in pixels from the cell's top row.
-struct TFontMetrics {
+struct FontMetrics {
     int32_t height = 0;  // the cell: the font's line height
     int32_t ascent = 0;  // rows above the baseline
     int32_t underlineTop = 0;
@@ -59,9 +59,9 @@ class RasterFont {
 public:
     virtual ~RasterFont() = default;
 
-    const TFontMetrics& Metrics() const { return metrics_; }
+    const FontMetrics& Metrics() const { return metrics_; }
     // The glyph for a code point, rendered on first use and cached from then on.
-    virtual const TGlyph& Glyph(char32_t codepoint) = 0;
+    virtual const RenderedGlyph& Glyph(char32_t codepoint) = 0;
     // Width (sum of advances, plus the overhang unless the text is empty) and height
     // (the cell) of a UTF-8 text.
     TSize Extent(std::string_view text);
@@ -69,15 +69,15 @@ public:
     const std::string& Source() const { return source_; }
 
 protected:
-    TFontMetrics metrics_;
+    FontMetrics metrics_;
     std::string source_;
 };
 
-class TFontEngine {
+class FontEngine {
 public:
     // The process's engine. It is created on first use; nothing is loaded before a
     // font is asked for. Not thread-safe: all painting runs on the UI thread.
-    static TFontEngine& Instance();
+    static FontEngine& Instance();
 
     // The font for a TFontSpec; underline and strike-out do not take part (the canvas draws
     // them from the metrics), nor does the colour or the character set.
@@ -86,15 +86,15 @@ public:
     // How many glyphs have been rendered by FreeType so far, over all fonts.
     size_t RenderedGlyphCount() const;
 
-    ~TFontEngine();
-    TFontEngine(const TFontEngine&) = delete;
-    TFontEngine& operator=(const TFontEngine&) = delete;
+    ~FontEngine();
+    FontEngine(const FontEngine&) = delete;
+    FontEngine& operator=(const FontEngine&) = delete;
 
-    struct TImpl;
+    struct Impl;
 
 private:
-    TFontEngine();
-    std::unique_ptr<TImpl> impl_;
+    FontEngine();
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace forms

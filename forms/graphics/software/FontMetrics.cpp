@@ -9,14 +9,14 @@ int32_t RoundDiv(int64_t a, int64_t b) {
     return static_cast<int32_t>(n >= 0 ? n / d : -((-n + d - 1) / d));
 }
 
-void BitmapDecorations(TFontMetrics& m) {
+void BitmapDecorations(FontMetrics& m) {
     m.underlineSize = m.ascent / 20 + 1;
     m.underlineTop = m.ascent - m.underlineSize / 2;
     m.strikeOutSize = m.underlineSize;
     m.strikeOutTop = m.ascent - (m.ascent / 2 + m.strikeOutSize / 2);
 }
 
-void OutlineDecorations(const FaceUnits& face, int32_t ppem, TFontMetrics& m) {
+void OutlineDecorations(const FaceUnits& face, int32_t ppem, FontMetrics& m) {
     const int64_t upem = face.unitsPerEm;
     if (upem <= 0 || face.underlineThickness <= 0) {
         BitmapDecorations(m);
@@ -35,8 +35,8 @@ void OutlineDecorations(const FaceUnits& face, int32_t ppem, TFontMetrics& m) {
     }
 }
 
-TFontMetrics StrikeMetrics(const StrikeCell& strike) {
-    TFontMetrics m;
+FontMetrics StrikeMetrics(const StrikeCell& strike) {
+    FontMetrics m;
     m.height = strike.height;
     m.ascent = strike.ascent;
     BitmapDecorations(m);
@@ -49,9 +49,9 @@ int32_t OutlineEm(const FaceUnits& face, int32_t height) {
     return std::max(1, RoundDiv(int64_t{height} * upem, std::max<int64_t>(face.ascent + face.descent, 1)));
 }
 
-TFontMetrics OutlineMetrics(const FaceUnits& face, int32_t height, int32_t em) {
+FontMetrics OutlineMetrics(const FaceUnits& face, int32_t height, int32_t em) {
     const int64_t upem = std::max<int64_t>(face.unitsPerEm, 1);
-    TFontMetrics m;
+    FontMetrics m;
     if (height > 0) {
         m.height = height;
         m.ascent = RoundDiv(face.ascent * height, std::max<int64_t>(face.ascent + face.descent, 1));
@@ -68,24 +68,24 @@ int32_t SubstituteEm(int32_t height, const StrikeCell& nearest) {
     return std::max(1, RoundDiv(int64_t{height} * nearest.Em(), nearest.height));
 }
 
-TFontMetrics SubstituteMetrics(const FaceUnits& face, int32_t height, int32_t em, const StrikeCell& nearest) {
-    TFontMetrics m;
+FontMetrics SubstituteMetrics(const FaceUnits& face, int32_t height, int32_t em, const StrikeCell& nearest) {
+    FontMetrics m;
     m.height = height > 0 ? height : em + RoundDiv(int64_t{em} * nearest.internalLeading, nearest.Em());
     m.ascent = m.height - RoundDiv(int64_t{m.height} * (nearest.height - nearest.ascent), nearest.height);
     OutlineDecorations(face, em, m);
     return m;
 }
 
-TFontMetrics BitmapFaceMetrics(int64_t ascender, int64_t descender) {
-    TFontMetrics m;
+FontMetrics BitmapFaceMetrics(int64_t ascender, int64_t descender) {
+    FontMetrics m;
     m.ascent = static_cast<int32_t>((ascender + 63) >> 6);
     m.height = m.ascent + static_cast<int32_t>((-descender + 63) >> 6);
     BitmapDecorations(m);
     return m;
 }
 
-TFontMetrics NoFontMetrics(int32_t em) {
-    TFontMetrics m;
+FontMetrics NoFontMetrics(int32_t em) {
+    FontMetrics m;
     m.ascent = em;
     m.height = em + (em + 4) / 5;
     BitmapDecorations(m);

@@ -34,15 +34,15 @@ struct StrikeCell {
 // Bitmap fonts carry no decoration data: the underline sits on the row below the
 // baseline, the strike-out half the ascent above it, both ascent / 20 + 1 rows thick.
 // Sets the four decoration fields from m.ascent.
-void BitmapDecorations(TFontMetrics& m);
+void BitmapDecorations(FontMetrics& m);
 
 // The face's own underline and strike-out at ppem pixels per em, each centred on its
 // declared position; a face without underline data gets the bitmap rows, one without
 // a strike-out gets the bitmap strike-out at the underline's thickness.
-void OutlineDecorations(const FaceUnits& face, int32_t ppem, TFontMetrics& m);
+void OutlineDecorations(const FaceUnits& face, int32_t ppem, FontMetrics& m);
 
 // A strike drawn as it is: its own cell and ascent.
-TFontMetrics StrikeMetrics(const StrikeCell& strike);
+FontMetrics StrikeMetrics(const StrikeCell& strike);
 
 // Pixels per em of an outline face for a Windows height (not 0): a negative height is
 // the em itself, a positive one the cell, Windows' ascent plus descent.
@@ -50,7 +50,7 @@ int32_t OutlineEm(const FaceUnits& face, int32_t height);
 // The outline face at `em` (from OutlineEm) for that height: a positive height is
 // the cell, its ascent in the face's proportion; otherwise ascent and descent rounded
 // at em each.
-TFontMetrics OutlineMetrics(const FaceUnits& face, int32_t height, int32_t em);
+FontMetrics OutlineMetrics(const FaceUnits& face, int32_t height, int32_t em);
 
 // The character height of an outline font standing in for a bitmap family: a negative
 // height asks for it directly, a positive one for the cell, scaled by the nearest
@@ -58,14 +58,14 @@ TFontMetrics OutlineMetrics(const FaceUnits& face, int32_t height, int32_t em);
 int32_t SubstituteEm(int32_t height, const StrikeCell& nearest);
 // Its cell keeps the nearest strike's internal leading and descent in proportion;
 // a positive height is the cell itself.
-TFontMetrics SubstituteMetrics(const FaceUnits& face, int32_t height, int32_t em, const StrikeCell& nearest);
+FontMetrics SubstituteMetrics(const FaceUnits& face, int32_t height, int32_t em, const StrikeCell& nearest);
 
 // A bitmap-only face at the strike FreeType selected, from its ascender and descender
 // in 26.6 pixels (the descender negative), each rounded up.
-TFontMetrics BitmapFaceMetrics(int64_t ascender, int64_t descender);
+FontMetrics BitmapFaceMetrics(int64_t ascender, int64_t descender);
 
 // No font at all: text measures and draws as empty, in a plausible cell for em.
-TFontMetrics NoFontMetrics(int32_t em);
+FontMetrics NoFontMetrics(int32_t em);
 
 // Windows' tmOverhang for the synthesised styles: one pixel for the overstrike, and
 // the top of the slant (ascent - 1) / 2 for sheared italic.

@@ -34,7 +34,7 @@ std::vector<uint8_t> MaskOf(const uint8_t* buffer, int32_t width, int32_t rows, 
     return mask;
 }
 
-void Embolden(TGlyph& g) {
+void Embolden(RenderedGlyph& g) {
     if (g.width > 0 && g.height > 0) {
         const int32_t w = g.width + 1;
         std::vector<uint8_t> out(static_cast<size_t>(w) * static_cast<size_t>(g.height));
@@ -50,7 +50,7 @@ void Embolden(TGlyph& g) {
     g.advance += 1;
 }
 
-void Shear(TGlyph& g, int32_t ascent) {
+void Shear(RenderedGlyph& g, int32_t ascent) {
     if (g.width <= 0 || g.height <= 0) return;
     auto shift = [&](int32_t row) {
         const int32_t d = ascent - 1 - (g.top + row);

@@ -23,11 +23,11 @@ std::vector<uint8_t> MaskOf(const uint8_t* buffer, int32_t width, int32_t rows, 
 
 // Windows' bold for fonts without a bold face: the glyph drawn a second time one
 // pixel to the right, and one more pixel of advance.
-void Embolden(TGlyph& g);
+void Embolden(RenderedGlyph& g);
 
 // Slant for bitmap glyphs without an italic face: one pixel to the right for every
 // two rows above the baseline (and to the left below it). The advance is kept.
-void Shear(TGlyph& g, int32_t ascent);
+void Shear(RenderedGlyph& g, int32_t ascent);
 
 // The Windows-1252 byte for a code point, or 0 when the code page has none.
 uint8_t ToCp1252(char32_t c);

@@ -14,7 +14,7 @@
 // are 64-bit so that shapes far outside the surface cannot overflow.
 namespace forms::raster {
 
-struct TSurface {
+struct Surface {
     uint32_t* bits = nullptr;  // 0x00RRGGBB, top-down, `width` words per row
     int32_t width = 0;
     int32_t height = 0;
@@ -30,17 +30,17 @@ inline uint32_t PixelOf(TColor rgb) {
 
 inline int32_t ClampToInt32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-inline uint32_t* Row(const TSurface& s, int32_t y) {
+inline uint32_t* Row(const Surface& s, int32_t y) {
     return s.bits + static_cast<size_t>(y) * static_cast<size_t>(s.width);
 }
 
 // Every pixel of the half-open rectangle (l, t, r, b).
-inline void SolidRect(const TSurface& s, const TRect& clip, int64_t l, int64_t t, int64_t r, int64_t b, uint32_t px) {
+inline void SolidRect(const Surface& s, const TRect& clip, int64_t l, int64_t t, int64_t r, int64_t b, uint32_t px) {
     const TRect c = CutRect(clip, l, t, r, b);
     for (int32_t y = c.Top; y < c.Bottom; ++y) std::fill(Row(s, y) + c.Left, Row(s, y) + c.Right, px);
 }
 
-inline void SolidPixel(const TSurface& s, const TRect& clip, int64_t x, int64_t y, uint32_t px) {
+inline void SolidPixel(const Surface& s, const TRect& clip, int64_t x, int64_t y, uint32_t px) {
     SolidRect(s, clip, x, y, x + 1, y + 1, px);
 }
 
@@ -59,7 +59,7 @@ inline int64_t FloorDiv(TWide a, int64_t b) { return static_cast<int64_t>(a >= 0
 // err + bias > 0". The bias is 1 in the octants that round a tie the other way
 // (dx <= 0 < dy with |dx| <= |dy|; dx < 0 <= -dy; dx >= 0 > dy with |dx| > |dy|), which
 // makes a line and its reverse cover the same pixels apart from the excluded end.
-inline void SolidLine(const TSurface& s, const TRect& clip, int64_t x0, int64_t y0, int64_t x1, int64_t y1,
+inline void SolidLine(const Surface& s, const TRect& clip, int64_t x0, int64_t y0, int64_t x1, int64_t y1,
                       uint32_t px) {
     const int64_t dx = x1 - x0, dy = y1 - y0;
     if (dx == 0 && dy == 0) return;
@@ -97,7 +97,7 @@ inline void SolidLine(const TSurface& s, const TRect& clip, int64_t x0, int64_t 
 
 // The set pixels of a coverage mask (one byte per pixel, non-zero = covered) whose
 // top-left corner lies at (x, y).
-inline void Mask(const TSurface& s, const TRect& clip, int64_t x, int64_t y, int32_t w, int32_t h, const uint8_t* mask,
+inline void Mask(const Surface& s, const TRect& clip, int64_t x, int64_t y, int32_t w, int32_t h, const uint8_t* mask,
                  uint32_t px) {
     const TRect c = CutRect(clip, x, y, x + w, y + h);
     for (int32_t row = c.Top; row < c.Bottom; ++row) {
@@ -110,8 +110,7 @@ inline void Mask(const TSurface& s, const TRect& clip, int64_t x, int64_t y, int
 
 // A block copy of a w x h pixel image whose top-left corner lands at (x, y). The
 // source must not overlap the surface's pixels.
-inline void Copy(const TSurface& s, const TRect& clip, int64_t x, int64_t y, const uint32_t* src, int32_t w,
-                 int32_t h) {
+inline void Copy(const Surface& s, const TRect& clip, int64_t x, int64_t y, const uint32_t* src, int32_t w, int32_t h) {
     const TRect c = CutRect(clip, x, y, x + w, y + h);
     for (int32_t row = c.Top; row < c.Bottom; ++row)
         std::memcpy(Row(s, row) + c.Left, src + static_cast<size_t>(row - y) * static_cast<size_t>(w) + (c.Left - x),

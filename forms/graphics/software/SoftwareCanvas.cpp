@@ -4,7 +4,7 @@
 
 namespace forms {
 
-raster::TSurface TSoftwareCanvas::Surface() const { return {bitmap_.Bits(), bitmap_.Width(), bitmap_.Height()}; }
+raster::Surface TSoftwareCanvas::Surface() const { return {bitmap_.Bits(), bitmap_.Width(), bitmap_.Height()}; }
 
 TRect TSoftwareCanvas::DeviceClip() const { return TCanvas::DeviceClip(bitmap_.Width(), bitmap_.Height()); }
 
@@ -16,7 +16,7 @@ void TSoftwareCanvas::FillRect(const TRect& r) {
 
 void TSoftwareCanvas::Rectangle(const TRect& r) {
     if (r.IsEmpty()) return;
-    const raster::TSurface s = Surface();
+    const raster::Surface s = Surface();
     const TRect clip = DeviceClip();
     const int64_t l = DeviceX(r.Left), t = DeviceY(r.Top);
     const int64_t rt = DeviceX(r.Right), b = DeviceY(r.Bottom);
@@ -42,25 +42,25 @@ void TSoftwareCanvas::TextRect(const TRect& clip, int32_t x, int32_t y, std::str
     const TRect dclip =
         CutRect(DeviceClip(), DeviceX(clip.Left), DeviceY(clip.Top), DeviceX(clip.Right), DeviceY(clip.Bottom));
     if (dclip.IsEmpty() || clip.IsEmpty() || text.empty()) return;
-    const raster::TSurface s = Surface();
+    const raster::Surface s = Surface();
     const uint32_t px = raster::PixelOf(ColorToRGB(Font.Color));
-    RasterFont& font = TFontEngine::Instance().Font(Font);
+    RasterFont& font = FontEngine::Instance().Font(Font);
     const int64_t left = DeviceX(x), top = DeviceY(y);
     int64_t pen = left;
     for (size_t pos = 0; pos < text.size();) {
-        const TGlyph& g = font.Glyph(base::NextCodepoint(text, pos));
+        const RenderedGlyph& g = font.Glyph(base::NextCodepoint(text, pos));
         raster::Mask(s, dclip, pen + g.left, top + g.top, g.width, g.height, g.mask.data(), px);
         pen += g.advance;
     }
     // Underline and strike-out run under the whole text cell, in the text colour.
-    const TFontMetrics& m = font.Metrics();
+    const FontMetrics& m = font.Metrics();
     if (Font.Style & fsUnderline)
         raster::SolidRect(s, dclip, left, top + m.underlineTop, pen, top + m.underlineTop + m.underlineSize, px);
     if (Font.Style & fsStrikeOut)
         raster::SolidRect(s, dclip, left, top + m.strikeOutTop, pen, top + m.strikeOutTop + m.strikeOutSize, px);
 }
 
-TSize TSoftwareCanvas::TextExtent(std::string_view text) { return TFontEngine::Instance().Font(Font).Extent(text); }
+TSize TSoftwareCanvas::TextExtent(std::string_view text) { return FontEngine::Instance().Font(Font).Extent(text); }
 
 void TSoftwareCanvas::Draw(int32_t x, int32_t y, const TBitmap& source) {
     if (source.Width() <= 0 || source.Height() <= 0) return;

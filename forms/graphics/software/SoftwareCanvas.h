@@ -23,11 +23,10 @@ public:
     TSize TextExtent(std::string_view text) override;
     void Draw(int32_t x, int32_t y, const TBitmap& source) override;
     void SetPixel(int32_t x, int32_t y, TColor color) override;
-    // clNone outside the bitmap or outside the clip.
     TColor GetPixel(int32_t x, int32_t y) const override;
 
 private:
-    raster::TSurface Surface() const;
+    raster::Surface Surface() const;
     // The current clip cut to the bitmap.
     TRect DeviceClip() const;
 

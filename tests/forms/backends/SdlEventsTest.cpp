@@ -1,6 +1,5 @@
 // SDL's events as the backend's reports, without a display: events made by hand,
 // handed to the translation with a state of the test's own.
-#define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -48,6 +47,9 @@ TEST(SdlEvents, EachEventBecomesItsReportOrNone) {
         {"a disabled window: reported, the application drops it",
          {Button(SDL_MOUSEBUTTONDOWN, 8, SDL_BUTTON_LEFT)},
          {"MouseDown w2 b0 s8 3,4"}},
+        {"the middle button, held while pressed",
+         {Button(SDL_MOUSEBUTTONDOWN, 7, SDL_BUTTON_MIDDLE), Button(SDL_MOUSEBUTTONUP, 7, SDL_BUTTON_MIDDLE)},
+         {"MouseDown w1 b2 s32 3,4", "MouseUp w1 b2 s0 3,4"}},
         {"no window named: the focus", {Key(SDL_KEYUP, 0, SDLK_a, SDL_SCANCODE_A, KMOD_LSHIFT)}, {"KeyUp w1 41 s1"}},
         {"ctrl+alt+F4 does not",
          {Key(SDL_KEYDOWN, 7, SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT | KMOD_LCTRL)},

@@ -1,12 +1,11 @@
 // The SDL backend's rules that need no display: keys, icons, pixels.
-#define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "Resources.h"
+#include "resources/Resources.h"
 #include "forms/backends/sdl/SdlIcon.h"
 #include "forms/backends/sdl/SdlKeys.h"
 #include "forms/backends/sdl/SdlSurface.h"

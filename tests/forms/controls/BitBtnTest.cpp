@@ -57,7 +57,7 @@ TEST(BitBtnGeometry, GlyphBeforeCaptionThePairCentred) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        const TGlyphCaptionLayout l = LayoutGlyphAndCaption(row.button, row.caption, row.glyph);
+        const GlyphCaptionLayout l = LayoutGlyphAndCaption(row.button, row.caption, row.glyph);
         EXPECT_EQ(l.Glyph, row.expectGlyph);
         EXPECT_EQ(l.Caption, row.expectCaption);
     }
@@ -91,8 +91,8 @@ TEST(BitBtnGlyphs, TickAndCrossWithGreyedTwins) {
     }
     // The twin keeps the shape: its shadow pixels are exactly the glyph's pixels.
     const GlyphImage* twin = KindGlyph(TBitBtnKind::bkOK, true);
-    for (int y = 0; y < GlyphImage::Size; ++y)
-        for (int x = 0; x < GlyphImage::Size; ++x)
+    for (int y = 0; y < GlyphImage::kSize; ++y)
+        for (int x = 0; x < GlyphImage::kSize; ++x)
             EXPECT_EQ(twin->Pixels[y][x] == clBtnShadow, tick->Pixels[y][x] != clNone) << x << "," << y;
 }
 
@@ -129,11 +129,11 @@ end
 // glyph and the gap.
 void ExpectFace(const TBitmap& screen, const TBitBtn& b, const GlyphImage& glyph, int shift, TColor textColor) {
     const TSize text = MeasureText(b.Font()->Spec(), b.Caption());
-    const TGlyphCaptionLayout l = LayoutGlyphAndCaption({b.Width(), b.Height()}, text, true);
+    const GlyphCaptionLayout l = LayoutGlyphAndCaption({b.Width(), b.Height()}, text, true);
     const int gx = b.Left() + l.Glyph.X + shift, gy = b.Top() + l.Glyph.Y + shift;
     int mismatches = 0;
-    for (int y = 0; y < GlyphImage::Size; ++y)
-        for (int x = 0; x < GlyphImage::Size; ++x) {
+    for (int y = 0; y < GlyphImage::kSize; ++y)
+        for (int x = 0; x < GlyphImage::kSize; ++x) {
             // A focused button's dotted focus rectangle is drawn over the glyph.
             const int lx = gx + x - b.Left(), ly = gy + y - b.Top();
             if (b.Focused() && (lx == 4 || ly == 4 || lx == b.Width() - 5 || ly == b.Height() - 5)) continue;
@@ -145,10 +145,10 @@ void ExpectFace(const TBitmap& screen, const TBitBtn& b, const GlyphImage& glyph
     int ink = 0, misplaced = 0;
     for (int y = b.Top() + 3; y < b.Top() + b.Height() - 3; ++y)
         for (int x = b.Left() + 3; x < b.Left() + b.Width() - 3; ++x) {
-            if (x >= gx && x < gx + GlyphImage::Size && y >= gy && y < gy + GlyphImage::Size) continue;
+            if (x >= gx && x < gx + GlyphImage::kSize && y >= gy && y < gy + GlyphImage::kSize) continue;
             if (screen.Pixel(x, y) != ColorToRGB(textColor)) continue;
             ++ink;
-            if (x < gx + GlyphImage::Size + TBitBtn::GlyphSpacing) ++misplaced;
+            if (x < gx + GlyphImage::kSize + TBitBtn::kGlyphSpacing) ++misplaced;
         }
     EXPECT_GT(ink, 10);
     EXPECT_EQ(misplaced, 0);

@@ -88,7 +88,7 @@ TEST_F(TextControls, DrawnOnTheParentsColourUnlessGivenTheirOwn) {
     ink(*own, clYellow);
     // The static text's blank columns and rows stay clear of text.
     for (int x = txt->Left(); x < txt->Left() + txt->Width(); ++x)
-        for (int y = txt->Top() + txt->Height() - TStaticText::BlankBelow; y < txt->Top() + txt->Height(); ++y)
+        for (int y = txt->Top() + txt->Height() - TStaticText::kBlankBelow; y < txt->Top() + txt->Height(); ++y)
             EXPECT_EQ(s.Pixel(x, y), RGB(236, 233, 216)) << x << "," << y;
 
     form->SetColor(clAqua);
@@ -120,8 +120,8 @@ TEST_F(TextControls, AStaticTextLinesUpWithALabelOfTheSameTop) {
     };
     EXPECT_NE(inkRows(*txt).first, -1);
     EXPECT_EQ(inkRows(*txt), inkRows(*lbl));
-    EXPECT_EQ(txt->Width(), lbl->Width() + TStaticText::BlankRight);
-    EXPECT_EQ(txt->Height(), lbl->Height() + TStaticText::BlankBelow);
+    EXPECT_EQ(txt->Width(), lbl->Width() + TStaticText::kBlankRight);
+    EXPECT_EQ(txt->Height(), lbl->Height() + TStaticText::kBlankBelow);
 }
 
 TEST_F(TextControls, StaticTextsCarryATabOrderButTakeNoFocusLabelsNeither) {

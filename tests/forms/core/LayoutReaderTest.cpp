@@ -5,7 +5,7 @@
 #include "forms/controls/Button.h"
 #include "forms/core/Form.h"
 #include "forms/core/LayoutReader.h"
-#include "Resources.h"
+#include "resources/Resources.h"
 
 using namespace forms;
 
@@ -22,7 +22,7 @@ public:
 };
 
 const TClassInfo& TSampleForm::StaticClass() {
-    static const TClassInfo info = TClassBuilder<TSampleForm>("TSampleForm", &TForm::StaticClass())
+    static const TClassInfo info = ClassBuilder<TSampleForm>("TSampleForm", &TForm::StaticClass())
                                        .Field("Go", &TSampleForm::Go)
                                        .Method("GoClick", &TSampleForm::GoClick)
                                        .Method("Typed", &TSampleForm::Typed)

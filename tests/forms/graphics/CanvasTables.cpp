@@ -302,7 +302,7 @@ TEST(CanvasClip, Table) {
         {"scoped clip",
          [](TCanvas& c) {
              {
-                 TClipScope scope(c, 6, 6, {0, 0, 2, 2});
+                 ClipScope scope(c, 6, 6, {0, 0, 2, 2});
                  c.FillRect({0, 0, 5, 5});
              }
              c.BrushColor = kInk;
@@ -321,7 +321,7 @@ TEST(CanvasClip, Table) {
 TEST(CanvasClipDeathTest, AScopeEndsWithTheStackAsItFoundIt) {
     std::unique_ptr<TBitmap> b = SentinelBitmap(kW, kH);
     const auto inScope = [&](void (*misuse)(TCanvas&)) {
-        TClipScope scope(b->Canvas(), 0, 0, {0, 0, 2, 2});
+        ClipScope scope(b->Canvas(), 0, 0, {0, 0, 2, 2});
         misuse(b->Canvas());
     };
     EXPECT_DEATH(inScope([](TCanvas& c) { c.PopClip(); }), "check failed");

@@ -27,12 +27,12 @@ TFontSpec Spec(int32_t height, TFontStyles style = 0, const char* name = "MS San
 }
 
 RasterFont& FontFor(int32_t height, TFontStyles style = 0, const char* name = "MS Sans Serif") {
-    return TFontEngine::Instance().Font(Spec(height, style, name));
+    return FontEngine::Instance().Font(Spec(height, style, name));
 }
 
 int32_t Width(int32_t height, TFontStyles style, const char* text) { return FontFor(height, style).Extent(text).cx; }
 
-int InkOf(const TGlyph& g) {
+int InkOf(const RenderedGlyph& g) {
     int n = 0;
     for (uint8_t m : g.mask) n += m != 0;
     return n;
@@ -95,8 +95,8 @@ TEST(FontEngine, SynthesisedBoldAddsAPixelPerCharacterAndOneOverhang) {
 
     // The glyph is drawn twice, one pixel apart.
     for (char32_t c : {U'H', U'e', U'l', U'%'}) {
-        const TGlyph& r = FontFor(-13).Glyph(c);
-        const TGlyph& b = FontFor(-13, fsBold).Glyph(c);
+        const RenderedGlyph& r = FontFor(-13).Glyph(c);
+        const RenderedGlyph& b = FontFor(-13, fsBold).Glyph(c);
         ASSERT_EQ(b.width, r.width + 1);
         ASSERT_EQ(b.height, r.height);
         EXPECT_EQ(b.advance, r.advance + 1);
@@ -146,7 +146,7 @@ TEST(FontEngine, BitmapGlyphsStayInsideTheirCell) {
             RasterFont& font = FontFor(h, style);
             for (char32_t c = 0x20; c <= 0xFF; ++c) {
                 if (c >= 0x7F && c < 0xA0) continue;
-                const TGlyph& g = font.Glyph(c);
+                const RenderedGlyph& g = font.Glyph(c);
                 ASSERT_EQ(g.mask.size(), static_cast<size_t>(g.width) * static_cast<size_t>(g.height));
                 for (int32_t y = 0; y < g.height; ++y)
                     for (int32_t x = 0; x < g.width; ++x) {
@@ -164,15 +164,15 @@ TEST(FontEngine, Windows1252CharactersComeFromTheStrikeOthersFromAFallback) {
     RasterFont& font = FontFor(-11);
     // A strike's glyph is a full cell high; a fallback outline glyph is cut to its ink.
     for (char32_t c : {U'\u20AC', U'\u2019', U'\u2014', U'\u00E8', U'\u0160'}) {
-        const TGlyph& g = font.Glyph(c);
+        const RenderedGlyph& g = font.Glyph(c);
         EXPECT_EQ(g.top, 0) << std::hex << static_cast<unsigned>(c);
         EXPECT_EQ(g.height, 13) << std::hex << static_cast<unsigned>(c);
         EXPECT_GT(InkOf(g), 0) << std::hex << static_cast<unsigned>(c);
     }
-    const TGlyph& zhe = font.Glyph(U'\u0416');  // Cyrillic
-    const TGlyph& de = font.Glyph(U'\u0414');
-    const TGlyph& lambda = font.Glyph(U'\u03BB');  // Greek
-    for (const TGlyph* g : {&zhe, &de, &lambda}) {
+    const RenderedGlyph& zhe = font.Glyph(U'\u0416');  // Cyrillic
+    const RenderedGlyph& de = font.Glyph(U'\u0414');
+    const RenderedGlyph& lambda = font.Glyph(U'\u03BB');  // Greek
+    for (const RenderedGlyph* g : {&zhe, &de, &lambda}) {
         EXPECT_GT(InkOf(*g), 0);
         EXPECT_LT(g->height, 13);
         EXPECT_GE(g->top, 0) << "on the strike's baseline, inside the cell";
@@ -204,7 +204,7 @@ TEST(FontEngine, UnknownFamiliesStillDrawText) {
 }
 
 TEST(FontEngine, GlyphsAreRenderedOncePerFontAndCodePoint) {
-    TFontEngine& engine = TFontEngine::Instance();
+    FontEngine& engine = FontEngine::Instance();
     RasterFont& font = FontFor(-13, fsItalic);
     const size_t start = engine.RenderedGlyphCount();
     font.Extent("abc");
@@ -258,12 +258,12 @@ TEST(FontEngine, DecodesUtf8) {
 
 TEST(FontEngine, BitmapFontDecorationRows) {
     // Bitmap fonts: underline on the row below the baseline, strike-out half the ascent up.
-    const TFontMetrics& m8 = FontFor(-11).Metrics();
+    const FontMetrics& m8 = FontFor(-11).Metrics();
     EXPECT_EQ(m8.underlineTop, 11);
     EXPECT_EQ(m8.underlineSize, 1);
     EXPECT_EQ(m8.strikeOutTop, 6);
     EXPECT_EQ(m8.strikeOutSize, 1);
-    const TFontMetrics& m12 = FontFor(-16, fsBold).Metrics();
+    const FontMetrics& m12 = FontFor(-16, fsBold).Metrics();
     EXPECT_EQ(m12.underlineTop, 16);
     EXPECT_EQ(m12.strikeOutTop, 8);
 }
@@ -278,8 +278,8 @@ TEST(FontEngine, MetricsArithmetic) {
     const StrikeCell twelvePoint{20, 16, 4};
     const struct {
         const char* label;
-        std::function<TFontMetrics()> compute;
-        TFontMetrics expected;  // height, ascent, underline top and size, strike-out top and size
+        std::function<FontMetrics()> compute;
+        FontMetrics expected;  // height, ascent, underline top and size, strike-out top and size
     } table[] = {
         {"8-point strike: the rows of BitmapFontDecorationRows",
          [] {
@@ -316,7 +316,7 @@ TEST(FontEngine, MetricsArithmetic) {
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.label);
-        const auto fields = [](const TFontMetrics& m) {
+        const auto fields = [](const FontMetrics& m) {
             return std::tuple(m.height, m.ascent, m.underlineTop, m.underlineSize, m.strikeOutTop, m.strikeOutSize,
                               m.overhang);
         };
@@ -325,8 +325,8 @@ TEST(FontEngine, MetricsArithmetic) {
 }
 
 // A glyph from rows of 'X' (ink) and '.', all `w` wide.
-TGlyph GlyphOf(int32_t w, const std::string& rows, int32_t left = 0, int32_t top = 0, int32_t advance = 0) {
-    TGlyph g;
+RenderedGlyph GlyphOf(int32_t w, const std::string& rows, int32_t left = 0, int32_t top = 0, int32_t advance = 0) {
+    RenderedGlyph g;
     g.width = w;
     g.height = w ? static_cast<int32_t>(rows.size()) / w : 0;
     g.left = left;
@@ -340,26 +340,26 @@ TEST(FontEngine, GlyphSynthesis) {
     using namespace glyphs;
     const struct {
         const char* label;
-        std::function<TGlyph()> compute;
-        TGlyph expected;
+        std::function<RenderedGlyph()> compute;
+        RenderedGlyph expected;
     } table[] = {
         {"bold: drawn again one pixel right, one more advance",
          [] {
-             TGlyph g = GlyphOf(2, "X..X", 1, 2, 3);
+             RenderedGlyph g = GlyphOf(2, "X..X", 1, 2, 3);
              Embolden(g);
              return g;
          },
          GlyphOf(3, "XX..XX", 1, 2, 4)},
         {"italic above the baseline: a pixel right per two rows",
          [] {
-             TGlyph g = GlyphOf(1, "XXXX", 0, 0, 2);
+             RenderedGlyph g = GlyphOf(1, "XXXX", 0, 0, 2);
              Shear(g, 4);
              return g;
          },
          GlyphOf(2, ".X.XX.X.", 0, 0, 2)},
         {"italic below the baseline leans left",
          [] {
-             TGlyph g = GlyphOf(1, "XXX", 0, 3, 2);
+             RenderedGlyph g = GlyphOf(1, "XXX", 0, 3, 2);
              Shear(g, 4);
              return g;
          },
@@ -367,19 +367,19 @@ TEST(FontEngine, GlyphSynthesis) {
         {"mono rows, most significant bit first, stored bottom-up",
          [] {
              const uint8_t bits[] = {0x80, 0x40, 0x01, 0x00};
-             return TGlyph{0, 0, 0, 10, 2, MaskOf(bits, 10, 2, -2, PixelMode::Mono)};
+             return RenderedGlyph{0, 0, 0, 10, 2, MaskOf(bits, 10, 2, -2, PixelMode::Mono)};
          },
          GlyphOf(10, ".......X..X........X")},
         {"grey counts from half coverage",
          [] {
              const uint8_t grey[] = {127, 128, 255};
-             return TGlyph{0, 0, 0, 3, 1, MaskOf(grey, 3, 1, 3, PixelMode::Gray)};
+             return RenderedGlyph{0, 0, 0, 3, 1, MaskOf(grey, 3, 1, 3, PixelMode::Gray)};
          },
          GlyphOf(3, ".XX")},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.label);
-        const auto fields = [](const TGlyph& g) {
+        const auto fields = [](const RenderedGlyph& g) {
             return std::tuple(g.width, g.height, g.left, g.top, g.advance, g.mask);
         };
         EXPECT_EQ(fields(row.compute()), fields(row.expected));
