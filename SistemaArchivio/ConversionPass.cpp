@@ -425,7 +425,9 @@ bool Pass::Relink(const std::string& from, const std::string& to, const std::str
 // ignores case; a name with anything but plain ASCII, a tilde (a made-up name a share
 // resolves) or a trailing dot or blank (dropped by some) is always looked for.
 bool Pass::KnownFree(const std::string& to) {
-    if (!freshBuckets_.count(Parent(to))) return false;
+    // Where the drive itself refuses to replace, nothing is looked for anyway: no names
+    // are kept (a path for each song, whose upkeep slows every move down).
+    if (renames_ == platform::Renames::NoReplace || !freshBuckets_.count(Parent(to))) return false;
     std::string folded(to);
     for (char& c : folded) {
         const unsigned char u = static_cast<unsigned char>(c);
