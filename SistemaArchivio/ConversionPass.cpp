@@ -10,19 +10,19 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ArchivePaths.h"
 #include "ConversionReport.h"
+#include "platform/Path.h"
 
 namespace {
 
-using archivepaths::BaseName;
-using archivepaths::Below;
-using archivepaths::Join;
-using archivepaths::Normal;
-using archivepaths::Parent;
-using archivepaths::RootLength;
 using platform::Entry;
 using platform::Failure;
+using platform::path::BaseName;
+using platform::path::Below;
+using platform::path::Join;
+using platform::path::Normal;
+using platform::path::Parent;
+using platform::path::RootLength;
 
 constexpr char kArchiveFolder[] = "Data";
 constexpr char kStagingFolder[] = "tdata";
@@ -425,7 +425,9 @@ bool Pass::Relink(const std::string& from, const std::string& to, const std::str
 // ignores case; a name with anything but plain ASCII, a tilde (a made-up name a share
 // resolves) or a trailing dot or blank (dropped by some) is always looked for.
 bool Pass::KnownFree(const std::string& to) {
-    if (!freshBuckets_.count(Parent(to))) return false;
+    // Where the drive itself refuses to replace, nothing is looked for anyway: no names
+    // are kept (a path for each song, whose upkeep slows every move down).
+    if (renames_ == platform::Renames::NoReplace || !freshBuckets_.count(Parent(to))) return false;
     std::string folded(to);
     for (char& c : folded) {
         const unsigned char u = static_cast<unsigned char>(c);
@@ -517,9 +519,10 @@ std::optional<std::string> Pass::NewLinkText(const std::string& text) {
     std::optional<std::string> inside = Below(target, data_);
     std::string named = data_;
     if (!inside && absolute) inside = Below(target, named = dataAsNamed_);
-    const std::string up(1, platform::kSeparator);
+    const std::string up(1, platform::path::Separator());
     if (!inside) return absolute ? text : ".." + up + text;
-    if (inside->empty() || inside->find_first_of("\\/") != std::string::npos)
+    if (inside->empty() ||
+        std::any_of(inside->begin(), inside->end(), [](char c) { return platform::path::IsSeparator(c); }))
         return absolute ? text : ".." + up + ".." + up + std::string(BaseName(data_)) + up + *inside;
     const std::string song = Join(data_, *inside);
     const std::string place = Join(BucketOf(*inside), NewFileName(*inside));

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Utf8.h"
+#include "platform/Path.h"
 
 namespace {
 
@@ -145,7 +146,8 @@ std::string Count(std::size_t n) {
     return digits;
 }
 
-bool IsSeparator(char32_t c) { return c == U'\\' || c == U'/'; }
+// Separators are ASCII on every system.
+bool IsSeparator(char32_t c) { return c < 0x80 && platform::path::IsSeparator(static_cast<char>(c)); }
 
 // A name as the box shows it. A long path loses its first folders, the song's own name
 // kept whole; a song's name too long for the line stands alone and loses its middle, keeping
