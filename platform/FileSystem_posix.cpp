@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "FileSystemInternal.h"
+#include "Path.h"
 #include "WorkFolderPath.h"
 #include "PosixMove.h"
 #include "Utf8.h"
@@ -69,16 +70,6 @@ Failure FailureOf(int error) {
         default:
             return Failure::Other;
     }
-}
-
-std::string ParentOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string_view BaseNameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
 }
 
 }  // namespace
@@ -312,7 +303,7 @@ bool Move(const std::string& from, const std::string& to, Renames& renames) {
     }
     if (done) return Written(true);
     const Failure said = internal::SystemFailure();
-    return internal::MoveFailed(said, ParentOf(to), BaseNameOf(to));
+    return internal::MoveFailed(said, path::Parent(to), path::BaseName(to));
 }
 
 bool RemoveSecondName(const std::string& path, const std::string& other) {
