@@ -29,13 +29,28 @@ public:
     std::string last;
 };
 
-// First characters spread over forty values.
-std::vector<std::string> Names(long count) {
+// First characters spread over forty values or, `distinct`, each song's its own: a CJK
+// ideograph from U+4E00 on, as in an archive of Japanese or Chinese titles.
+std::vector<std::string> Names(long count, bool distinct) {
     static const char firsts[] = "0123456789abcdefghijklmnopqrstuvwxyzABCD";
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(count));
-    for (long i = 0; i < count; ++i) names.push_back(firsts[i % 40] + std::to_string(i) + ".kar");
+    for (long i = 0; i < count; ++i) {
+        std::string first(1, firsts[i % 40]);
+        if (distinct) {
+            const long c = 0x4E00 + i % 0x5200;
+            first = {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                     static_cast<char>(0x80 | (c & 0x3F))};
+        }
+        names.push_back(first + std::to_string(i) + ".kar");
+    }
     return names;
+}
+
+// The bytes of a name's first character in UTF-8.
+std::string FirstCharacter(const std::string& name) {
+    const auto lead = static_cast<unsigned char>(name[0]);
+    return name.substr(0, lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1);
 }
 
 std::string Join(const std::string& folder, const std::string& name) { return folder + platform::kSeparator + name; }
@@ -70,7 +85,7 @@ double TimeMinimalMover(const std::string& workFolder, const std::vector<std::st
     std::set<std::string> buckets;
     platform::Renames renames = platform::Renames::Unknown;  // the drive asked once, as the pass does
     for (const std::string& name : names) {
-        const std::string bucket = Join(staging, "0" + name.substr(0, 1));
+        const std::string bucket = Join(staging, "0" + FirstCharacter(name));
         if (buckets.insert(bucket).second) platform::MakeFolder(bucket);
         if (!platform::Move(Join(data, name), Join(bucket, "0" + name), renames)) {
             std::fprintf(stderr, "minimal mover: cannot move %s\n", name.c_str());
@@ -86,13 +101,14 @@ int main(int argc, char** argv) {
     const long count = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 100000;
     const fs::path parent = argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path();
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
-    if (count <= 0 || rounds <= 0) {
-        std::fprintf(stderr, "usage: %s [files] [parent folder] [rounds]\n", argv[0]);
+    const bool distinct = argc > 4 && std::string(argv[4]) == "distinct";
+    if (count <= 0 || rounds <= 0 || (argc > 4 && !distinct)) {
+        std::fprintf(stderr, "usage: %s [files] [parent folder] [rounds] [distinct]\n", argv[0]);
         return 2;
     }
     const fs::path root =
         parent / ("sa-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    const std::vector<std::string> names = Names(count);
+    const std::vector<std::string> names = Names(count, distinct);
 
     double bestPass = 0, bestMover = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -117,7 +133,8 @@ int main(int argc, char** argv) {
     }
     fs::remove_all(root);
 
-    std::printf("files:          %ld (first characters over 40 values), in %s\n", count, parent.string().c_str());
+    std::printf("files:          %ld (first characters %s), in %s\n", count,
+                distinct ? "each its own" : "over 40 values", parent.string().c_str());
     std::printf("pass:           %10.0f files/s  (%.3f s)\n", count / bestPass, bestPass);
     std::printf("minimal mover:  %10.0f files/s  (%.3f s)\n", count / bestMover, bestMover);
     std::printf("pass / mover:   %10.3f x the time\n", bestPass / bestMover);
