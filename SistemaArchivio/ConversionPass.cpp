@@ -53,8 +53,6 @@ bool WindowsHolds(std::string_view name) {
     return !name.empty() && name.back() != '.' && name.back() != ' ';
 }
 
-enum class Ending { Done, Missing, Incomplete };
-
 // How the staged songs reach Data at the end of a pass.
 enum class Plan {
     Swap,   // tdata, renamed, becomes Data
@@ -69,10 +67,11 @@ class Pass {
 public:
     Pass(const std::string& workFolder, platform::FileSystemPort& fs)
         : fs_(fs),
-          workFolder_(workFolder),
           data_(Join(workFolder, kArchiveFolder)),
           dataAsNamed_(data_),
-          staging_(Join(workFolder, kStagingFolder)) {}
+          staging_(Join(workFolder, kStagingFolder)) {
+        outcome_.workFolder = workFolder;
+    }
 
     Ending Run();
     void Flush();
@@ -118,10 +117,8 @@ private:
     bool Exists(const std::string& path);
     bool HasSongs(const std::string& folder);
     std::string StagedPlace(const std::string& name);
-    std::string Shown(const std::string& path) const;
 
     platform::FileSystemPort& fs_;
-    const std::string workFolder_;
     std::string data_;
     const std::string dataAsNamed_;  // WorkFolder/Data, also where Data is a link
     std::string staging_;
@@ -151,11 +148,11 @@ Ending Pass::Run() {
         // Converted where the songs really are, beside the real folder, on its file
         // system; the link is never touched and leads to the converted folder after.
         const std::string real = fs_.LinkTarget(data_);
-        if (real.empty() || !IsFolder(fs_.Attributes(real))) return Refuse(Obstacle::DataLinkBroken, {Shown(data_)});
+        if (real.empty() || !IsFolder(fs_.Attributes(real))) return Refuse(Obstacle::DataLinkBroken, {data_});
         // A drive's root has nothing beside it on its own drive: neither E:\ nor a stick
         // mounted at /media/stick, whose parent lies on another file system.
         if (Parent(real).size() >= real.size() || !fs_.SameDevice(real, Parent(real)))
-            return Refuse(Obstacle::DataIsDrive, {Shown(real)});
+            return Refuse(Obstacle::DataIsDrive, {real});
         data_ = real;
         staging_ = Join(Parent(real), kStagingFolder);
         linked_ = true;
@@ -172,8 +169,7 @@ Ending Pass::Run() {
     }
 
     // A drive that does not answer has no missing archive.
-    if (stagingFailure == Failure::NoAnswer)
-        return Refuse(Obstacle::StagingNotMade, {Shown(staging_)}, Cause::NoAnswer);
+    if (stagingFailure == Failure::NoAnswer) return Refuse(Obstacle::StagingNotMade, {staging_}, Cause::NoAnswer);
     if (!IsFolder(fs_.Attributes(data_))) {
         // tdata was there a moment ago: where not even the WorkFolder can be read now,
         // the drive stopped answering.
@@ -187,7 +183,7 @@ Ending Pass::Run() {
             Stop();
             return Incomplete();
         }
-        if (*listed) return Refuse(Obstacle::DataUnreadable, {Shown(data_)});
+        if (*listed) return Refuse(Obstacle::DataUnreadable, {data_});
         // No Data but files in tdata: an earlier pass ended between removing Data and
         // renaming tdata. Finishing its swap is all that is left to do.
         if (!stagingUsable || linked_) return Ending::Missing;
@@ -202,10 +198,10 @@ Ending Pass::Run() {
         if (plan == Plan::Merge) fs_.MakeFolder(data_);
         return Finish(plan);
     }
-    if (!stagingUsable) return Refuse(Obstacle::StagingNotAFolder, {Shown(staging_)});
+    if (!stagingUsable) return Refuse(Obstacle::StagingNotAFolder, {staging_});
     if (!IsFolder(fs_.Attributes(staging_)))
-        return Refuse(Obstacle::StagingNotMade, {Shown(staging_)}, CauseOf(stagingFailure));
-    if (!fs_.SameDevice(data_, staging_)) return Refuse(Obstacle::OtherDevice, {Shown(staging_)});
+        return Refuse(Obstacle::StagingNotMade, {staging_}, CauseOf(stagingFailure));
+    if (!fs_.SameDevice(data_, staging_)) return Refuse(Obstacle::OtherDevice, {staging_});
     longestName_ = std::min(fs_.LongestName(staging_), kLongestAnyName);
     wholeFolders_ = fs_.TrustsFolderRenames(staging_);
     wrote_ = true;
@@ -215,7 +211,7 @@ Ending Pass::Run() {
         if (!IsFolder(entry.attributes)) {
             // Moved under the name the drive made up, the song would lose its own.
             if (madeUpNames_ && platform::IsMadeUpName(entry.name))
-                outcome_.Add(Cause::MadeUpName, Shown(Join(data_, entry.name)));
+                outcome_.Add(Cause::MadeUpName, Join(data_, entry.name));
             else if (entry.link) links_.push_back(entry.name);
             else StageFile(entry.name, entry.attributes);
         } else if (!entry.link && IsBucketName(entry.name)) {
@@ -226,11 +222,11 @@ Ending Pass::Run() {
         } else {
             // A folder, or a link to one, is never moved, whatever other bits its
             // attribute word carries.
-            outcome_.Add(Cause::ForeignFolder, Shown(Join(data_, entry.name)));
+            outcome_.Add(Cause::ForeignFolder, Join(data_, entry.name));
         }
         return !stopped_;  // the rest of a silent drive's listing is not read, entry by entry
     });
-    if (!listed) return Refuse(Obstacle::DataUnreadable, {Shown(data_)});
+    if (!listed) return Refuse(Obstacle::DataUnreadable, {data_});
     // A listing that ended early stops the pass: what it did not show is counted at the end.
     if (!stopped_ && fs_.LastFailure() != Failure::None) Stop();
     // Songs an earlier pass left under a made-up bucket reach theirs before the links to them move.
@@ -259,9 +255,9 @@ Ending Pass::Finish(Plan plan) {
     if (!stopped_) {
         const std::optional<std::vector<Entry>> staged = Whole(staging_);
         straysNamed_ = staged.has_value();  // else the merge names them, or the swap waits
-        if (!staged && plan == Plan::Swap) outcome_.Add(Cause::DiskError, Shown(staging_));
+        if (!staged && plan == Plan::Swap) outcome_.Add(Cause::DiskError, staging_);
         for (const Entry& entry : staged ? *staged : std::vector<Entry>{})
-            if (IsStray(entry)) outcome_.Add(Cause::InStaging, Shown(Join(staging_, entry.name)));
+            if (IsStray(entry)) outcome_.Add(Cause::InStaging, Join(staging_, entry.name));
     }
     if (stopped_ || (!merges && !outcome_.Complete())) return Incomplete();
     return plan == Plan::Merge ? Merge() : Swap();
@@ -292,11 +288,9 @@ Ending Pass::Incomplete() {
 // named waits with it. False when Data could not be listed.
 bool Pass::Recount() {
     const std::optional<std::vector<Entry>> entries = Whole(data_);
-    std::set<std::string> inData, named;  // as shown; a made-up name may list yet not resolve
-    for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) inData.insert(Shown(Join(data_, entry.name)));
-    const auto there = [&](const std::string& path) {
-        return Exists(RootLength(path) ? path : Join(workFolder_, path));
-    };
+    std::set<std::string> inData, named;  // a made-up name may list yet not resolve
+    for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) inData.insert(Join(data_, entry.name));
+    const auto there = [&](const std::string& path) { return Exists(path); };
     const auto gone = [&](const LeftBehind& l) {
         return (entries && !inData.count(l.path) && !there(l.path)) || (!l.present.empty() && !there(l.present));
     };
@@ -307,7 +301,7 @@ bool Pass::Recount() {
         for (const LeftBehind& l : left) named.insert(l.path);
     }
     for (const Entry& entry : entries ? *entries : std::vector<Entry>{}) {
-        const std::string path = Shown(Join(data_, entry.name));
+        const std::string path = Join(data_, entry.name);
         if (!IsFolder(entry.attributes) && (!entry.link || stopped_) && !named.count(path))
             outcome_.Add(Cause::NotReached, path);
     }
@@ -396,7 +390,7 @@ bool Pass::Reclaim(const std::string& folder) {
     if (bucket.empty()) return Parent(folder) == staging_ && fs_.RemoveEmptyFolder(folder);
     const StagedBucket& place = Staged(bucket);
     if (place.failure != Failure::None) {
-        for (const Entry& file : *files) Failed(place.failure, Shown(Join(folder, file.name)));
+        for (const Entry& file : *files) Failed(place.failure, Join(folder, file.name));
         return true;
     }
     MergeBucket(folder, Join(staging_, place.name));
@@ -466,11 +460,11 @@ void Pass::Failed(Failure failure, const std::string& path) {
 // tried: one FUSE driver drops the old name before it refuses the new one.
 bool Pass::CanStage(const std::string& name, const std::string& from) {
     if (platform::NameLength(NewFileName(name)) > longestName_) {
-        outcome_.Add(Cause::TooLong, Shown(from));
+        outcome_.Add(Cause::TooLong, from);
         return false;
     }
     const Failure failure = Staged(BucketName(name)).failure;
-    if (failure != Failure::None) Failed(failure, Shown(from));
+    if (failure != Failure::None) Failed(failure, from);
     return failure == Failure::None;
 }
 
@@ -538,12 +532,12 @@ bool Pass::MoveFile(const std::string& from, const std::string& to, bool knownFr
 }
 
 void Pass::Left(const std::string& from, const std::string& to, Failure failure) {
-    if (failure != Failure::Taken) return Failed(failure, Shown(from));
+    if (failure != Failure::Taken) return Failed(failure, from);
     // A move killed between linking the new name and unlinking the old one (as earlier
     // versions moved on some drives) left one file under both names: dropping the old
     // name completes it.
     if (fs_.SameFile(from, to) && fs_.RemoveSecondName(from, to)) return;
-    outcome_.Add(Cause::Taken, Shown(from), Shown(to));
+    outcome_.Add(Cause::Taken, from, to);
 }
 
 // A folder that should have emptied but did not: where a file is still there under its
@@ -575,7 +569,7 @@ Ending Pass::Swap() {
             // a Data still there that shows nothing did not answer.
             Recount();
             if (outcome_.Complete() && failure == Failure::Taken) Stop();
-            else if (outcome_.Complete()) outcome_.Add(Cause::SwapFailed, Shown(data_));
+            else if (outcome_.Complete()) outcome_.Add(Cause::SwapFailed, data_);
             return Incomplete();
         }
         std::this_thread::sleep_for(kSwapPause);
@@ -592,10 +586,10 @@ Ending Pass::Merge() {
         const std::string path = Join(staging_, entry.name);
         if (stopped_) break;
         if (!IsStray(entry)) MergeBucket(path, Join(data_, entry.name));
-        else if (!straysNamed_) outcome_.Add(Cause::InStaging, Shown(path));
+        else if (!straysNamed_) outcome_.Add(Cause::InStaging, path);
     }
     // A tdata that could not be listed is merged only where it is empty.
-    if (!fs_.RemoveEmptyFolder(staging_) && !staged) outcome_.Add(Cause::DiskError, Shown(staging_));
+    if (!fs_.RemoveEmptyFolder(staging_) && !staged) outcome_.Add(Cause::DiskError, staging_);
     // Moves the drive did not answer, with no answer since: it stopped.
     if (!unansweredNames_.empty()) Stop();
     return outcome_.Complete() ? Ending::Done : Incomplete();
@@ -605,17 +599,17 @@ void Pass::MergeBucket(const std::string& staged, const std::string& bucket) {
     freshBuckets_.erase(bucket);  // it gets songs the pass did not stage
     if (wholeFolders_) {
         if (Move(staged, bucket)) return;
-        if (fs_.LastFailure() != Failure::Taken) return Failed(fs_.LastFailure(), Shown(staged));
+        if (fs_.LastFailure() != Failure::Taken) return Failed(fs_.LastFailure(), staged);
     } else if (const Failure failure = MakeBucket(bucket); failure != Failure::None) {
-        return Failed(failure, Shown(staged));
+        return Failed(failure, staged);
     }
     const std::optional<std::vector<Entry>> files = Whole(staged);
-    if (!files) return Failed(Failure::Other, Shown(staged));
+    if (!files) return Failed(Failure::Other, staged);
     for (const Entry& file : files ? *files : std::vector<Entry>{}) {
         const std::string path = Join(staged, file.name);
         if (stopped_) return;
         if (IsFolder(file.attributes))
-            outcome_.Add(Parent(staged) == staging_ ? Cause::InStaging : Cause::ForeignFolder, Shown(path));
+            outcome_.Add(Parent(staged) == staging_ ? Cause::InStaging : Cause::ForeignFolder, path);
         else MoveFile(path, Join(bucket, file.name));
     }
     if (!fs_.RemoveEmptyFolder(staged) && fs_.LastFailure() == Failure::Taken)
@@ -655,12 +649,6 @@ bool Pass::HasSongs(const std::string& folder) {
     return false;
 }
 
-// Below the WorkFolder a path is shown from there, as the user knows it.
-std::string Pass::Shown(const std::string& path) const {
-    const std::string prefix = Join(workFolder_, "");
-    return path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
-}
-
 }  // namespace
 
 std::string NewFileName(std::string_view name) {
@@ -692,15 +680,6 @@ void ConvertArchive(const std::string& workFolder, MessageBoxPort& box, platform
     Pass pass(workFolder, fileSystem);
     const Ending ending = pass.Run();
     pass.Flush();
-    switch (ending) {
-        case Ending::Done:
-            box.Show(kConversionDone, kConversionCaption, kMessagePlain);
-            break;
-        case Ending::Missing:
-            box.Show(kArchiveMissing, kConversionCaption, kMessagePlain);
-            break;
-        case Ending::Incomplete:
-            box.Show(ConversionReportText(pass.Outcome()), kConversionCaption, kMessageIconWarning);
-            break;
-    }
+    const ConversionMessage message = ClosingMessage(ending, pass.Outcome());
+    box.Show(message.text, message.caption, message.flags);
 }

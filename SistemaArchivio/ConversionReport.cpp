@@ -2,11 +2,17 @@
 
 #include <algorithm>
 
+#include "ArchivePaths.h"
 #include "base/Utf8.h"
+#include "forms/core/Backend.h"
+
+const char kWorkFolderUnreadable[] =
+    "Non riesco a leggere la cartella in cui hai avviato il programma (forse \xC3\xA8 stata spostata o "
+    "cancellata, o il suo disco \xC3\xA8 stato scollegato), perci\xC3\xB2 non ho toccato nessun file. Premere di "
+    "nuovo il pulsante non serve, perch\xC3\xA9 leggo la cartella solo all'avvio: chiudi il programma e avvialo di "
+    "nuovo dalla cartella che contiene Data.";
 
 namespace {
-
-using platform::Failure;
 
 // The button's name, here and below, as users know it, odd spelling included.
 constexpr char kPressAgain[] =
@@ -37,7 +43,6 @@ constexpr char kAskAdmin[] =
 // without `many` is one sentence and its remedy, without count or names.
 struct Row {
     Cause cause;
-    Failure failure;        // the failure of the system reported as this cause
     bool feminine;          // "Una …", "e altre N"
     bool pairs;             // the names are pairs of copies
     const char* one;        // what happened, after "Un"/"Una"
@@ -51,25 +56,24 @@ struct Row {
 
 // In the order the report names them.
 const Row kRows[] = {
-    {Cause::NoAnswer, Failure::NoAnswer, false, false,
+    {Cause::NoAnswer, false, false,
      "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\xC3\xA0 "
      "spostato resta dov'\xC3\xA8.",
      nullptr, nullptr,
      "Controlla che il disco sia acceso e attaccato bene al computer, e che la rete funzioni se l'archivio \xC3\xA8 "
      "in rete.",
      nullptr, "il disco o la rete non rispondono", nullptr},
-    {Cause::NotReached, Failure::None, false, false, "file non \xC3\xA8 ancora stato spostato",
-     "file non sono ancora stati spostati", "file", nullptr, nullptr, nullptr, nullptr},
-    {Cause::InUse, Failure::InUse, false, false,
-     "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 aperto in un altro programma",
+    {Cause::NotReached, false, false, "file non \xC3\xA8 ancora stato spostato", "file non sono ancora stati spostati",
+     "file", nullptr, nullptr, nullptr, nullptr},
+    {Cause::InUse, false, false, "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 aperto in un altro programma",
      "file non sono stati spostati perch\xC3\xA9 sono aperti in un altro programma", "file",
      "Chiudi il programma che l'ha aperto.", "Chiudi i programmi che li hanno aperti.",
      "la cartella in cui va creata \xC3\xA8 aperta in un altro programma", "Chiudi il programma che l'ha aperta."},
-    {Cause::NoPermission, Failure::NoPermission, false, false,
+    {Cause::NoPermission, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 non hai il permesso di spostarlo",
      "file non sono stati spostati perch\xC3\xA9 non hai il permesso di spostarli", "file", kAskAdmin, kAskAdmin,
      "non hai il permesso di scrivere nella cartella in cui va creata", nullptr},
-    {Cause::InUseOrNoPermission, Failure::InUseOrNoPermission, false, false,
+    {Cause::InUseOrNoPermission, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 aperto in un altro programma oppure non hai il "
      "permesso di spostarlo",
      "file non sono stati spostati perch\xC3\xA9 sono aperti in un altro programma oppure non hai il permesso di "
@@ -88,17 +92,16 @@ const Row kRows[] = {
      " Se non basta e la cartella che contiene Data sta dentro Programmi, chiudi questo programma e avvialo di "
      "nuovo con un clic destro e \xC2\xAB"
      "Esegui come amministratore\xC2\xBB; altrimenti chiedi il permesso a chi amministra il computer."},
-    {Cause::ReadOnlyDrive, Failure::ReadOnlyDrive, false, false,
+    {Cause::ReadOnlyDrive, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 protetto da scrittura",
      "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 protetto da scrittura", "file",
      "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco).",
      "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco).",
      "il disco \xC3\xA8 protetto da scrittura", nullptr},
-    {Cause::DiskFull, Failure::DiskFull, false, false,
-     "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 pieno",
+    {Cause::DiskFull, false, false, "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 pieno",
      "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 pieno", "file", "Libera spazio sul disco.",
      "Libera spazio sul disco.", "il disco \xC3\xA8 pieno", nullptr},
-    {Cause::Taken, Failure::Taken, false, true,
+    {Cause::Taken, false, true,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 il suo nome \xC3\xA8 gi\xC3\xA0 presente nell'archivio; "
      "nessun file \xC3\xA8 stato sovrascritto. I due file con quel nome, due copie dello stesso brano oppure due "
      "brani diversi, sono",
@@ -113,18 +116,18 @@ const Row kRows[] = {
      "dalle cartelle Data e tdata. Se sono due brani diversi, sposta uno dei due direttamente in Data con un nome "
      "nuovo, senza lo 0 davanti (lo aggiunge il programma).",
      nullptr, nullptr},
-    {Cause::ForeignFolder, Failure::None, true, false,
+    {Cause::ForeignFolder, true, false,
      "sottocartella non fa parte dell'archivio e impedisce di completare la conversione",
      "sottocartelle non fanno parte dell'archivio e impediscono di completare la conversione", "sottocartelle",
      "Spostala fuori dalla cartella Data.", "Spostale fuori dalla cartella Data.", nullptr, nullptr},
-    {Cause::InStaging, Failure::None, false, false, "elemento nella cartella tdata non fa parte dell'archivio",
+    {Cause::InStaging, false, false, "elemento nella cartella tdata non fa parte dell'archivio",
      "elementi nella cartella tdata non fanno parte dell'archivio", "elementi", "Spostalo fuori da tdata.",
      "Spostali fuori da tdata.", nullptr, nullptr},
-    {Cause::BadName, Failure::BadName, false, false, "file ha un nome che nel nuovo formato questo disco non accetta",
+    {Cause::BadName, false, false, "file ha un nome che nel nuovo formato questo disco non accetta",
      "file hanno un nome che nel nuovo formato questo disco non accetta", "file",
      "Rinominalo togliendo i caratteri speciali (come ? * : \" < > |).",
      "Rinominali togliendo i caratteri speciali (come ? * : \" < > |).", nullptr, nullptr},
-    {Cause::MadeUpName, Failure::None, false, false,
+    {Cause::MadeUpName, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco di rete lo mostra con un nome inventato: il suo vero "
      "nome ha caratteri che questo computer non sa mostrare. Qui sotto c'\xC3\xA8 il nome inventato",
      "file non sono stati spostati perch\xC3\xA9 il disco di rete li mostra con un nome inventato: il loro vero "
@@ -135,22 +138,22 @@ const Row kRows[] = {
      "I veri nomi si vedono solo sul disco di rete stesso, per esempio nella sua pagina di gestione: rinominali "
      "l\xC3\xAC, togliendo i caratteri speciali (come ? * : \" < > |) e senza nomi riservati come aux o con.",
      nullptr, nullptr},
-    {Cause::TooLong, Failure::NameTooLong, false, false, "file ha un nome troppo lungo per il nuovo formato",
+    {Cause::TooLong, false, false, "file ha un nome troppo lungo per il nuovo formato",
      "file hanno un nome troppo lungo per il nuovo formato", "file", "Rinominalo con un nome pi\xC3\xB9 corto.",
      "Rinominali con nomi pi\xC3\xB9 corti.", nullptr, nullptr},
-    {Cause::OtherDevice, Failure::OtherDevice, false, false,
+    {Cause::OtherDevice, false, false,
      "file non \xC3\xA8 stato spostato perch\xC3\xA9 si trova su un disco diverso da quello della cartella tdata, "
      "e il programma sposta i file senza copiarli",
      "file non sono stati spostati perch\xC3\xA9 si trovano su un disco diverso da quello della cartella tdata, "
      "e il programma sposta i file senza copiarli",
      "file", "Spostalo tu nella cartella Data, sullo stesso disco della cartella tdata.",
      "Spostali tu nella cartella Data, sullo stesso disco della cartella tdata.", nullptr, nullptr},
-    {Cause::DiskError, Failure::Other, false, false, "file non \xC3\xA8 stato spostato per un errore del disco",
+    {Cause::DiskError, false, false, "file non \xC3\xA8 stato spostato per un errore del disco",
      "file non sono stati spostati per un errore del disco", "file",
      "Controlla che il disco e la rete funzionino e che il file ci sia ancora.",
      "Controlla che il disco e la rete funzionino e che i file ci siano ancora.",
      "c'\xC3\xA8 stato un errore del disco", "Controlla che il disco e la rete funzionino."},
-    {Cause::SwapFailed, Failure::None, false, false,
+    {Cause::SwapFailed, false, false,
      "Tutti i brani sono gi\xC3\xA0 nella cartella tdata, ma non ho potuto metterla al posto della cartella Data: "
      "non cancellare e non rinominare tdata.",
      nullptr, nullptr,
@@ -204,9 +207,17 @@ std::string Cut(const std::string& path) {
            base::EncodeUtf8(name.substr(name.size() - (room - head)));
 }
 
+// Below the WorkFolder a path is shown from there, as the user knows it.
+std::string Shown(const std::string& path, const std::string& workFolder) {
+    const std::string prefix = archivepaths::Join(workFolder, "");
+    return !workFolder.empty() && path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
+}
+
 // The names one per line, sorted: the first three, then how many more and of what; pairs
 // of copies a copy per line. A fourth name takes the line "e altri 1 file" would.
-std::string NameLines(const Row& row, std::vector<LeftBehind> left) {
+std::string NameLines(const Row& row, const std::vector<LeftBehind>& real, const std::string& workFolder) {
+    std::vector<LeftBehind> left;
+    for (const LeftBehind& l : real) left.push_back({Shown(l.path, workFolder), Shown(l.present, workFolder)});
     std::sort(left.begin(), left.end(), [](const LeftBehind& a, const LeftBehind& b) { return a.path < b.path; });
     const std::size_t shown = left.size() == kNamesShown + 1 ? left.size() : std::min(left.size(), kNamesShown);
     std::string lines;
@@ -223,18 +234,19 @@ std::string NameLines(const Row& row, std::vector<LeftBehind> left) {
     return lines;
 }
 
-std::string Block(const Row& row, const std::vector<LeftBehind>& left) {
+std::string Block(const Row& row, const std::vector<LeftBehind>& left, const std::string& workFolder) {
     if (!row.many) return std::string(row.one) + (row.remedyOne ? std::string("\n") + row.remedyOne : "");
     const bool one = left.size() == 1;
     std::string block =
         one ? std::string(row.feminine ? "Una " : "Un ") + row.one : Count(left.size()) + " " + row.many;
-    block += ":" + NameLines(row, left);
+    block += ":" + NameLines(row, left, workFolder);
     if (const char* remedy = one ? row.remedyOne : row.remedyMany) block += std::string("\n") + remedy;
     return block;
 }
 
 std::string ObstacleText(const ConversionOutcome& o) {
-    const std::string first = o.obstacleNames.empty() ? std::string() : Cut(o.obstacleNames.front());
+    const std::string first =
+        o.obstacleNames.empty() ? std::string() : Cut(Shown(o.obstacleNames.front(), o.workFolder));
     switch (o.obstacle) {
         case Obstacle::StagingNotAFolder:
             return kNothingMoved + first +
@@ -276,12 +288,6 @@ std::string ObstacleText(const ConversionOutcome& o) {
 
 }  // namespace
 
-Cause CauseOf(Failure failure) {
-    for (const Row& row : kRows)
-        if (row.failure == failure && failure != Failure::None) return row.cause;
-    return Cause::DiskError;
-}
-
 void ConversionOutcome::Add(Cause cause, std::string path, std::string present) {
     left[static_cast<std::size_t>(cause)].push_back({std::move(path), std::move(present)});
 }
@@ -295,8 +301,20 @@ std::string ConversionReportText(const ConversionOutcome& o) {
     if (o.obstacle != Obstacle::None) return ObstacleText(o) + "\n\n" + kTryAgain;
     std::string text = "La conversione non \xC3\xA8 completa.";
     for (const Row& row : kRows)
-        if (!o.Left(row.cause).empty()) text += "\n\n" + Block(row, o.Left(row.cause));
+        if (!o.Left(row.cause).empty()) text += "\n\n" + Block(row, o.Left(row.cause), o.workFolder);
     // The swap's own block says where the songs are.
     if (o.songsWaiting && o.Left(Cause::SwapFailed).empty()) text += std::string("\n\n") + kSongsWaiting;
     return text + "\n\n" + kPressAgain;
+}
+
+ConversionMessage ClosingMessage(Ending ending, const ConversionOutcome& outcome) {
+    switch (ending) {
+        case Ending::Done:
+            return {kConversionDone, kConversionCaption, forms::MB_OK};
+        case Ending::Missing:
+            return {kArchiveMissing, kConversionCaption, forms::MB_OK};
+        case Ending::Incomplete:
+            break;
+    }
+    return {ConversionReportText(outcome), kConversionCaption, forms::MB_ICONWARNING};
 }
