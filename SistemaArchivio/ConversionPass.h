@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "ConversionReport.h"
+#include "NamingRule.h"
 #include "platform/FileSystemPort.h"
 
 // The archive conversion: every song file kept flat in WorkFolder/Data moves to
@@ -19,14 +20,6 @@ public:
     virtual ~MessageBoxPort() = default;
     virtual std::int32_t Show(const std::string& text, const std::string& caption, std::uint32_t flags) = 0;
 };
-
-// The naming rule. The first character is a whole UTF-8 sequence (on Windows, a whole
-// UTF-16 character); a byte that starts no valid sequence counts as one character.
-std::string NewFileName(std::string_view name);
-std::string BucketName(std::string_view name);
-
-// A name the naming rule can give a bucket folder.
-bool IsBucketName(std::string_view name);
 
 // Runs the whole pass on `workFolder` and reports its ending through `box`, in the
 // report's words (ConversionReport.h): "Ho Finito!" when the archive is in the new

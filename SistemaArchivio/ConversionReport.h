@@ -12,7 +12,7 @@
 // refusal to start without a current folder. The pass gives real paths; the report shows
 // those below the WorkFolder from there ("Data\abc.kar"), cut to fit a line.
 //
-// A cause is one row of the report's table (ConversionReport.cpp): adding one means a
+// A cause is one row of the texts table (CauseTexts.cpp): adding one means a
 // value in Causes.h and a row there.
 
 // Kept exactly as users know them, the trailing space included.
