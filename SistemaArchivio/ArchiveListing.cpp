@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ArchivePaths.h"
+#include "platform/Path.h"
 #include "NamingRule.h"
 #include "platform/FileSystem.h"
 
@@ -30,8 +30,8 @@ const std::vector<Entry>& EntriesOf(const std::optional<std::vector<Entry>>& ent
 bool IsStray(const Entry& entry) { return entry.link || !IsFolder(entry.attributes) || !IsBucketName(entry.name); }
 
 std::optional<bool> Listed(platform::FileSystemPort& fs, const std::string& path) {
-    const std::optional<std::vector<Entry>> entries = Whole(fs, archivepaths::Parent(path));
-    const std::string_view name = archivepaths::BaseName(path);
+    const std::optional<std::vector<Entry>> entries = Whole(fs, platform::path::Parent(path));
+    const std::string_view name = platform::path::BaseName(path);
     if (!entries) return std::nullopt;
     return std::any_of(entries->begin(), entries->end(),
                        [&](const Entry& e) { return e.name == name && IsFolder(e.attributes); });
@@ -45,7 +45,7 @@ bool HasSongs(platform::FileSystemPort& fs, const std::string& folder) {
     const std::optional<std::vector<Entry>> entries = fs.List(folder);
     if (!entries) return false;
     for (const Entry& entry : *entries)
-        if (!IsFolder(entry.attributes) || entry.link || HasSongs(fs, archivepaths::Join(folder, entry.name)))
+        if (!IsFolder(entry.attributes) || entry.link || HasSongs(fs, platform::path::Join(folder, entry.name)))
             return true;
     return false;
 }

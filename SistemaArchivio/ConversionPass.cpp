@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ArchiveListing.h"
-#include "ArchivePaths.h"
+#include "platform/Path.h"
 #include "DataLinks.h"
 #include "Ledger.h"
 #include "StagingArea.h"
@@ -16,10 +16,10 @@
 
 namespace {
 
-using archivepaths::Join;
-using archivepaths::Parent;
 using platform::Entry;
 using platform::Failure;
+using platform::path::Join;
+using platform::path::Parent;
 
 constexpr char kArchiveFolder[] = "Data";
 constexpr char kStagingFolder[] = "tdata";

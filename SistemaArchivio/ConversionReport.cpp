@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "ArchivePaths.h"
 #include "CauseTexts.h"
 #include "base/Utf8.h"
 #include "forms/core/Backend.h"
+#include "platform/Path.h"
 
 const char kWorkFolderUnreadable[] =
     "Non riesco a leggere la cartella in cui hai avviato il programma (forse \xC3\xA8 stata spostata o "
@@ -39,7 +39,8 @@ std::string Count(std::size_t n) {
     return digits;
 }
 
-bool IsSeparator(char32_t c) { return c == U'\\' || c == U'/'; }
+// Separators are ASCII on every system.
+bool IsSeparator(char32_t c) { return c < 0x80 && platform::path::IsSeparator(static_cast<char>(c)); }
 
 // A name as the box shows it. A long path keeps its top folder (Data or tdata, so two
 // copies of one name stay apart) and the song's own name, and loses the folders between;
@@ -73,7 +74,7 @@ std::string Cut(const std::string& path) {
 
 // Below the WorkFolder a path is shown from there, as the user knows it.
 std::string Shown(const std::string& path, const std::string& workFolder) {
-    const std::string prefix = archivepaths::Join(workFolder, "");
+    const std::string prefix = platform::path::Join(workFolder, "");
     return !workFolder.empty() && path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
 }
 

@@ -1,15 +1,17 @@
 #include "DataLinks.h"
 
+#include <algorithm>
+
 #include "ArchiveListing.h"
-#include "ArchivePaths.h"
+#include "platform/Path.h"
 #include "NamingRule.h"
 #include "platform/FileSystem.h"
 
-using archivepaths::BaseName;
-using archivepaths::Below;
-using archivepaths::Join;
-using archivepaths::Normal;
-using archivepaths::RootLength;
+using platform::path::BaseName;
+using platform::path::Below;
+using platform::path::Join;
+using platform::path::Normal;
+using platform::path::RootLength;
 
 DataLinks::DataLinks(platform::FileSystemPort& fs, Ledger& ledger, StagingArea& area, const ArchiveFolders& folders)
     : fs_(fs), ledger_(ledger), area_(area), folders_(folders) {}
@@ -51,9 +53,10 @@ std::optional<std::string> DataLinks::NewLinkText(const std::string& text) {
     std::optional<std::string> inside = Below(target, data);
     std::string named = data;
     if (!inside && absolute) inside = Below(target, named = folders_.dataAsNamed);
-    const std::string up(1, platform::kSeparator);
+    const std::string up(1, platform::path::Separator());
     if (!inside) return absolute ? text : ".." + up + text;
-    if (inside->empty() || inside->find_first_of("\\/") != std::string::npos)
+    if (inside->empty() ||
+        std::any_of(inside->begin(), inside->end(), [](char c) { return platform::path::IsSeparator(c); }))
         return absolute ? text : ".." + up + ".." + up + std::string(BaseName(data)) + up + *inside;
     const std::string song = Join(data, *inside);
     const std::string place = Join(area_.BucketOf(*inside), NewFileName(*inside));

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "ArchiveListing.h"
-#include "ArchivePaths.h"
+#include "platform/Path.h"
 #include "base/Check.h"
 
 using platform::Entry;
@@ -74,7 +74,7 @@ void Ledger::StopIfUnanswered() {
 bool Ledger::Recount(const std::string& data) {
     const std::optional<std::vector<Entry>> entries = Whole(fs_, data);
     std::set<std::string> inData, named;  // a made-up name may list yet not resolve
-    for (const Entry& entry : EntriesOf(entries)) inData.insert(archivepaths::Join(data, entry.name));
+    for (const Entry& entry : EntriesOf(entries)) inData.insert(platform::path::Join(data, entry.name));
     const auto there = [&](const std::string& path) { return Exists(fs_, path); };
     const auto gone = [&](const LeftBehind& l) {
         return (entries && !inData.count(l.path) && !there(l.path)) || (!l.present.empty() && !there(l.present));
@@ -86,7 +86,7 @@ bool Ledger::Recount(const std::string& data) {
         for (const LeftBehind& l : left) named.insert(l.path);
     }
     for (const Entry& entry : EntriesOf(entries)) {
-        const std::string path = archivepaths::Join(data, entry.name);
+        const std::string path = platform::path::Join(data, entry.name);
         if (!IsFolder(entry.attributes) && (!entry.link || stopped_) && !named.count(path))
             Add(Cause::NotReached, path);
     }

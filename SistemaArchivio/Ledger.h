@@ -28,6 +28,8 @@ public:
     bool Recount(const std::string& data);
     void SongsWaiting(bool waiting) { outcome_.songsWaiting = waiting; }
     const ConversionOutcome& Outcome() const { return outcome_; }
+    // The drive refuses to replace a name by itself, so nothing need be looked for first.
+    bool RefusesToReplace() const { return renames_ == platform::Renames::NoReplace; }
 
     // A name known to be free is not looked for where the drive would have to look first.
     bool Move(const std::string& from, const std::string& to, bool knownFree = false);

@@ -1,14 +1,14 @@
 #include "StagingArea.h"
 
 #include "ArchiveListing.h"
-#include "ArchivePaths.h"
+#include "platform/Path.h"
 #include "NamingRule.h"
 #include "platform/FileSystem.h"
 
-using archivepaths::Join;
-using archivepaths::Parent;
 using platform::Entry;
 using platform::Failure;
+using platform::path::Join;
+using platform::path::Parent;
 
 StagingArea::StagingArea(platform::FileSystemPort& fs, Ledger& ledger, const ArchiveFolders& folders)
     : fs_(fs), ledger_(ledger), folders_(folders) {}
@@ -86,7 +86,9 @@ std::string StagingArea::BucketOf(const std::string& name) {
 // ignores case; a name with anything but plain ASCII, a tilde (a made-up name a share
 // resolves) or a trailing dot or blank (dropped by some) is always looked for.
 bool StagingArea::KnownFree(const std::string& to) {
-    if (!freshBuckets_.count(Parent(to))) return false;
+    // Where the drive itself refuses to replace, nothing is looked for anyway: no names
+    // are kept (a path for each song, whose upkeep slows every move down).
+    if (ledger_.RefusesToReplace() || !freshBuckets_.count(Parent(to))) return false;
     std::string folded(to);
     for (char& c : folded) {
         const unsigned char u = static_cast<unsigned char>(c);

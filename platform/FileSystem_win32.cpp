@@ -8,6 +8,7 @@
 #include <winioctl.h>
 
 #include "FileSystemInternal.h"
+#include "Path.h"
 #include "WorkFolderPath.h"
 #include "Utf8.h"
 
@@ -22,21 +23,17 @@ std::string Narrow(const wchar_t* text) {
     return Utf16ToUtf8(std::u16string(view.begin(), view.end()));
 }
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 // The form in which the wide-character API takes `path`. Absolute paths ("C:\…",
 // "\\server\share\…") get the `\\?\` prefix, which lifts the MAX_PATH limit and keeps
 // every component as written; relative paths keep the ordinary rules.
 std::wstring SystemPath(const std::string& path) {
+    const path::Root::Kind root = path::RootOf(path).kind;
+    if (path.compare(0, 4, "\\\\?\\") == 0 || (root != path::Root::Kind::Drive && root != path::Root::Kind::Share))
+        return base::Utf8ToWide(path);
     std::wstring wide = base::Utf8ToWide(path);
-    if (wide.compare(0, 4, L"\\\\?\\") == 0) return wide;
-    const bool drive = wide.size() >= 3 && wide[1] == L':' && IsSeparator(wide[2]) &&
-                       ((wide[0] >= L'A' && wide[0] <= L'Z') || (wide[0] >= L'a' && wide[0] <= L'z'));
-    const bool unc = wide.size() >= 2 && IsSeparator(wide[0]) && IsSeparator(wide[1]);
-    if (!drive && !unc) return wide;
     for (wchar_t& c : wide)
         if (c == L'/') c = L'\\';
-    return drive ? L"\\\\?\\" + wide : L"\\\\?\\UNC\\" + wide.substr(2);
+    return root == path::Root::Kind::Drive ? L"\\\\?\\" + wide : L"\\\\?\\UNC\\" + wide.substr(2);
 }
 
 // Owns a handle from CreateFileW.
@@ -81,8 +78,7 @@ std::wstring FinalPath(HANDLE handle) {
 bool LeadsElsewhere(const std::string& path) {
     const FileHandle file = Open(path, 0, 0);
     if (!file) return false;
-    std::wstring final = FinalPath(file.get()), own = Ordinary(SystemPath(path));
-    while (own.size() > 3 && IsSeparator(own.back())) own.pop_back();
+    const std::wstring final = FinalPath(file.get()), own = Ordinary(SystemPath(std::string(path::Trimmed(path))));
     return !final.empty() && _wcsicmp(final.c_str(), own.c_str()) != 0;
 }
 
@@ -142,9 +138,7 @@ FolderListing::~FolderListing() { Close(); }
 
 bool FolderListing::Open(const std::string& folder) {
     Close();
-    std::wstring pattern = SystemPath(folder);
-    if (!pattern.empty() && !IsSeparator(pattern.back())) pattern += L'\\';
-    pattern += L'*';
+    const std::wstring pattern = SystemPath(path::Join(folder, "*"));
     state_->find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &state_->data, FindExSearchNameMatch, nullptr,
                                     FIND_FIRST_EX_LARGE_FETCH);
     if (state_->find != INVALID_HANDLE_VALUE) {
@@ -179,17 +173,14 @@ std::uint32_t FolderListing::Attributes(const std::string& name) const {
     // moment ago; a link's are its own, and what it leads to is read now.
     if (name == state_->last && !(state_->data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return state_->data.dwFileAttributes;
-    std::string path = state_->folder;
-    if (!IsSeparator(static_cast<wchar_t>(path.back()))) path += '\\';
-    return platform::Attributes(path + name);
+    return platform::Attributes(path::Join(state_->folder, name));
 }
 
 bool FolderListing::IsLink(const std::string& name) const {
     if (state_->folder.empty()) return false;
-    std::string path = state_->folder;
-    if (!IsSeparator(static_cast<wchar_t>(path.back()))) path += '\\';
-    if (name == state_->last) return IsLinkTag(state_->data.dwFileAttributes, state_->data.dwReserved0, path + name);
-    return platform::IsLink(path + name);
+    const std::string path = path::Join(state_->folder, name);
+    if (name == state_->last) return IsLinkTag(state_->data.dwFileAttributes, state_->data.dwReserved0, path);
+    return platform::IsLink(path);
 }
 
 void FolderListing::Close() {
@@ -256,21 +247,17 @@ bool Move(const std::string& from, const std::string& to) {
     // two names of one file reports success and changes nothing, as the POSIX rename
     // beneath it does; the pass finds such a name where a folder should have emptied.)
     if (MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), 0) != 0) return Written(true);
-    const Failure said = internal::SystemFailure();
-    // A name at a root goes into the root itself, its separator kept: "\", "C:\".
-    const std::size_t slash = to.find_last_of("\\/");
-    if (slash == std::string::npos) return internal::MoveFailed(said, ".", to);
-    const bool root = slash == 0 || to[slash - 1] == ':';
-    return internal::MoveFailed(said, to.substr(0, root ? slash + 1 : slash), std::string_view(to).substr(slash + 1));
+    return internal::MoveFailed(internal::SystemFailure(), path::Parent(to), path::BaseName(to));
 }
 
 bool Move(const std::string& from, const std::string& to, Renames&) { return Move(from, to); }
 
 // A share reached by its \\server\share name or through a mapped drive letter.
 bool MakesUpNames(const std::string& folder) {
-    const std::wstring path = Ordinary(SystemPath(folder));
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return true;
-    return path.size() >= 3 && GetDriveTypeW(path.substr(0, 3).c_str()) == DRIVE_REMOTE;
+    const std::wstring ordinary = Ordinary(SystemPath(folder));
+    const path::Root::Kind root = path::RootOf(Narrow(ordinary.c_str())).kind;
+    return root == path::Root::Kind::Share ||
+           (root == path::Root::Kind::Drive && GetDriveTypeW(ordinary.substr(0, 3).c_str()) == DRIVE_REMOTE);
 }
 
 bool RemoveSecondName(const std::string& path, const std::string& other) {

@@ -1,54 +1,43 @@
 #include "WorkFolderPath.h"
 
-#include <cstddef>
+#include <algorithm>
+
+#include "Path.h"
 
 namespace platform {
 
-namespace {
-
-// "server\share\folder" after the two backslashes of a network path, as Explorer
-// starts a program on a share. The share's root keeps its backslash, as a drive's
-// root does.
-std::optional<std::string> ShareWorkFolder(std::string_view rest) {
-    const std::size_t server = rest.find('\\');
-    if (server == 0 || server == std::string_view::npos) return std::nullopt;
-    const std::size_t share = rest.find('\\', server + 1);
-    const std::size_t shareEnd = share == std::string_view::npos ? rest.size() : share;
-    if (shareEnd == server + 1) return std::nullopt;
-    std::string_view below = rest.substr(shareEnd);
-    while (!below.empty() && below.front() == '\\') below.remove_prefix(1);
-    while (!below.empty() && below.back() == '\\') below.remove_suffix(1);
-    std::string folder = "\\\\";
-    folder.append(rest.substr(0, shareEnd));
-    folder += '\\';
-    folder.append(below);
-    return folder;
-}
-
-}  // namespace
-
 std::optional<std::string> WindowsWorkFolder(std::string_view current) {
-    if (current.compare(0, 8, "\\\\?\\UNC\\") == 0) return ShareWorkFolder(current.substr(8));
-    if (current.compare(0, 4, "\\\\?\\") == 0) current.remove_prefix(4);
-    if (current.compare(0, 2, "\\\\") == 0) return ShareWorkFolder(current.substr(2));
-    if (current.size() < 3 || current[1] != ':' || current[2] != '\\') return std::nullopt;
-    char drive = current[0];
-    if (drive >= 'a' && drive <= 'z') drive = static_cast<char>(drive - 'a' + 'A');
-    if (drive < 'A' || drive > 'Z') return std::nullopt;
-    // The drive prefix, then the folder below the root without its leading or
-    // trailing backslash.
-    std::string_view below = current.substr(3);
+    constexpr path::System kWindows = path::System::Windows;
+    // Written in the ordinary form, as the pass joins to it: without "\\?\".
+    std::string ordinary(current);
+    if (current.compare(0, 8, "\\\\?\\UNC\\") == 0) ordinary = "\\\\" + ordinary.substr(8);
+    else if (current.compare(0, 4, "\\\\?\\") == 0) ordinary.erase(0, 4);
+    std::replace(ordinary.begin(), ordinary.end(), '/', '\\');
+
+    const path::Root root = path::RootOf(ordinary, kWindows);
+    std::string folder = ordinary.substr(0, root.length);
+    if (root.kind == path::Root::Kind::Drive) {
+        if (folder[0] >= 'a' && folder[0] <= 'z') folder[0] = static_cast<char>(folder[0] - 'a' + 'A');
+    } else if (root.kind == path::Root::Kind::Share) {
+        // "\\server\share" names a share only with both names; its root keeps its
+        // backslash, as a drive's does.
+        const std::size_t server = folder.find('\\', 2);
+        if (server == 2 || server == std::string::npos || server + 1 == folder.size() || folder[server + 1] == '\\')
+            return std::nullopt;
+        if (folder.back() != '\\') folder += '\\';
+    } else {
+        return std::nullopt;
+    }
+    // The folder below the root, without a separator at either end.
+    std::string_view below = std::string_view(ordinary).substr(root.length);
     while (!below.empty() && below.front() == '\\') below.remove_prefix(1);
-    while (!below.empty() && below.back() == '\\') below.remove_suffix(1);
-    std::string folder{drive, ':', '\\'};
-    folder.append(below);
+    folder.append(path::Trimmed(below, kWindows));
     return folder;
 }
 
 std::optional<std::string> PosixWorkFolder(std::string_view current) {
-    if (current.empty() || current.front() != '/') return std::nullopt;
-    while (current.size() > 1 && current.back() == '/') current.remove_suffix(1);
-    return std::string(current);
+    if (path::RootOf(current, path::System::Posix).kind == path::Root::Kind::None) return std::nullopt;
+    return std::string(path::Trimmed(current, path::System::Posix));
 }
 
 }  // namespace platform

@@ -159,6 +159,16 @@ bool ReadOnly(const std::string& root, const char* name) {
     }
 }
 
+// A file whose name the tree cannot spell on every system; false where the drive cannot hold it.
+bool Song(const std::string& root, const char* name, const char* content) {
+    try {
+        testtree::WriteFile(At(root, name), content);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 std::string LinkTo(const char* target) { return std::string(testtree::kLinkPrefix) + target; }
 
 Tree Rooted(Tree tree, const std::string& root) {
@@ -257,6 +267,13 @@ const Case kCases[] = {
       {"Data/0a/0abs.kar", LinkTo("$ROOT/outside.kar")},
       {"Data/0i/0into.kar", LinkTo("$ROOT/Data/0s/0song.kar")},
       {"outside.kar", "o"}},
+     Ends::Done,
+     nullptr},
+    {"links",
+     "a link to a song with a backslash in its name, on Linux no separator, leads to it",
+     {{"Data/", ""}},
+     [](const std::string& r) { return Link(r, "a\\b.kar", "Data/link.kar") && Song(r, "Data/a\\b.kar", "ab"); },
+     {{"Data/0a/0a\\b.kar", "ab"}, {"Data/0l/0link.kar", LinkTo("../0a/0a\\b.kar")}},
      Ends::Done,
      nullptr},
     {"links",

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <vector>
 
-#include "SistemaArchivio/ArchivePaths.h"
+#include "platform/Path.h"
 #include "base/Utf8.h"
 #include "tests/platform/TempTree.h"
 
@@ -16,8 +16,8 @@ using platform::Failure;
 std::vector<std::string> Parts(const std::string& path) {
     std::vector<std::string> parts;
     std::string part;
-    for (std::size_t at = archivepaths::RootLength(path); at <= path.size(); ++at) {
-        if (at < path.size() && !archivepaths::IsSeparator(path[at])) {
+    for (std::size_t at = platform::path::RootLength(path); at <= path.size(); ++at) {
+        if (at < path.size() && !platform::path::IsSeparator(path[at])) {
             part += path[at];
         } else if (!part.empty()) {
             parts.push_back(part);
@@ -93,7 +93,7 @@ bool SimulatedDrive::Holds(std::string_view name) const {
 // Walks `path` by the drive's rules, following every link on the way.
 SimulatedDrive::Found SimulatedDrive::Find(const std::string& path, bool followLast, int depth) const {
     const std::vector<std::string> parts = Parts(path);
-    const std::string root = path.substr(0, archivepaths::RootLength(path));
+    const std::string root = path.substr(0, platform::path::RootLength(path));
     std::vector<std::pair<std::shared_ptr<Node>, std::string>> way{{root_, root}};
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const auto& [folder, at] = way.back();
@@ -111,12 +111,12 @@ SimulatedDrive::Found SimulatedDrive::Find(const std::string& path, bool followL
                (!rules.makesUpNames || Listed(child->first) != parts[i]))
             ++child;
         if (child == folder->children.end())
-            return last ? Found{nullptr, folder, archivepaths::Join(at, parts[i])} : Found{};
-        const std::string kept = archivepaths::Join(at, child->first);
+            return last ? Found{nullptr, folder, platform::path::Join(at, parts[i])} : Found{};
+        const std::string kept = platform::path::Join(at, child->first);
         if (child->second->kind == Node::Link && (!last || followLast)) {
             std::string rest = child->second->content;
-            if (!archivepaths::RootLength(rest)) rest = archivepaths::Join(at, rest);
-            for (std::size_t j = i + 1; j < parts.size(); ++j) rest = archivepaths::Join(rest, parts[j]);
+            if (!platform::path::RootLength(rest)) rest = platform::path::Join(at, rest);
+            for (std::size_t j = i + 1; j < parts.size(); ++j) rest = platform::path::Join(rest, parts[j]);
             return Find(rest, followLast, depth + 1);
         }
         if (last) return {child->second, folder, kept};
@@ -126,9 +126,9 @@ SimulatedDrive::Found SimulatedDrive::Find(const std::string& path, bool followL
 }
 
 void SimulatedDrive::Put(const std::string& path, Node::Kind kind, const std::string& content) {
-    std::string folder = path.substr(0, archivepaths::RootLength(path));
-    for (const std::string& part : Parts(archivepaths::Parent(path))) {
-        folder = archivepaths::Join(folder, part);
+    std::string folder = path.substr(0, platform::path::RootLength(path));
+    for (const std::string& part : Parts(platform::path::Parent(path))) {
+        folder = platform::path::Join(folder, part);
         if (!Find(folder).node) Attach(Find(folder), std::make_shared<Node>());
     }
     const Found at = Find(path, false);
@@ -155,14 +155,14 @@ std::map<std::string, std::string> SimulatedDrive::Read() const {
 Failure SimulatedDrive::NewName(const Found& at) {
     if (!at.parent) return Failure::Missing;
     if (at.node) return Failure::Taken;
-    const std::string name(archivepaths::BaseName(at.path));
+    const std::string name(platform::path::BaseName(at.path));
     const std::size_t length = rules.countsUnits ? base::Utf8ToUtf16(name).size() : name.size();
     if (length > 255) return Failure::NameTooLong;
     return rules.windowsNames && !WindowsHolds(name) ? Failure::BadName : Failure::None;
 }
 
 bool SimulatedDrive::Attach(const Found& at, std::shared_ptr<Node> node) {
-    at.parent->children[std::string(archivepaths::BaseName(at.path))] = std::move(node);
+    at.parent->children[std::string(platform::path::BaseName(at.path))] = std::move(node);
     return Fail(Failure::None);
 }
 
@@ -182,7 +182,7 @@ bool SimulatedDrive::ForEachEntry(const std::string& folder, const std::function
         if (child == at.node->children.end()) continue;
         if (const Failure failure = Fault(); failure != Failure::None) return !Fail(failure);  // ended early
         // The listing tells a folder by its type, without a call of its own.
-        const std::string path = archivepaths::Join(at.path, name);
+        const std::string path = platform::path::Join(at.path, name);
         if (!visit({Listed(name), AttributesOf(Find(path)), child->second->kind == Node::Link})) return true;
     }
     return Fail(Failure::None) || true;  // a listing that ran to its end clears the last failure

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <vector>
 
-#include "SistemaArchivio/ArchivePaths.h"
+#include "platform/Path.h"
 #include "SistemaArchivio/ConversionPass.h"
 #include "tests/SistemaArchivio/RecordingBox.h"
 #include "tests/SistemaArchivio/SimulatedDrive.h"
@@ -70,7 +70,7 @@ std::string At(const std::string& relative) {
     std::string part;
     for (std::size_t at = 0; at <= relative.size(); ++at) {
         if (at < relative.size() && relative[at] != '/') part += relative[at];
-        else path = archivepaths::Join(path, part), part.clear();
+        else path = platform::path::Join(path, part), part.clear();
     }
     return path;
 }
@@ -261,7 +261,7 @@ std::string Run::CheckDone(bool appeared) {
         if (!at.node && bucket.back() == '.')  // "0." as Windows reads it: "0"
             at = drive_.Find(At("Data/" + bucket.substr(0, 1) + "/" + NewFileName(song.name)));
         if (!at.node || at.node->content != song.content ||
-            !drive_.Holds(std::string(archivepaths::BaseName(archivepaths::Parent(at.path)))))
+            !drive_.Holds(std::string(platform::path::BaseName(platform::path::Parent(at.path)))))
             return "\"" + song.name + "\" is not in its bucket";
     }
     for (const Item& link : links_) {
@@ -304,7 +304,7 @@ std::string Run::CheckWarning(const std::string& text, bool faultFree, bool appe
             ++lines;
             if (Has(line, "\xE2\x80\xA6")) continue;
             if (!drive_.Find(At(line), false).node) return "named \"" + line + "\", which is not there";
-            const std::string name(archivepaths::BaseName(line));
+            const std::string name(platform::path::BaseName(line));
             if (faultFree && (Has(header, "non accetta") || Has(header, "troppo lungo")) &&
                 At(line) == At("Data/" + name) && CanHold(name))
                 return "\"" + line + "\" can be held, yet the message says it cannot";

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "SistemaArchivio/ConversionPass.h"
-#include "SistemaArchivio/ArchivePaths.h"
+#include "platform/Path.h"
 #include "SistemaArchivio/ConversionReport.h"
 #include "tests/SistemaArchivio/RecordingBox.h"
 #include "tests/platform/TempTree.h"
 
-using archivepaths::Parent;
+using platform::path::Parent;
 using testtree::TempFolder;
 using testtree::Tree;
 using testtree::WithFolders;
