@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "ConversionReport.h"
+#include "NamingRule.h"
 #include "platform/FileSystemPort.h"
 
 // The archive conversion: every song file kept flat in WorkFolder/Data moves to
@@ -19,27 +21,11 @@ public:
     virtual std::int32_t Show(const std::string& text, const std::string& caption, std::uint32_t flags) = 0;
 };
 
-inline constexpr std::uint32_t kMessagePlain = 0;           // one OK button, no icon
-inline constexpr std::uint32_t kMessageIconWarning = 0x30;  // MB_ICONWARNING
-
-// Kept exactly as users know them, the trailing space included.
-inline constexpr char kConversionCaption[] = "Lyrimat to Vocarium";
-inline constexpr char kConversionDone[] = "Ho Finito!";
-inline constexpr char kArchiveMissing[] = "Non ho trovato il vecchio Archivio in formato Lyrimat ";
-
-// The naming rule. The first character is a whole UTF-8 sequence (on Windows, a whole
-// UTF-16 character); a byte that starts no valid sequence counts as one character.
-std::string NewFileName(std::string_view name);
-std::string BucketName(std::string_view name);
-
-// A name the naming rule can give a bucket folder.
-bool IsBucketName(std::string_view name);
-
-// Runs the whole pass on `workFolder` and reports the outcome through `box`:
-//   "Ho Finito!" (plain)  - the archive is in the new layout;
-//   a warning (0x30)      - what stayed behind, by cause, and what to do about each
-//                           (ConversionReport.h); pressing again resumes;
-//   kArchiveMissing       - there is no Data folder and nothing waits in tdata.
+// Runs the whole pass on `workFolder` and reports its ending through `box`, in the
+// report's words (ConversionReport.h): "Ho Finito!" when the archive is in the new
+// layout; a warning with what stayed behind, by cause, and what to do about each, where
+// pressing again resumes; kArchiveMissing where there is no Data folder and nothing
+// waits in tdata.
 // After any pass, ended or killed at any point, every song is in Data (old or new
 // layout) or in tdata exactly once, and every link of Data leads where it led, or to
 // where the next pass puts its song. Nothing is ever deleted, copied, and no existing

@@ -2,12 +2,18 @@
 
 #include <algorithm>
 
+#include "CauseTexts.h"
 #include "base/Utf8.h"
+#include "forms/core/Backend.h"
 #include "platform/Path.h"
 
-namespace {
+const char kWorkFolderUnreadable[] =
+    "Non riesco a leggere la cartella in cui hai avviato il programma (forse \xC3\xA8 stata spostata o "
+    "cancellata, o il suo disco \xC3\xA8 stato scollegato), perci\xC3\xB2 non ho toccato nessun file. Premere di "
+    "nuovo il pulsante non serve, perch\xC3\xA9 leggo la cartella solo all'avvio: chiudi il programma e avvialo di "
+    "nuovo dalla cartella che contiene Data.";
 
-using platform::Failure;
+namespace {
 
 // The button's name, here and below, as users know it, odd spelling included.
 constexpr char kPressAgain[] =
@@ -26,119 +32,6 @@ constexpr char kEllipsis[] = "\xE2\x80\xA6";
 constexpr std::size_t kNamesShown = 3;
 constexpr std::size_t kLongestNameShown = 45;  // in characters: one line in a box on a 1024x768 screen
 
-// One cause as the report tells it, as a block of its own: what happened, after a colon
-// the names one per line (at most three, then how many more), then what to do. A row
-// without `many` is one sentence and its remedy, without count or names.
-struct Row {
-    Cause cause;
-    Failure failure;        // the failure of the system reported as this cause
-    bool feminine;          // "Una …", "e altre N"
-    bool pairs;             // the names are pairs of copies
-    const char* one;        // what happened, after "Un"/"Una"
-    const char* many;       // and after a count
-    const char* remedyOne;  // what to do, as a sentence; none where pressing again is all
-    const char* remedyMany;
-    const char* reason;         // why tdata could not be made, where this cause can say it
-    const char* stagingRemedy;  // and what to do then, where it differs from remedyOne
-};
-
-// In the order the report names them.
-const Row kRows[] = {
-    {Cause::NoAnswer, Failure::NoAnswer, false, false,
-     "Il disco o la rete hanno smesso di rispondere e ho interrotto la conversione: quello che ho gi\xC3\xA0 "
-     "spostato resta dov'\xC3\xA8.",
-     nullptr, "Controlla il collegamento con il disco o con il NAS.", nullptr, "il disco o la rete non rispondono",
-     nullptr},
-    {Cause::NotReached, Failure::None, false, false, "file non \xC3\xA8 ancora stato spostato",
-     "file non sono ancora stati spostati", nullptr, nullptr, nullptr, nullptr},
-    {Cause::InUse, Failure::InUse, false, false,
-     "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 in uso da un altro programma",
-     "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma", "Chiudi il programma che lo usa.",
-     "Chiudi i programmi che li usano.", "la cartella in cui va creata \xC3\xA8 in uso da un altro programma",
-     "Chiudi il programma che la usa."},
-    {Cause::NoPermission, Failure::NoPermission, false, false,
-     "file non \xC3\xA8 stato spostato perch\xC3\xA9 non hai il permesso di spostarlo",
-     "file non sono stati spostati perch\xC3\xA9 non hai il permesso di spostarli",
-     "Chiedi il permesso a chi amministra il computer.", "Chiedi il permesso a chi amministra il computer.",
-     "non hai il permesso di scrivere nella cartella in cui va creata",
-     "Chiedi il permesso a chi amministra il computer, oppure sposta la cartella del karaoke, con Data, in una "
-     "cartella tua (non in Programmi)."},
-    {Cause::InUseOrNoPermission, Failure::InUseOrNoPermission, false, false,
-     "file non \xC3\xA8 stato spostato perch\xC3\xA9 \xC3\xA8 in uso da un altro programma oppure non hai il "
-     "permesso di spostarlo",
-     "file non sono stati spostati perch\xC3\xA9 sono in uso da un altro programma oppure non hai il permesso di "
-     "spostarli",
-     "Chiudi il programma che lo usa e riprova; se non basta, chiedi il permesso a chi amministra il computer.",
-     "Chiudi i programmi che li usano e riprova; se non basta, chiedi il permesso a chi amministra il computer.",
-     "la cartella in cui va creata \xC3\xA8 in uso da un altro programma oppure non hai il permesso di scriverci",
-     "Chiudi il programma che la usa e riprova; se non basta, chiedi il permesso a chi amministra il computer, "
-     "oppure sposta la cartella del karaoke, con Data, in una cartella tua (non in Programmi)."},
-    {Cause::ReadOnlyDrive, Failure::ReadOnlyDrive, false, false,
-     "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 protetto da scrittura",
-     "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 protetto da scrittura",
-     "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco).",
-     "Togli la protezione da scrittura (su una chiavetta o una scheda di memoria, con la levetta di blocco).",
-     "il disco \xC3\xA8 protetto da scrittura", nullptr},
-    {Cause::DiskFull, Failure::DiskFull, false, false,
-     "file non \xC3\xA8 stato spostato perch\xC3\xA9 il disco \xC3\xA8 pieno",
-     "file non sono stati spostati perch\xC3\xA9 il disco \xC3\xA8 pieno", "Libera spazio sul disco.",
-     "Libera spazio sul disco.", "il disco \xC3\xA8 pieno", nullptr},
-    {Cause::Taken, Failure::Taken, false, true,
-     "brano ha un nome gi\xC3\xA0 presente nell'archivio e non \xC3\xA8 stato spostato; nessun file \xC3\xA8 stato "
-     "sovrascritto. Le due copie sono",
-     "brani hanno un nome gi\xC3\xA0 presente nell'archivio e non sono stati spostati; nessun file \xC3\xA8 stato "
-     "sovrascritto. Le copie, a due a due, sono",
-     "Confrontale ed elimina quella che non vuoi tenere (o spostala fuori dalle cartelle Data e tdata).",
-     "Confronta le due copie di ogni coppia ed elimina quella che non vuoi tenere (o spostala fuori dalle "
-     "cartelle Data e tdata).",
-     nullptr, nullptr},
-    {Cause::ForeignFolder, Failure::None, true, false,
-     "sottocartella non fa parte dell'archivio e blocca tutta la conversione",
-     "sottocartelle non fanno parte dell'archivio e bloccano tutta la conversione",
-     "Spostala fuori dalla cartella Data.", "Spostale fuori dalla cartella Data.", nullptr, nullptr},
-    {Cause::InStaging, Failure::None, false, false, "elemento nella cartella tdata non fa parte dell'archivio",
-     "elementi nella cartella tdata non fanno parte dell'archivio", "Spostalo fuori da tdata.",
-     "Spostali fuori da tdata.", nullptr, nullptr},
-    {Cause::BadName, Failure::BadName, false, false, "file ha un nome che nel nuovo formato questo disco non accetta",
-     "file hanno un nome che nel nuovo formato questo disco non accetta",
-     "Rinominalo togliendo i caratteri speciali (come ? * : \" < > |).",
-     "Rinominali togliendo i caratteri speciali (come ? * : \" < > |).", nullptr, nullptr},
-    {Cause::MadeUpName, Failure::None, false, false,
-     "file compare con un nome inventato dal disco di rete, che non sa mostrare il suo vero nome, e non \xC3\xA8 "
-     "stato spostato",
-     "file compaiono con un nome inventato dal disco di rete, che non sa mostrare il loro vero nome, e non sono "
-     "stati spostati",
-     "Rinominalo direttamente sul NAS, togliendo i caratteri speciali (come ? * : \" < > |) e senza nomi riservati "
-     "come aux o con.",
-     "Rinominali direttamente sul NAS, togliendo i caratteri speciali (come ? * : \" < > |) e senza nomi riservati "
-     "come aux o con.",
-     nullptr, nullptr},
-    {Cause::TooLong, Failure::NameTooLong, false, false, "file ha un nome troppo lungo per il nuovo formato",
-     "file hanno un nome troppo lungo per il nuovo formato", "Rinominalo con un nome pi\xC3\xB9 corto.",
-     "Rinominali con nomi pi\xC3\xB9 corti.", nullptr, nullptr},
-    {Cause::OtherDevice, Failure::OtherDevice, false, false,
-     "file si trova su un disco diverso da quello della cartella tdata",
-     "file si trovano su un disco diverso da quello della cartella tdata",
-     "La conversione sposta i brani e non li copia: portalo sul disco di tdata.",
-     "La conversione sposta i brani e non li copia: portali sul disco di tdata.", nullptr, nullptr},
-    {Cause::DiskError, Failure::Other, false, false, "file non \xC3\xA8 stato spostato per un errore del disco",
-     "file non sono stati spostati per un errore del disco",
-     "Controlla che il disco, o la rete, funzioni e che il file ci sia ancora.",
-     "Controlla che il disco, o la rete, funzioni e che i file ci siano ancora.",
-     "c'\xC3\xA8 stato un errore del disco", "Controlla che il disco, o la rete, funzioni."},
-    {Cause::SwapFailed, Failure::None, false, false,
-     "Tutti i brani sono gi\xC3\xA0 nella cartella tdata, ma non ho potuto metterla al posto della cartella Data: "
-     "non cancellare e non rinominare tdata.",
-     nullptr, "Chiudi i programmi e le finestre aperte sulla cartella Data (per esempio in Esplora file).", nullptr,
-     nullptr, nullptr},
-};
-
-const Row& RowOf(Cause cause) {
-    for (const Row& row : kRows)
-        if (row.cause == cause) return row;
-    return RowOf(Cause::DiskError);
-}
-
 // A count as Italian writes it: thousands apart with a dot.
 std::string Count(std::size_t n) {
     std::string digits = std::to_string(n);
@@ -149,29 +42,47 @@ std::string Count(std::size_t n) {
 // Separators are ASCII on every system.
 bool IsSeparator(char32_t c) { return c < 0x80 && platform::path::IsSeparator(static_cast<char>(c)); }
 
-// A name as the box shows it. A long path loses its first folders, the song's own name
-// kept whole; a song's name too long for the line stands alone and loses its middle, keeping
-// its start and its end.
+// A name as the box shows it. A long path keeps its top folder (Data or tdata, so two
+// copies of one name stay apart) and the song's own name, and loses the folders between;
+// a song's name too long for the line loses its middle, keeping its start and its end.
 std::string Cut(const std::string& path) {
     const std::u32string chars = base::DecodeUtf8(path);
     if (chars.size() <= kLongestNameShown) return path;
     const std::u32string_view all(chars);
-    const std::size_t keep = kLongestNameShown - 1;
-    const auto separator = std::find_if(chars.rbegin(), chars.rend(), IsSeparator);
-    const std::u32string_view name = all.substr(chars.size() - static_cast<std::size_t>(separator - chars.rbegin()));
+    const auto first = std::find_if(all.begin(), all.end(), IsSeparator);
+    const auto last = std::find_if(chars.rbegin(), chars.rend(), IsSeparator);
+    const std::size_t nameAt = chars.size() - static_cast<std::size_t>(last - chars.rbegin());
+    const std::size_t topEnd = first == all.end() ? 0 : static_cast<std::size_t>(first - all.begin()) + 1;
+    const std::u32string_view top = topEnd <= nameAt && topEnd < kLongestNameShown / 3 ? all.substr(0, topEnd) : U"";
+    const std::u32string_view name = all.substr(nameAt);
+    const std::u32string_view skipped = all.substr(top.size(), nameAt - top.size());
+    const std::size_t keep = kLongestNameShown - top.size() - (skipped.empty() ? 0 : 1);
     if (name.size() < keep) {
+        // The folders nearest the name that fit, from a separator on.
         const std::u32string_view tail = all.substr(chars.size() - keep);
         const auto folder = std::find_if(tail.begin(), tail.end(), IsSeparator);
-        return kEllipsis + base::EncodeUtf8(tail.substr(static_cast<std::size_t>(folder - tail.begin())));
+        return base::EncodeUtf8(top) + kEllipsis +
+               base::EncodeUtf8(tail.substr(static_cast<std::size_t>(folder - tail.begin())));
     }
-    const std::size_t head = keep / 2;
-    return base::EncodeUtf8(name.substr(0, head)) + kEllipsis +
-           base::EncodeUtf8(name.substr(name.size() - (keep - head)));
+    const std::u32string_view separator = skipped.empty() ? U"" : skipped.substr(skipped.size() - 1);
+    const std::size_t room = keep - separator.size() - 1;
+    const std::size_t head = room / 2;
+    return base::EncodeUtf8(top) + (skipped.empty() ? "" : kEllipsis) + base::EncodeUtf8(separator) +
+           base::EncodeUtf8(name.substr(0, head)) + kEllipsis +
+           base::EncodeUtf8(name.substr(name.size() - (room - head)));
 }
 
-// The names one per line, sorted: the first three, then how many more; pairs of
-// copies a copy per line. A fourth name takes the line "e altri 1" would.
-std::string NameLines(const Row& row, std::vector<LeftBehind> left) {
+// Below the WorkFolder a path is shown from there, as the user knows it.
+std::string Shown(const std::string& path, const std::string& workFolder) {
+    const std::string prefix = platform::path::Join(workFolder, "");
+    return !workFolder.empty() && path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
+}
+
+// The names one per line, sorted: the first three, then how many more and of what; pairs
+// of copies a copy per line. A fourth name takes the line "e altri 1 file" would.
+std::string NameLines(const CauseText& row, const std::vector<LeftBehind>& real, const std::string& workFolder) {
+    std::vector<LeftBehind> left;
+    for (const LeftBehind& l : real) left.push_back({Shown(l.path, workFolder), Shown(l.present, workFolder)});
     std::sort(left.begin(), left.end(), [](const LeftBehind& a, const LeftBehind& b) { return a.path < b.path; });
     const std::size_t shown = left.size() == kNamesShown + 1 ? left.size() : std::min(left.size(), kNamesShown);
     std::string lines;
@@ -181,24 +92,26 @@ std::string NameLines(const Row& row, std::vector<LeftBehind> left) {
     }
     if (left.size() > shown) {
         const std::size_t more = left.size() - shown;
-        lines += std::string("\n") + (row.feminine || row.pairs ? "e altre " : "e altri ") + Count(more);
-        if (row.pairs) lines += " coppie";  // never one: a fourth pair is shown instead
+        // Never one: a fourth name is shown instead.
+        lines +=
+            std::string("\n") + (row.feminine || row.pairs ? "e altre " : "e altri ") + Count(more) + " " + row.others;
     }
     return lines;
 }
 
-std::string Block(const Row& row, const std::vector<LeftBehind>& left) {
+std::string Block(const CauseText& row, const std::vector<LeftBehind>& left, const std::string& workFolder) {
     if (!row.many) return std::string(row.one) + (row.remedyOne ? std::string("\n") + row.remedyOne : "");
     const bool one = left.size() == 1;
     std::string block =
         one ? std::string(row.feminine ? "Una " : "Un ") + row.one : Count(left.size()) + " " + row.many;
-    block += ":" + NameLines(row, left);
+    block += ":" + NameLines(row, left, workFolder);
     if (const char* remedy = one ? row.remedyOne : row.remedyMany) block += std::string("\n") + remedy;
     return block;
 }
 
 std::string ObstacleText(const ConversionOutcome& o) {
-    const std::string first = o.obstacleNames.empty() ? std::string() : Cut(o.obstacleNames.front());
+    const std::string first =
+        o.obstacleNames.empty() ? std::string() : Cut(Shown(o.obstacleNames.front(), o.workFolder));
     switch (o.obstacle) {
         case Obstacle::StagingNotAFolder:
             return kNothingMoved + first +
@@ -206,33 +119,31 @@ std::string ObstacleText(const ConversionOutcome& o) {
                    "per "
                    "la sua cartella di lavoro.\nSpostalo o rinominalo.";
         case Obstacle::StagingNotMade: {
-            const Row& row = RowOf(o.obstacleCause);
-            const Row& said = row.reason ? row : RowOf(Cause::DiskError);
+            const CauseText& row = TextOf(o.obstacleCause);
+            const CauseText& said = row.reason ? row : TextOf(Cause::DiskError);
             return kNothingMoved + "non ho potuto creare la cartella di lavoro " + first + " perch\xC3\xA9 " +
                    said.reason + ".\n" + (said.stagingRemedy ? said.stagingRemedy : said.remedyOne);
         }
         case Obstacle::OtherDevice:
             // tdata is made beside Data, on the disk of the folder that holds both.
             return kNothingMoved +
-                   "la cartella Data si trova su un disco diverso da quello della cartella che la contiene, dove va "
-                   "creata la cartella di lavoro tdata, e i brani si possono solo spostare, mai copiare.\nSposta i "
-                   "brani "
-                   "in una cartella Data sullo stesso disco della cartella del programma di karaoke.";
+                   "la cartella Data si trova su un altro disco rispetto alla cartella che la contiene. Il programma "
+                   "sposta i brani senza copiarli, e non pu\xC3\xB2 spostarli da un disco all'altro.\nSposta i brani "
+                   "in una cartella Data che stia sullo stesso disco della cartella in cui hai avviato il programma.";
         case Obstacle::DataIsDrive:
             return kNothingMoved + "Data \xC3\xA8 un collegamento all'intero disco " + first +
-                   ", e la cartella di lavoro tdata va creata accanto a Data, sullo stesso disco.\nSposta i brani in "
-                   "una "
-                   "cartella Data dentro " +
-                   first + " e fai portare il collegamento Data a quella cartella.";
+                   ", ma la cartella di lavoro tdata va creata accanto a Data, sullo stesso disco.\nSposta i brani in "
+                   "una cartella Data dentro " +
+                   first + ", poi cambia il collegamento Data perch\xC3\xA9 porti a quella cartella.";
         case Obstacle::DataLinkBroken:
             return kNothingMoved + first +
                    " \xC3\xA8 un collegamento a una cartella che non esiste pi\xC3\xB9 o non \xC3\xA8 "
-                   "raggiungibile.\nSe "
-                   "l'archivio si trova su un disco esterno o di rete, collegalo.";
+                   "raggiungibile.\nSe l'archivio si trova su un disco esterno, attaccalo al computer e accendilo; se "
+                   "si trova in rete, controlla che la rete funzioni.";
         case Obstacle::DataUnreadable:
             return kNothingMoved + "non riesco a leggere la cartella " + first +
                    ": non hai il permesso di aprirla, oppure il disco o la rete non rispondono.\nControlla che il "
-                   "disco, o la rete, funzioni; se non basta, chiedi il permesso di leggere la cartella a chi "
+                   "disco e la rete funzionino; se non basta, chiedi il permesso di leggere la cartella a chi "
                    "amministra il computer.";
         case Obstacle::None:
             break;
@@ -241,12 +152,6 @@ std::string ObstacleText(const ConversionOutcome& o) {
 }
 
 }  // namespace
-
-Cause CauseOf(Failure failure) {
-    for (const Row& row : kRows)
-        if (row.failure == failure && failure != Failure::None) return row.cause;
-    return Cause::DiskError;
-}
 
 void ConversionOutcome::Add(Cause cause, std::string path, std::string present) {
     left[static_cast<std::size_t>(cause)].push_back({std::move(path), std::move(present)});
@@ -260,9 +165,22 @@ bool ConversionOutcome::Complete() const {
 std::string ConversionReportText(const ConversionOutcome& o) {
     if (o.obstacle != Obstacle::None) return ObstacleText(o) + "\n\n" + kTryAgain;
     std::string text = "La conversione non \xC3\xA8 completa.";
-    for (const Row& row : kRows)
-        if (!o.Left(row.cause).empty()) text += "\n\n" + Block(row, o.Left(row.cause));
+    for (std::size_t cause = 0; cause < kCauses; ++cause)
+        if (!o.left[cause].empty())
+            text += "\n\n" + Block(TextOf(static_cast<Cause>(cause)), o.left[cause], o.workFolder);
     // The swap's own block says where the songs are.
     if (o.songsWaiting && o.Left(Cause::SwapFailed).empty()) text += std::string("\n\n") + kSongsWaiting;
     return text + "\n\n" + kPressAgain;
+}
+
+ConversionMessage ClosingMessage(Ending ending, const ConversionOutcome& outcome) {
+    switch (ending) {
+        case Ending::Done:
+            return {kConversionDone, kConversionCaption, forms::MB_OK};
+        case Ending::Missing:
+            return {kArchiveMissing, kConversionCaption, forms::MB_OK};
+        case Ending::Incomplete:
+            break;
+    }
+    return {ConversionReportText(outcome), kConversionCaption, forms::MB_ICONWARNING};
 }

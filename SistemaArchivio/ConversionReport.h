@@ -1,55 +1,27 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "Causes.h"
 
-// What a conversion pass left undone, by cause, and the one warning that tells the
-// user, in Italian, what happened and what to do: a block per cause, then once how to
-// go on. Paths are as the
-// user sees them: below the WorkFolder where they lie there ("Data\abc.kar").
+// Everything the conversion tells the user, in Italian: the closing message of a pass
+// (what stayed behind, by cause, and what to do, or one of the two endings) and the
+// refusal to start without a current folder. The pass gives real paths; the report shows
+// those below the WorkFolder from there ("Data\abc.kar"), cut to fit a line.
 //
-// A cause is one row of the report's table (ConversionReport.cpp): adding one means a
-// value here and a row there, and, for a failure of the system, its errors sorted into
-// a platform::Failure.
+// A cause is one row of the texts table (CauseTexts.cpp): adding one means a
+// value in Causes.h and a row there.
 
-// Why an entry stayed where it was. The report names the causes in this order.
-enum class Cause {
-    NoAnswer,             // the drive stopped answering and the pass stopped moving (no names)
-    NotReached,           // still in Data, as the pass stopped before it
-    InUse,                // another program holds it open
-    NoPermission,         // the user may not move it
-    InUseOrNoPermission,  // either of the two; Windows does not tell them apart
-    ReadOnlyDrive,        // the drive is read-only or write-protected
-    DiskFull,             // no space left on the drive
-    Taken,                // its name is already in the archive
-    ForeignFolder,        // a subfolder of Data that is no bucket
-    InStaging,            // anything in tdata that is no bucket, or in a bucket of tdata no song
-    BadName,              // the drive cannot hold a character of its new name
-    MadeUpName,           // the drive shows it under a name it made up
-    TooLong,              // its new name is longer than the drive holds
-    OtherDevice,          // it lies on another drive than tdata
-    DiskError,            // any failure the causes above do not explain
-    SwapFailed,           // every song is in tdata, but tdata could not take Data's place
-    Count,
-};
-inline constexpr std::size_t kCauses = static_cast<std::size_t>(Cause::Count);
+// Kept exactly as users know them, the trailing space included.
+inline constexpr char kConversionCaption[] = "Lyrimat to Vocarium";
+inline constexpr char kConversionDone[] = "Ho Finito!";
+inline constexpr char kArchiveMissing[] = "Non ho trovato il vecchio Archivio in formato Lyrimat ";
 
-// The cause under which a failure of the system is reported.
-Cause CauseOf(platform::Failure failure);
-
-// Why a pass moved nothing at all.
-enum class Obstacle {
-    None,
-    StagingNotAFolder,  // a file or link named tdata
-    StagingNotMade,     // tdata could not be created, for ConversionOutcome::obstacleCause
-    OtherDevice,        // Data lies on another file system than its staging folder
-    DataIsDrive,        // Data is a link to a whole drive, which has nothing beside it
-    DataLinkBroken,     // Data is a link that leads nowhere
-    DataUnreadable,     // Data is there but cannot be listed
-};
+// Shown by the standard error display when no current folder could be captured.
+extern const char kWorkFolderUnreadable[];
 
 struct LeftBehind {
     std::string path;     // where it stayed
@@ -57,6 +29,7 @@ struct LeftBehind {
 };
 
 struct ConversionOutcome {
+    std::string workFolder;  // the paths below it are shown from there
     Obstacle obstacle = Obstacle::None;
     Cause obstacleCause = Cause::DiskError;  // why tdata could not be created
     std::vector<std::string> obstacleNames;  // what blocks: tdata or Data
@@ -69,4 +42,20 @@ struct ConversionOutcome {
     bool Complete() const;
 };
 
+// How a pass ended.
+enum class Ending {
+    Done,        // the archive is in the new layout
+    Missing,     // there is no Data folder and nothing waits in tdata
+    Incomplete,  // something stayed behind, or nothing could move
+};
+
+// A message box as the conversion shows it: flags with Windows' values.
+struct ConversionMessage {
+    std::string text;
+    std::string caption;
+    std::uint32_t flags;
+};
+
+// "Ho Finito!" and kArchiveMissing plain; an incomplete pass's report with the warning icon.
+ConversionMessage ClosingMessage(Ending ending, const ConversionOutcome& outcome);
 std::string ConversionReportText(const ConversionOutcome& outcome);

@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "ConversionPass.h"
+#include "ConversionReport.h"
 #include "WorkFolder.h"
 #include "dialogs/StoredLayout.h"
 #include "forms/core/Application.h"

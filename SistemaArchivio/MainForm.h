@@ -16,8 +16,3 @@ public:
 };
 
 extern TMainForm* MainForm;
-
-// Shown by the standard error display when no current folder could be captured.
-inline constexpr char kWorkFolderUnreadable[] =
-    "Non riesco a leggere la cartella in cui hai avviato il programma (forse \xC3\xA8 stata spostata o "
-    "cancellata, o il suo disco \xC3\xA8 stato scollegato), perci\xC3\xB2 non ho toccato nessun file.";

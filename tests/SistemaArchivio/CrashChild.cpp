@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "SistemaArchivio/ConversionPass.h"
+#include "forms/core/Backend.h"
 #include "platform/FileSystem.h"
 #include "tests/SistemaArchivio/CrashChild.h"
 #include "tests/SistemaArchivio/RecordingBox.h"
@@ -71,6 +72,6 @@ int main(int argc, char** argv) {
     PrintingBox box;
     ConvertArchive(arguments[1], box);
     const bool done = box.shown.size() == 1 && box.shown[0].text == kConversionDone &&
-                      box.shown[0].caption == kConversionCaption && box.shown[0].flags == kMessagePlain;
+                      box.shown[0].caption == kConversionCaption && box.shown[0].flags == forms::MB_OK;
     return done ? kChildDone : kChildOtherMessage;
 }

@@ -445,7 +445,7 @@ const Case kCases[] = {
      [](const std::string& r) { return OnServer(r, "Data/Perch\u00e9?.kar", "p") && OnServer(r, "Data/aux.kar", "x"); },
      {{"Data/Perch\u00e9?.kar", "p"}, {"Data/aux.kar", "x"}, {"tdata/0a/0a.kar", "a"}},
      Ends::Warning,
-     "2 file compaiono con un nome inventato",
+     "2 file non sono stati spostati perch\u00e9 il disco di rete li mostra con un nome inventato",
      Drive::Samba},
     {"shares",
      "a leading dot goes to the bucket Windows reads, where the share cannot hold 0.",
