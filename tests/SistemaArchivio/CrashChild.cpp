@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
 
     PrintingBox box;
     ConvertArchive(arguments[1], box);
+    // A plain box: OK alone and no icon, MB_OK's 0 (<windows.h> makes MB_OK a macro here).
     const bool done = box.shown.size() == 1 && box.shown[0].text == kConversionDone &&
-                      box.shown[0].caption == kConversionCaption && box.shown[0].flags == forms::MB_OK;
+                      box.shown[0].caption == kConversionCaption && box.shown[0].flags == 0;
     return done ? kChildDone : kChildOtherMessage;
 }
