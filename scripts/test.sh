@@ -81,7 +81,7 @@ test_preset() {
   local status=${PIPESTATUS[0]}
   summaries+=("$preset: $(grep -E 'tests passed|No tests were found' "$logs/$preset-ctest.log" | tail -n 1)")
   local skipped
-  skipped=$(sed -n 's/^ *[0-9]* - \([^ ]*\) (Skipped)$/\1/p' "$logs/$preset-ctest.log" | xargs)
+  skipped=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) (Skipped)$/\1/p' "$logs/$preset-ctest.log" | xargs)
   if [ -n "$skipped" ]; then summaries+=("$preset: skipped: $skipped"); fi
   if [ "$status" -ne 0 ]; then failed+=("$preset (tests)"); fi
 }
@@ -122,7 +122,7 @@ build_packages
 # The naming and include conventions, read through the ci build's compile database.
 echo "=== conventions"
 if [[ " ${built[*]} " == *" ci "* ]] && bash scripts/check-conventions.sh build/ci >"$logs/conventions.log" 2>&1; then
-  summaries+=("conventions: $(tail -n 1 "$logs/conventions.log")")
+  summaries+=("$(tail -n 1 "$logs/conventions.log")")
 else
   tail -n 40 "$logs/conventions.log"
   failed+=("conventions")
