@@ -14,11 +14,11 @@
 #
 # A package mirror in the middle of a sync can serve an index that does not match its
 # Release file. apt-get update is tried again a few times; an index that still fails is
-# a warning, and the install then takes, from an archive that lacks an index for one of
-# the machine's architectures, only what no other archive has: libraries installed for
-# two architectures must be of one version, and an archive seen by one architecture
-# alone would split them. A package that cannot be had still stops setup, with apt's
-# own lines.
+# a warning. Libraries installed for two architectures must be of one version, and an
+# archive seen by one architecture alone would split them: the install then takes what
+# it touches at the version that every architecture has, from a newer one back if need
+# be, and never removes a package. A package that cannot be had still stops setup, with
+# apt's own lines.
 # A machine that already has everything installs and builds nothing.
 set -euo pipefail
 
@@ -87,7 +87,8 @@ apt_update() {
 # the machine's architectures and not for the others: such an archive gets priority 1,
 # every other one 1001, so that whatever the install touches takes the version that
 # every architecture has, back from a newer one if need be. Empty where there is no such
-# archive. Its comments name each archive and what it lacks.
+# archive. Its comments name each archive and what it lacks. An archive without a
+# codename (a flat repository) cannot be named in a pin and is left as it is.
 split_archives_pins() {
   local archs
   archs=$(
@@ -99,7 +100,7 @@ split_archives_pins() {
     awk -F'|' -v archs="$archs" '
       BEGIN { n = split(archs, list, "\n") }
       system("test -e \"" $5 "\"") == 0 { has[$1, $2] = 1 }
-      { pin[$1] = "o=" $3 ",n=" $4; seen[$1] = 1 }
+      $4 != "" { pin[$1] = "o=" $3 ",n=" $4; seen[$1] = 1 }
       END {
         for (a in seen) {
           some = 0; missing = ""
